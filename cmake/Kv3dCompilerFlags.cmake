@@ -1,0 +1,27 @@
+# Flags shared by every target of the project.
+#
+# -ffp-contract=off keeps every written evaluation order bit-exact: a fused
+# multiply-add would round once where the library's arithmetic rounds twice.
+add_compile_options(-ffp-contract=off)
+
+set(KV3D_WARNINGS -Wall -Wextra -Wpedantic -Wshadow)
+if(KV3D_WERROR)
+  list(APPEND KV3D_WARNINGS -Werror)
+endif()
+add_compile_options(${KV3D_WARNINGS})
+
+if(KV3D_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Shared-library conventions: hidden symbols unless exported, versioned SONAME.
+function(kv3d_library_properties target)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN OFF
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    EXPORT_NAME ${target})
+endfunction()

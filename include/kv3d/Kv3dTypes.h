@@ -1,0 +1,14 @@
+#pragma once
+
+#include <kv3d/kv3d_export.h>
+
+// Holder of the library-wide enums.
+class KV3D_API Kv3d {
+public:
+    Kv3d() = default;
+    Kv3d(const Kv3d&) = default;
+    Kv3d& operator=(const Kv3d&) { return *this; }
+
+    // The axes of a coordinate system.
+    enum AxisId : int { X_AXIS = 0, Y_AXIS = 1, Z_AXIS = 2 };
+};

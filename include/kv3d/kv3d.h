@@ -1,0 +1,29 @@
+#pragma once
+
+// Everything of the library, and the sibling types it uses.
+
+#include <kv/KvArray.h>
+#include <kv/KvArrayIterator.h>
+#include <kv/KvCompare.h>
+#include <kv/KvErr.h>
+#include <kv/KvIterator.h>
+#include <kv/KvJournal.h>
+#include <kv/KvMatrix.h>
+#include <kv/KvPair.h>
+#include <kv/KvResult.h>
+#include <kv/KvString.h>
+#include <kv/KvTrianglePar.h>
+#include <kv/KvUVPar.h>
+#include <kv/KvUVWPar.h>
+#include <kvla/KvLaAlgorithms.h>
+#include <kvla/KvLaDblMat.h>
+#include <kvla/KvLaDblVec.h>
+
+#include <kv3d/Kv3dArithmetic.h>
+#include <kv3d/Kv3dDirection.h>
+#include <kv3d/Kv3dErr.h>
+#include <kv3d/Kv3dPoint.h>
+#include <kv3d/Kv3dResObj.h>
+#include <kv3d/Kv3dTolerance.h>
+#include <kv3d/Kv3dTypes.h>
+#include <kv3d/Kv3dVector.h>

@@ -1,0 +1,5 @@
+#include <kv/KvString.h>
+
+KvString::KvString(const char* text) : text_(text != nullptr ? text : "") {}
+
+KvString::~KvString() = default;

@@ -1,0 +1,47 @@
+#include <kv3d/Kv3dErr.h>
+
+#include <kv/KvErr.h>
+
+namespace {
+
+// The domain identity: built when the library is loaded, destroyed when it is
+// unloaded. Conditions carry the address of the constant pointer to it.
+const KvString kDomainString("Kv3dErr");
+
+constexpr int kOwnFirst = 16;
+constexpr int kOwnLast = 16;
+
+// This library's own message texts, indexed by number - 16.
+const char* const kOwnTexts[kOwnLast - kOwnFirst + 1] = {""};
+
+}  // namespace
+
+const KvString* const Kv3dErr::domain_ = &kDomainString;
+
+void Kv3dErr::make_result(KvResult::CodeID code, ErrorNumber number, KvResult& result) {
+    result.set_error_condition(code, number, &domain_, &Kv3dErr::translate_error_number);
+}
+
+Kv3dErr::ErrorNumber Kv3dErr::error_number(const KvResult& result) {
+    KvResult::CodeID code = 0;
+    int number = 0;
+    const KvString* const* domain = nullptr;
+    result.get_error_condition(code, number, domain);
+    if (domain == nullptr || number < -1 || number > kOwnLast) {
+        return UNKNOWN;
+    }
+    if (number < kOwnFirst) {
+        return static_cast<ErrorNumber>(number);
+    }
+    return *domain == domain_ ? static_cast<ErrorNumber>(number) : UNKNOWN;
+}
+
+const char* Kv3dErr::translate_error_number(const KvString* const& domain, int number) {
+    if (number < -1 || number > kOwnLast || (number >= kOwnFirst && domain != domain_)) {
+        return KvErr::translate_error_number(domain, -1);
+    }
+    if (number < kOwnFirst) {
+        return KvErr::translate_error_number(domain, number);
+    }
+    return kOwnTexts[number - kOwnFirst];
+}
