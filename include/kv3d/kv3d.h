@@ -19,11 +19,16 @@
 #include <kvla/KvLaDblMat.h>
 #include <kvla/KvLaDblVec.h>
 
+#include <kv3d/Kv3dApply.h>
 #include <kv3d/Kv3dArithmetic.h>
+#include <kv3d/Kv3dCartesCoordSys.h>
+#include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>
 #include <kv3d/Kv3dErr.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dResObj.h>
+#include <kv3d/Kv3dRotation.h>
 #include <kv3d/Kv3dTolerance.h>
+#include <kv3d/Kv3dTransform.h>
 #include <kv3d/Kv3dTypes.h>
 #include <kv3d/Kv3dVector.h>
