@@ -99,12 +99,15 @@ KV3D_API KvJournal& operator<<(KvJournal& journal, const Kv3dDirection& d);
 #include <kv3d/detail/Kv3dArrayRead.h>
 
 inline Kv3dDirection::Kv3dDirection(const KvArray<double>& arr, std::size_t i)
-    : c_{kv3d_detail::array_element_or_zero(arr, i, 0), kv3d_detail::array_element_or_zero(arr, i, 1),
+    : c_{kv3d_detail::array_element_or_zero(arr, i, 0),
+         kv3d_detail::array_element_or_zero(arr, i, 1),
          kv3d_detail::array_element_or_zero(arr, i, 2)} {
     normalize_components();
 }
 
-inline bool Kv3dDirection::is_numerical_zero() const { return Kv3d_numerical_zero(c_[0], c_[1], c_[2]); }
+inline bool Kv3dDirection::is_numerical_zero() const {
+    return Kv3d_numerical_zero(c_[0], c_[1], c_[2]);
+}
 
 inline Kv3dVector Kv3dDirection::operator*(double s) const {
     return Kv3dVector(c_[0] * s, c_[1] * s, c_[2] * s);
@@ -133,7 +136,9 @@ inline bool Kv3dDirection::geom_equal(const Kv3dDirection& d) const {
     return *this % d >= Kv3dResObj::same_angle_cos();
 }
 
-inline bool Kv3dDirection::opposite(const Kv3dVector& v) const { return geom_equal(-(v.direction())); }
+inline bool Kv3dDirection::opposite(const Kv3dVector& v) const {
+    return geom_equal(-(v.direction()));
+}
 
 inline bool Kv3dDirection::parallel(const Kv3dVector& v) const {
     const Kv3dDirection a = v.direction();

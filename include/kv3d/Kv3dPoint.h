@@ -86,7 +86,8 @@ KV3D_API KvJournal& operator<<(KvJournal& journal, const Kv3dPoint& p);
 #include <cmath>
 
 inline Kv3dPoint::Kv3dPoint(const KvArray<double>& arr, std::size_t i)
-    : c_{kv3d_detail::array_element_or_zero(arr, i, 0), kv3d_detail::array_element_or_zero(arr, i, 1),
+    : c_{kv3d_detail::array_element_or_zero(arr, i, 0),
+         kv3d_detail::array_element_or_zero(arr, i, 1),
          kv3d_detail::array_element_or_zero(arr, i, 2)} {}
 
 inline Kv3dVector Kv3dPoint::as_vector() const { return Kv3dVector(c_[0], c_[1], c_[2]); }
@@ -117,7 +118,9 @@ inline Kv3dPoint& Kv3dPoint::operator-=(const Kv3dVector& v) {
     return *this;
 }
 
-inline double Kv3dPoint::distance(const Kv3dPoint& p) const { return std::sqrt(square_distance(p)); }
+inline double Kv3dPoint::distance(const Kv3dPoint& p) const {
+    return std::sqrt(square_distance(p));
+}
 
 inline bool Kv3dPoint::geom_equal(const Kv3dPoint& p) const {
     return square_distance(p) <= Kv3dResObj::same_point_sqr();

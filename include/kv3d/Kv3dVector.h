@@ -126,7 +126,8 @@ KV3D_API KvJournal& operator<<(KvJournal& journal, const Kv3dVector& v);
 #include <cmath>
 
 inline Kv3dVector::Kv3dVector(const KvArray<double>& arr, std::size_t i)
-    : c_{kv3d_detail::array_element_or_zero(arr, i, 0), kv3d_detail::array_element_or_zero(arr, i, 1),
+    : c_{kv3d_detail::array_element_or_zero(arr, i, 0),
+         kv3d_detail::array_element_or_zero(arr, i, 1),
          kv3d_detail::array_element_or_zero(arr, i, 2)} {}
 
 inline Kv3dVector::Kv3dVector(const Kv3dDirection& d, double len)
@@ -153,9 +154,7 @@ inline Kv3dVector Kv3dVector::operator*(const Kv3dDirection& d) const {
 
 inline Kv3dVector& Kv3dVector::operator*=(const Kv3dDirection& d) { return *this = *this * d; }
 
-inline bool Kv3dVector::geom_equal(const Kv3dVector& v) const {
-    return (*this - v).geom_zero();
-}
+inline bool Kv3dVector::geom_equal(const Kv3dVector& v) const { return (*this - v).geom_zero(); }
 
 inline bool Kv3dVector::geom_zero() const {
     return c_[0] * c_[0] + c_[1] * c_[1] + c_[2] * c_[2] <= Kv3dResObj::same_point_sqr();

@@ -5,7 +5,8 @@
 namespace {
 
 std::size_t element_count(int rows, int cols) {
-    return rows > 0 && cols > 0 ? static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols) : 0;
+    return rows > 0 && cols > 0 ? static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols)
+                                : 0;
 }
 
 }  // namespace

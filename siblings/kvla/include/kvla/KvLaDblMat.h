@@ -31,7 +31,8 @@ public:
 
 private:
     std::size_t index(int i, int j) const {
-        return static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * static_cast<std::size_t>(rows_);
+        return static_cast<std::size_t>(i) +
+               static_cast<std::size_t>(j) * static_cast<std::size_t>(rows_);
     }
 
     int rows_ = 0;
