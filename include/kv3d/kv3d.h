@@ -21,11 +21,15 @@
 
 #include <kv3d/Kv3dApply.h>
 #include <kv3d/Kv3dArithmetic.h>
+#include <kv3d/Kv3dBBox.h>
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>
 #include <kv3d/Kv3dErr.h>
+#include <kv3d/Kv3dLine.h>
+#include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dPoint.h>
+#include <kv3d/Kv3dRay.h>
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dRotation.h>
 #include <kv3d/Kv3dTolerance.h>
