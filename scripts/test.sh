@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Sets up the machine and runs every check: formatting, the release build's
+# tests (warnings are errors), the consumer example against the installed
+# package, and the tests again under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$(date +%s)
+
+step() { printf '\n==> %s\n' "$*"; }
+
+step "Machine set-up"
+scripts/setup.sh
+
+step "Formatting (clang-format)"
+scripts/check-format.sh
+
+step "Release build and tests"
+cmake --preset release
+cmake --build --preset release
+ctest --preset release
+
+step "Install and build the consumer example against the installed package"
+rm -rf build/install build/example
+cmake --install build/release
+cmake -S examples -B build/example -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$PWD/build/install"
+cmake --build build/example
+build/example/kv3d_example
+PKG_CONFIG_PATH="$PWD/build/install/lib/pkgconfig" pkg-config --exists --print-errors kv3d
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+
+echo
+echo "All checks passed in $(( $(date +%s) - start )) s."
