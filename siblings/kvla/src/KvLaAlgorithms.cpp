@@ -1,0 +1,321 @@
+#include <kvla/KvLaAlgorithms.h>
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+// The decompositions run on Eigen's dynamic matrices; KvLaDblMat and Eigen's
+// default storage are both column-major, so a KvLaDblMat is viewed in place.
+
+namespace {
+
+using Matrix = Eigen::MatrixXd;
+using Vector = Eigen::VectorXd;
+using ConstView = Eigen::Map<const Matrix>;
+
+ConstView view(const KvLaDblMat& m) { return ConstView(m.data(), m.rows(), m.cols()); }
+
+KvLaDblMat to_kvla(const Matrix& m) {
+    return KvLaDblMat(m.data(), static_cast<int>(m.rows()), static_cast<int>(m.cols()));
+}
+
+// Singular value decomposition of a with every non-zero column scaled to unit
+// length: a * diag(1 / len_j) = U * diag(sigma) * V^T. A column's length is
+// kept as big_j * unit_j (big_j its largest magnitude, unit_j the length of
+// the column divided by big_j, in [1, sqrt(rows)]) so that no intermediate
+// overflows; a zero column counts as a column of length 1 and stays zero.
+class ScaledSvd {
+public:
+    ScaledSvd(const ConstView& a, double tolerance, unsigned int options)
+        : big_(a.cols()), unit_(a.cols()) {
+        Matrix scaled(a.rows(), a.cols());
+        for (Eigen::Index j = 0; j < a.cols(); ++j) {
+            const double big = a.col(j).cwiseAbs().maxCoeff();
+            big_(j) = big > 0.0 ? big : 1.0;
+            scaled.col(j) = a.col(j) / big_(j);
+            unit_(j) = big > 0.0 ? scaled.col(j).norm() : 1.0;
+            scaled.col(j) /= unit_(j);
+        }
+        svd_.compute(scaled, options);
+        rank_ = count_rank(svd_.singularValues(), tolerance);
+    }
+
+    int rank() const { return rank_; }
+
+    // Right singular vector k (column k of V, k from 0, by descending
+    // singular value) mapped back to the unscaled variables, x_j = v_j /
+    // len_j, and normalised. The factor ref / len_j with ref the smallest
+    // big_j keeps every factor within (0, 1], so the mapping cannot overflow.
+    Vector mapped_right_vector(Eigen::Index k) const {
+        const double ref = big_.minCoeff();
+        Vector x(big_.size());
+        for (Eigen::Index j = 0; j < x.size(); ++j) {
+            x(j) = svd_.matrixV()(j, k) * ((ref / big_(j)) / unit_(j));
+        }
+        const double len = x.stableNorm();
+        if (len > 0.0) {
+            x /= len;
+        }
+        return x;
+    }
+
+    // The null space: one unit column per singular value left out of the
+    // rank, the smallest singular value first (the last columns of V).
+    Matrix null_space() const {
+        const Eigen::Index n = big_.size();
+        Matrix basis(n, n - rank_);
+        for (Eigen::Index k = 0; k < basis.cols(); ++k) {
+            basis.col(k) = mapped_right_vector(n - 1 - k);
+        }
+        return basis;
+    }
+
+    // Least-squares solution of a x = b on the singular values counted in
+    // the rank: y = V_r diag(1 / sigma_r) U_r^T b solves the scaled system,
+    // and x_j = y_j / len_j. Needs U and V.
+    Matrix solve(const ConstView& b) const {
+        const Eigen::Index r = rank_;
+        const Matrix coeff = (svd_.matrixU().leftCols(r).transpose() * b).array().colwise() /
+                             svd_.singularValues().head(r).array();
+        Matrix x = svd_.matrixV().leftCols(r) * coeff;
+        for (Eigen::Index j = 0; j < x.rows(); ++j) {
+            x.row(j) = (x.row(j) / big_(j)) / unit_(j);
+        }
+        return x;
+    }
+
+private:
+    static int count_rank(const Vector& sigma, double tolerance) {
+        if (sigma.size() == 0) {
+            return 0;
+        }
+        const double threshold = tolerance * sigma(0);
+        int rank = 0;
+        for (Eigen::Index i = 0; i < sigma.size(); ++i) {
+            if (sigma(i) > threshold) {
+                ++rank;
+            }
+        }
+        return rank;
+    }
+
+    Vector big_;
+    Vector unit_;
+    Eigen::JacobiSVD<Matrix> svd_;
+    int rank_ = 0;
+};
+
+void set_rank(int* rank, int value) {
+    if (rank != nullptr) {
+        *rank = value;
+    }
+}
+
+// Removes from x (column by column) its components in the span of basis, so
+// that x becomes the solution of least norm: every least-squares solution
+// differs from another by a null-space vector.
+void project_out(Matrix& x, const Matrix& basis) {
+    if (basis.cols() == 0 || x.size() == 0) {
+        return;
+    }
+    const Eigen::HouseholderQR<Matrix> qr(basis);
+    const Matrix q = qr.householderQ() * Matrix::Identity(basis.rows(), basis.cols());
+    x -= q * (q.transpose() * x);
+}
+
+// The outputs of a failed eigen-decomposition of an n x n matrix: the
+// identity as eigenvectors and zero eigenvalues, so that a caller reading
+// them stays within the sizes it expects.
+void eigen_fallback(int n, KvArray<double>& eigenvalues, KvLaDblMat& eigenvectors) {
+    eigenvalues.resize(static_cast<std::size_t>(n), false);
+    eigenvectors = KvLaDblMat(n, n, 0.0);
+    for (int i = 0; i < n; ++i) {
+        eigenvectors(i, i) = 1.0;
+    }
+}
+
+}  // namespace
+
+bool kvla_inverse(const KvLaDblMat& a, KvLaDblMat& inverse, double tolerance, int* rank) {
+    const ConstView am = view(a);
+    if (a.rows() == 0 || !am.allFinite()) {
+        set_rank(rank, 0);
+        return false;
+    }
+    const ScaledSvd svd(am, tolerance, 0);
+    set_rank(rank, svd.rank());
+    if (a.rows() != a.cols() || svd.rank() != a.cols()) {
+        return false;
+    }
+    // The rank test has shown the matrix regular; LU with partial pivoting
+    // gives the inverse (exactly for diagonal and permutation matrices).
+    const Matrix inv = am.partialPivLu().inverse();
+    if (!inv.allFinite()) {
+        return false;
+    }
+    inverse = to_kvla(inv);
+    return true;
+}
+
+bool kvla_linearsolve(const KvLaDblMat& a, const KvLaDblMat& b, KvLaDblMat& x, double tolerance,
+                      int* rank, KvLaDblMat* nullspace) {
+    if (a.rows() != b.rows()) {
+        return false;
+    }
+    const ConstView am = view(a);
+    const ConstView bm = view(b);
+    if (a.rows() == 0 || !am.allFinite()) {
+        // An empty system has rank 0, an empty solution and null space.
+        set_rank(rank, 0);
+        x = KvLaDblMat();
+        if (nullspace != nullptr) {
+            *nullspace = KvLaDblMat();
+        }
+        return a.rows() == 0;
+    }
+    const ScaledSvd svd(am, tolerance, Eigen::ComputeThinU | Eigen::ComputeFullV);
+    set_rank(rank, svd.rank());
+    const Matrix basis = svd.null_space();
+    if (nullspace != nullptr) {
+        *nullspace = to_kvla(basis);
+    }
+    if (!bm.allFinite()) {
+        x = KvLaDblMat();
+        return false;
+    }
+    Matrix solution = svd.solve(bm);
+    project_out(solution, basis);
+    if (!solution.allFinite()) {
+        x = KvLaDblMat();
+        return false;
+    }
+    x = to_kvla(solution);
+    return true;
+}
+
+bool kvla_linearsolve(const KvLaDblMat& a, const KvLaDblMat& b, KvLaDblMat& x, KvLaDblMat*) {
+    const ConstView am = view(a);
+    const ConstView bm = view(b);
+    if (a.rows() == 0 || a.rows() != b.rows() || !am.allFinite() || !bm.allFinite()) {
+        return false;
+    }
+    const ScaledSvd svd(am, 1e-12, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    if (svd.rank() < a.cols()) {
+        return false;
+    }
+    const Matrix solution = svd.solve(bm);
+    if (!solution.allFinite()) {
+        return false;
+    }
+    x = to_kvla(solution);
+    return true;
+}
+
+bool kvla_eigenvector_basis(KvLaDblMat& m, KvArray<double>& eigenvalues, KvLaDblMat& eigenvectors) {
+    const int n = std::max(m.rows(), m.cols());
+    const ConstView mm = view(m);
+    if (n == 0 || m.rows() != m.cols() || !mm.allFinite()) {
+        eigen_fallback(n, eigenvalues, eigenvectors);
+        return false;
+    }
+    // Reads the lower triangle; the eigenvalues come in ascending order.
+    const Eigen::SelfAdjointEigenSolver<Matrix> solver(mm);
+    if (solver.info() != Eigen::Success || !solver.eigenvalues().allFinite() ||
+        !solver.eigenvectors().allFinite()) {
+        eigen_fallback(n, eigenvalues, eigenvectors);
+        return false;
+    }
+    eigenvalues.resize(static_cast<std::size_t>(n), false);
+    eigenvectors = KvLaDblMat(n, n, 0.0);
+    for (int k = 0; k < n; ++k) {
+        const int from = n - 1 - k;
+        eigenvalues[static_cast<std::size_t>(k)] = solver.eigenvalues()(from);
+        for (int i = 0; i < n; ++i) {
+            eigenvectors(i, k) = solver.eigenvectors()(i, from);
+        }
+    }
+    return true;
+}
+
+// H12 in construct mode. With s = max |u_i| over the pivot and the elements
+// first..count-1, |u| = s * sqrt(sum (u_i / s)^2) without overflow; the
+// reflection I + u' u'^T / (up * u_p) with u' = (up at the pivot, u_i from
+// first on) maps u onto cl * e_pivot, cl = -sign(u_p) * |u|. The pivot then
+// holds cl, and up = u_p - cl is saved for the apply mode.
+void kvla_h1(int pivot, int first, int count, double* u, int stride, double& up) {
+    if (u == nullptr || stride <= 0 || pivot < 0 || pivot >= first || first >= count) {
+        return;
+    }
+    const std::ptrdiff_t step = stride;
+    auto at = [u, step](int i) -> double& { return u[static_cast<std::ptrdiff_t>(i) * step]; };
+    double cl = std::fabs(at(pivot));
+    for (int j = first; j < count; ++j) {
+        cl = std::max(std::fabs(at(j)), cl);
+    }
+    if (cl <= 0.0) {
+        return;
+    }
+    const double clinv = 1.0 / cl;
+    const double p = at(pivot) * clinv;
+    double sm = p * p;
+    for (int j = first; j < count; ++j) {
+        const double t = at(j) * clinv;
+        sm += t * t;
+    }
+    cl = cl * std::sqrt(sm);
+    if (at(pivot) > 0.0) {
+        cl = -cl;
+    }
+    up = at(pivot) - cl;
+    at(pivot) = cl;
+}
+
+// H12 in apply mode: c <- c + u' (u'^T c) / b with b = up * u_p (never
+// positive for a reflection built by kvla_h1; zero means no reflection).
+void kvla_h2(int pivot, int first, int count, const double* u, int stride, double up, double* c,
+             int c_stride, int vec_stride, int nvec) {
+    if (u == nullptr || c == nullptr || stride <= 0 || c_stride <= 0 || vec_stride < 0 ||
+        pivot < 0 || pivot >= first || first >= count) {
+        return;
+    }
+    const std::ptrdiff_t us = stride;
+    const std::ptrdiff_t cs = c_stride;
+    const double up_pivot = u[pivot * us];
+    if (std::fabs(up_pivot) <= 0.0 || nvec <= 0) {
+        return;
+    }
+    double b = up * up_pivot;
+    if (b >= 0.0) {
+        return;
+    }
+    b = 1.0 / b;
+    for (int j = 0; j < nvec; ++j) {
+        double* cj = c + static_cast<std::ptrdiff_t>(j) * vec_stride;
+        double sm = cj[pivot * cs] * up;
+        for (int i = first; i < count; ++i) {
+            sm = sm + cj[i * cs] * u[i * us];
+        }
+        if (sm != 0.0) {
+            sm = sm * b;
+            cj[pivot * cs] = cj[pivot * cs] + sm * up;
+            for (int i = first; i < count; ++i) {
+                cj[i * cs] = cj[i * cs] + sm * u[i * us];
+            }
+        }
+    }
+}
+
+bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* rank,
+                                   KvLaDblMat& v) {
+    const ConstView am = view(a);
+    if (a.rows() == 0 || !am.allFinite()) {
+        set_rank(rank, 0);
+        return false;
+    }
+    const ScaledSvd svd(am, tolerance, Eigen::ComputeFullV);
+    set_rank(rank, svd.rank());
+    v = to_kvla(svd.mapped_right_vector(a.cols() - 1));
+    return true;
+}
