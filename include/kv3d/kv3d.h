@@ -27,6 +27,7 @@
 #include <kv3d/Kv3dDirection.h>
 #include <kv3d/Kv3dErr.h>
 #include <kv3d/Kv3dLine.h>
+#include <kv3d/Kv3dParabola.h>
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dRay.h>
