@@ -1,0 +1,238 @@
+#include <kv3d/Kv3dTransform.h>
+
+#include <kvla/KvLaAlgorithms.h>
+#include <kvla/KvLaDblMat.h>
+
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+// Identity in row-major order.
+constexpr double kIdentity[16] = {1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0,
+                                  0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0};
+
+void copy16(const double* from, double* to) {
+    for (int i = 0; i < 16; ++i) {
+        to[i] = from[i];
+    }
+}
+
+// Contiguous 3-double records, as points (with_translation) or vectors. The
+// same sums as the general loop, each started from 0.0 (which also fixes the
+// sign of a zero result), without a branch per record.
+template <bool with_translation>
+void multiply_packed3(const double* m, int count, double* data) {
+    const double m0 = m[0], m1 = m[1], m2 = m[2], m3 = m[3];
+    const double m4 = m[4], m5 = m[5], m6 = m[6], m7 = m[7];
+    const double m8 = m[8], m9 = m[9], m10 = m[10], m11 = m[11];
+    for (int r = 0; r < count; ++r) {
+        double* p = data + static_cast<std::ptrdiff_t>(r) * 3;
+        const double x = p[0];
+        const double y = p[1];
+        const double z = p[2];
+        double a = 0.0;
+        double b = 0.0;
+        double c = 0.0;
+        a += m0 * x;
+        b += m4 * x;
+        c += m8 * x;
+        a += m1 * y;
+        b += m5 * y;
+        c += m9 * y;
+        a += m2 * z;
+        b += m6 * z;
+        c += m10 * z;
+        if (with_translation) {
+            a += m3;
+            b += m7;
+            c += m11;
+        }
+        p[0] = a;
+        p[1] = b;
+        p[2] = c;
+    }
+}
+
+}  // namespace
+
+Kv3dTransform::Kv3dTransform(const double* const m) : orthonormal_(false) {
+    // A null pointer has no values to copy; it gives the identity.
+    copy16(m != nullptr ? m : kIdentity, m_);
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dVector& v) : Kv3dTransform() {
+    m_[3] = v.x();
+    m_[7] = v.y();
+    m_[11] = v.z();
+}
+
+Kv3dTransform::Kv3dTransform(double s, const Kv3dPoint& p) : Kv3dTransform(s, s, s, p) {}
+
+Kv3dTransform::Kv3dTransform(double sx, double sy, double sz, const Kv3dPoint& p)
+    : Kv3dTransform() {
+    // p + S (x - p) = F S F^-1 x with F the translation by p.
+    m_[0] = sx;
+    m_[5] = sy;
+    m_[10] = sz;
+    m_[15] = 1.0;
+    double F[16];
+    copy16(kIdentity, F);
+    F[3] = p.x();
+    F[7] = p.y();
+    F[11] = p.z();
+    conjugate(F);
+    orthonormal_ = false;
+}
+
+void Kv3dTransform::multiply(const double* m, int kind, int element_stride, int record_stride,
+                             int count, double* data) {
+    if (count <= 0 || m == nullptr || data == nullptr) {
+        return;
+    }
+    // A private copy of the matrix: data may overlap it (a transform composed
+    // with itself), and the loops below need not reload it.
+    double M[16];
+    copy16(m, M);
+    const bool point = kind == POINT_RECORD;
+    const int n = kind == HOMOGENEOUS_RECORD ? 4 : 3;
+    if (n == 3 && element_stride == 1 && record_stride == 3) {
+        if (point) {
+            multiply_packed3<true>(M, count, data);
+        } else {
+            multiply_packed3<false>(M, count, data);
+        }
+        return;
+    }
+    const std::ptrdiff_t es = element_stride;
+    const std::ptrdiff_t rs = record_stride;
+    for (int r = 0; r < count; ++r) {
+        double* rec = data + static_cast<std::ptrdiff_t>(r) * rs;
+        double in[4];
+        double out[4];
+        for (int k = 0; k < n; ++k) {
+            in[k] = rec[k * es];
+        }
+        for (int i = 0; i < n; ++i) {
+            double s = 0.0;
+            for (int k = 0; k < n; ++k) {
+                s += M[4 * i + k] * in[k];
+            }
+            if (point) {
+                s += M[4 * i + 3];
+            }
+            out[i] = s;
+        }
+        for (int i = 0; i < n; ++i) {
+            rec[i * es] = out[i];
+        }
+    }
+}
+
+void Kv3dTransform::apply(const Kv3dTransform& T) {
+    // Each column of this replaced by T times that column.
+    multiply(T.m_, HOMOGENEOUS_RECORD, 4, 1, 4, m_);
+    orthonormal_ = orthonormal_ && T.orthonormal_;
+}
+
+bool Kv3dTransform::general_inverse(const double* in, double* out) {
+    KvLaDblMat a(4, 4, 0.0);
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            a(i, j) = in[4 * i + j];
+        }
+    }
+    KvLaDblMat inverse;
+    int rank = 0;
+    const bool ok = kvla_inverse(a, inverse, 1e-15, &rank);
+    if (!ok || rank != 4 || inverse.rows() != 4 || inverse.cols() != 4) {
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            out[4 * i + j] = inverse(i, j);
+        }
+    }
+    out[12] = 0.0;
+    out[13] = 0.0;
+    out[14] = 0.0;
+    out[15] = 1.0;
+    return true;
+}
+
+bool Kv3dTransform::invert() {
+    if (orthonormal_) {
+        // (A, t)^-1 = (A^T, -A^T t) for an orthonormal A.
+        std::swap(m_[1], m_[4]);
+        std::swap(m_[2], m_[8]);
+        std::swap(m_[6], m_[9]);
+        const double tx = m_[3];
+        const double ty = m_[7];
+        const double tz = m_[11];
+        m_[3] = -(m_[0] * tx + m_[1] * ty + m_[2] * tz);
+        m_[7] = -(m_[4] * tx + m_[5] * ty + m_[6] * tz);
+        m_[11] = -(m_[8] * tx + m_[9] * ty + m_[10] * tz);
+        return true;
+    }
+    double inv[16];
+    if (!general_inverse(m_, inv)) {
+        return false;
+    }
+    copy16(inv, m_);
+    return true;
+}
+
+bool Kv3dTransform::is_invertible() const {
+    double inv[16];
+    return general_inverse(m_, inv);
+}
+
+bool Kv3dTransform::is_orient_preserving() const {
+    const double* m = m_;
+    const double det = m[0] * (m[5] * m[10] - m[6] * m[9]) + m[4] * (m[2] * m[9] - m[1] * m[10]) +
+                       m[8] * (m[1] * m[6] - m[2] * m[5]);
+    return det > 0.0;
+}
+
+void Kv3dTransform::transpose() {
+    for (int i = 0; i < 4; ++i) {
+        for (int j = i + 1; j < 4; ++j) {
+            std::swap(m_[4 * i + j], m_[4 * j + i]);
+        }
+    }
+}
+
+void Kv3dTransform::conjugate(const double* F) {
+    double Finv[16];
+    if (!general_inverse(F, Finv)) {
+        return;
+    }
+    // F L into a scratch matrix, then (F L) F^-1: each column of F^-1
+    // multiplied by F L.
+    double FL[16];
+    copy16(m_, FL);
+    multiply(F, HOMOGENEOUS_RECORD, 4, 1, 4, FL);
+    multiply(FL, HOMOGENEOUS_RECORD, 4, 1, 4, Finv);
+    copy16(Finv, m_);
+}
+
+void Kv3dTransform::set_zero() {
+    for (double& e : m_) {
+        e = 0.0;
+    }
+}
+
+void Kv3dTransform::debug(KvJournal& journal, KvDebug level, bool, int indent) const {
+    if (static_cast<int>(level) <= 0) {
+        return;
+    }
+    Kv_DebugIndentation(journal, indent);
+    journal << "Kv3dTransform(" << kvEndExpr;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            journal << m_[4 * i + j] << ", ";
+        }
+        journal << kvEndExpr;
+    }
+    journal << m_[12] << ", " << m_[13] << ", " << m_[14] << ", " << m_[15] << ") " << kvEndExpr;
+}
