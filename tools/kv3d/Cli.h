@@ -1,0 +1,14 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace kv3dcli {
+
+// The whole tool: parses argv (argv[0] is the program name), runs the chosen
+// command and returns the exit status: 0 on success, 2 on bad input or bad
+// arguments (one line on err, nothing on out), 1 on an internal failure.
+// The file name "-" reads from in.
+int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
+            std::ostream& err);
+
+}  // namespace kv3dcli

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace kv3dcli {
+
+// Options every command shares.
+struct CommonArgs {
+    // Write the report as JSON instead of text.
+    bool json = false;
+    // Where the file name "-" reads from; standard input when null.
+    std::istream* std_in = nullptr;
+};
+
+// args.std_in, or std::cin.
+std::istream& input_stream(const CommonArgs& args);
+
+}  // namespace kv3dcli

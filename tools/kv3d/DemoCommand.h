@@ -1,0 +1,15 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "CommonArgs.h"
+
+namespace kv3dcli {
+
+struct DemoArgs : CommonArgs {};
+
+// Runs every capability of the library on data built into the tool and
+// reports the results.
+int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kv3dcli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace kv3dcli {
+
+// The whole content of one input file, with the name under which errors
+// report it ("<stdin>" for standard input).
+struct InputText {
+    std::string name;
+    std::string data;
+};
+
+// Reads path completely; "-" reads std_in to its end. Throws InputError when
+// the file cannot be opened or read (a directory, a missing file, ...).
+InputText read_input_text(const std::string& path, std::istream& std_in);
+
+}  // namespace kv3dcli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <kv/KvArray.h>
+#include <kv/KvPair.h>
+#include <kv3d/Kv3dPoint.h>
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "InputText.h"
+
+namespace kv3dcli {
+
+// Reads the tool's text files of numbers: one record a line, its numbers
+// separated by blanks, tabs or single commas; '#' starts a comment; blank
+// lines are skipped. A point file has three numbers a line, a pairs file six
+// (source point, then target point). Every number must be finite. Failures
+// throw InputError naming the file and the line.
+class PointFileReader {
+public:
+    // std_in serves the path "-".
+    explicit PointFileReader(std::istream& std_in) : std_in_(&std_in) {}
+
+    // The points of path; at least min_points of them.
+    KvArray<Kv3dPoint> read_points(const std::string& path, std::size_t min_points) const;
+    // The (source, target) pairs of path; at least min_pairs of them.
+    KvArray<KvPair<Kv3dPoint, Kv3dPoint>> read_pairs(const std::string& path,
+                                                     std::size_t min_pairs) const;
+
+    // The records of width numbers each in input, flattened in file order.
+    static std::vector<double> parse_records(const InputText& input, int width);
+
+private:
+    std::istream* std_in_;
+};
+
+// "three", "six", "nine" ... for the error texts; the digits beyond twelve.
+std::string count_word(std::size_t n);
+
+}  // namespace kv3dcli
