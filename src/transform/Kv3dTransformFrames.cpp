@@ -1,0 +1,75 @@
+// The transforms built from coordinate systems: a frame's matrix, its
+// inverse, the change between two frames, and the motions conjugated
+// through a frame (screw motion, scaling perpendicular to a plane).
+
+#include <kv3d/Kv3dCartesCoordSys.h>
+#include <kv3d/Kv3dCoordSys.h>
+#include <kv3d/Kv3dPlane.h>
+#include <kv3d/Kv3dTransform.h>
+
+#include <cmath>
+
+void Kv3dTransform::frame_matrix(const Kv3dCoordSys& c, double* m) {
+    const Kv3dVector& x = c.axis(Kv3d::X_AXIS);
+    const Kv3dVector& y = c.axis(Kv3d::Y_AXIS);
+    const Kv3dVector& z = c.axis(Kv3d::Z_AXIS);
+    const Kv3dPoint& p = c.basepoint();
+    const double rows[16] = {x.x(), y.x(), z.x(), p.x(), x.y(), y.y(), z.y(), p.y(),
+                             x.z(), y.z(), z.z(), p.z(), 0.0,   0.0,   0.0,   1.0};
+    for (int i = 0; i < 16; ++i) {
+        m[i] = rows[i];
+    }
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dCoordSys& c) : orthonormal_(c.is_cartesian()) {
+    frame_matrix(c, m_);
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dCoordSys& c, TransDirection dir)
+    : orthonormal_(c.is_cartesian()) {
+    frame_matrix(c, m_);
+    if (static_cast<int>(dir) != LOCAL_TO_GLOBAL && !invert()) {
+        set_zero();
+    }
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dCoordSys& from, const Kv3dCoordSys& to)
+    : orthonormal_(from.is_cartesian()) {
+    frame_matrix(from, m_);
+    if (!invert()) {
+        set_zero();
+        orthonormal_ = from.is_cartesian() && to.is_cartesian();
+        return;
+    }
+    apply(Kv3dTransform(to));
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double angle, double shift)
+    : Kv3dTransform() {
+    // In a right-handed frame whose z axis is the unit axis: a turn about z
+    // and a shift along it.
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    m_[0] = c;
+    m_[1] = -s;
+    m_[4] = s;
+    m_[5] = c;
+    m_[11] = shift;
+    double F[16];
+    frame_matrix(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS), F);
+    conjugate(F);
+    orthonormal_ = true;
+}
+
+Kv3dTransform::Kv3dTransform(const Kv3dPlane& plane, double f) : Kv3dTransform() {
+    // In a frame whose z axis is the plane normal: z scaled by f. Only f = 1
+    // and f = -1 leave the linear part orthonormal, so only they are marked
+    // (invert() transposes a marked transform).
+    m_[10] = f;
+    const Kv3dDirection& n = plane.normal();
+    double F[16];
+    frame_matrix(
+        Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS), F);
+    conjugate(F);
+    orthonormal_ = f == 1.0 || f == -1.0;
+}
