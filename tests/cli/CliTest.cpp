@@ -48,6 +48,8 @@ TEST(Cli, DemoRunsInTextAndJson) {
     EXPECT_EQ(doc.at("arithmetic").at("a_dot_b").get<double>(), 32.0);
     EXPECT_EQ(doc.at("snapping").at("snapped_difference").at(0).get<double>(), 0.0);
     EXPECT_TRUE(doc.at("predicates").at("points_tol_apart_equal").get<bool>());
+    EXPECT_EQ(doc.at("bounding_box").at("max"), nlohmann::json::parse("[40, 30, 12]"));
+    EXPECT_EQ(doc.at("transform").at("inverse_back"), nlohmann::json::parse("[1, 0, 0]"));
     EXPECT_FALSE(doc.at("predicates").at("points_1_0001_tol_apart_equal").get<bool>());
 }
 

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "BoundsCommand.h"
 #include "CommandRunner.h"
 #include "DemoCommand.h"
 
@@ -17,6 +18,13 @@ const char* const kDescription =
     "Each command prints a readable report, or JSON with --json.";
 
 const char* const kExitFooter =
+    "Exit status: 0 on success; 2 on bad input or arguments, with one line on\n"
+    "standard error naming the file and line, and nothing on standard output.";
+
+const char* const kPointsFooter =
+    "A point file holds one point a line: three numbers separated by blanks,\n"
+    "tabs or commas. '#' starts a comment; blank lines are skipped.\n"
+    "\n"
     "Exit status: 0 on success; 2 on bad input or arguments, with one line on\n"
     "standard error naming the file and line, and nothing on standard output.";
 
@@ -62,6 +70,14 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     add_json_flag(*demo, demo_args);
     demo->footer(kExitFooter);
 
+    BoundsArgs bounds_args;
+    CLI::App* bounds = app.add_subcommand(
+        "bounds", "Print the bounding box (minimum, maximum, size) of a point file");
+    bounds->add_option("POINTS", bounds_args.points_path, "Point file ('-' reads standard input)")
+        ->required();
+    add_json_flag(*bounds, bounds_args);
+    bounds->footer(kPointsFooter);
+
     // Set last: a subcommand copies its parent's footer when it is added.
     app.footer(kFooter);
 
@@ -81,6 +97,10 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     if (demo->parsed()) {
         demo_args.std_in = &in;
         return run_demo(demo_args, out, err);
+    }
+    if (bounds->parsed()) {
+        bounds_args.std_in = &in;
+        return run_bounds(bounds_args, out, err);
     }
     err << "kv3d: no command given (see kv3d --help)\n";
     return kExitBadInput;

@@ -22,10 +22,14 @@ std::string system_reason(int error) {
 
 }  // namespace
 
+std::string input_display_name(const std::string& path) {
+    return path == "-" ? std::string("<stdin>") : path;
+}
+
 InputText read_input_text(const std::string& path, std::istream& std_in) {
     InputText input;
     if (path == "-") {
-        input.name = "<stdin>";
+        input.name = input_display_name(path);
         char buffer[65536];
         while (std_in.read(buffer, sizeof buffer) || std_in.gcount() > 0) {
             input.data.append(buffer, static_cast<std::size_t>(std_in.gcount()));

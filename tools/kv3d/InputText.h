@@ -12,6 +12,9 @@ struct InputText {
     std::string data;
 };
 
+// The name under which errors and reports show path: "<stdin>" for "-".
+std::string input_display_name(const std::string& path);
+
 // Reads path completely; "-" reads std_in to its end. Throws InputError when
 // the file cannot be opened or read (a directory, a missing file, ...).
 InputText read_input_text(const std::string& path, std::istream& std_in);

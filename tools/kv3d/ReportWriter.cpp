@@ -19,7 +19,7 @@ struct ReportWriter::Json {
 
 namespace {
 
-constexpr std::size_t kLabelWidth = 38;
+constexpr std::size_t kLabelWidth = 40;
 
 OrderedJson triple(double x, double y, double z) { return OrderedJson::array({x, y, z}); }
 
@@ -48,8 +48,8 @@ std::string ReportWriter::indent() const {
 
 void ReportWriter::text_line(const std::string& label, const std::string& value) {
     std::string line = indent() + label;
-    const std::size_t width = kLabelWidth + indent().size();
-    line += line.size() < width ? std::string(width - line.size(), ' ') : std::string(" ");
+    line +=
+        line.size() < kLabelWidth ? std::string(kLabelWidth - line.size(), ' ') : std::string(" ");
     text_ += line + value + "\n";
 }
 

@@ -1,0 +1,37 @@
+#include "BoundsCommand.h"
+
+#include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dPoint.h>
+
+#include <cstddef>
+
+#include "CommandRunner.h"
+#include "InputText.h"
+#include "PointFileReader.h"
+#include "ReportWriter.h"
+
+namespace kv3dcli {
+
+int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
+    return run_command(out, err, [&]() {
+        const KvArray<Kv3dPoint> points =
+            PointFileReader(input_stream(args)).read_points(args.points_path, 1);
+        const Kv3dBBox box(points);
+        std::size_t out_of_range = 0;
+        for (const Kv3dPoint& p : points) {
+            out_of_range += p.out_of_range() ? 1 : 0;
+        }
+        ReportWriter r(args.json, "bounds", "kv3d bounds: " + input_display_name(args.points_path));
+        r.count("points", "points", points.size());
+        r.begin_section("box", "Bounding box");
+        r.point("min", "minimum", box.bbmin());
+        r.point("max", "maximum", box.bbmax());
+        r.vector("size", "size", box.bbmax() - box.bbmin());
+        r.point("center", "centre", (box.bbmin() + box.bbmax()) * 0.5);
+        r.end_section();
+        r.count("out_of_range", "points beyond the model extent", out_of_range);
+        return r.str();
+    });
+}
+
+}  // namespace kv3dcli

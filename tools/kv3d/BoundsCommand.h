@@ -1,0 +1,17 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "CommonArgs.h"
+
+namespace kv3dcli {
+
+struct BoundsArgs : CommonArgs {
+    std::string points_path;
+};
+
+// The bounding box of a point file: minimum and maximum corner and size.
+int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kv3dcli

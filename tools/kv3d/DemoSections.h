@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kv3dcli {
+
+class ReportWriter;
+
+// The sections of the demo report, each on its own built-in data.
+void demo_resolution(ReportWriter& r);
+void demo_arithmetic(ReportWriter& r);
+void demo_angles(ReportWriter& r);
+void demo_predicates(ReportWriter& r);
+void demo_snapping(ReportWriter& r);
+void demo_journal(ReportWriter& r);
+void demo_bounding_box(ReportWriter& r);
+void demo_transform(ReportWriter& r);
+void demo_parabola(ReportWriter& r);
+
+// The lines of text, without their line ends.
+std::vector<std::string> split_lines(const std::string& text);
+
+}  // namespace kv3dcli
