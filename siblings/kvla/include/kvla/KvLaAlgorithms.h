@@ -15,8 +15,10 @@ KVLA_API bool kvla_inverse(const KvLaDblMat& a, KvLaDblMat& inverse, double tole
 // Least-squares solution of a x = b (minimum norm where a is rank-deficient),
 // the rank, and the null space of a: cols - rank unit columns, the right
 // singular vectors of the singular values left out of the rank, mapped back
-// through the column scaling, the smallest singular value first. False only
-// when the row counts of a and b disagree. rank and nullspace may be null.
+// through the column scaling, the smallest singular value first. False when
+// the row counts of a and b disagree (nothing written), and when a or b holds
+// a non-finite value or the solution overflows (x then empty; a non-finite a
+// gives rank 0 and an empty null space). rank and nullspace may be null.
 KVLA_API bool kvla_linearsolve(const KvLaDblMat& a, const KvLaDblMat& b, KvLaDblMat& x,
                                double tolerance, int* rank, KvLaDblMat* nullspace);
 
