@@ -3,7 +3,6 @@
 #include <kv/KvCompare.h>
 #include <kv/KvMatrix.h>
 #include <kv/KvPair.h>
-#include <kv/KvTrianglePar.h>
 
 #include <algorithm>
 #include <cmath>
@@ -149,17 +148,6 @@ TEST(KvMatrix, LayoutAndResize) {
     EXPECT_EQ(m.rows(), 0);
     EXPECT_EQ(m.cols(), 4);
     EXPECT_EQ(KvMatrix<double>().rows(), 0);
-}
-
-TEST(KvParameterRecords, DefaultsAndIndexing) {
-    const KvPair<int, double> p;
-    EXPECT_EQ(p.first, 0);
-    EXPECT_EQ(p.second, 0.0);
-    const KvTrianglePar t(0.25, 0.5, 0.75);
-    EXPECT_EQ(t[0], 0.25);
-    EXPECT_EQ(t[2], 0.75);
-    EXPECT_EQ(t[3], 0.0);
-    EXPECT_EQ(t[-1], 0.0);
 }
 
 }  // namespace
