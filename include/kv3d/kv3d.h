@@ -35,5 +35,6 @@
 #include <kv3d/Kv3dRotation.h>
 #include <kv3d/Kv3dTolerance.h>
 #include <kv3d/Kv3dTransform.h>
+#include <kv3d/Kv3dTriangle.h>
 #include <kv3d/Kv3dTypes.h>
 #include <kv3d/Kv3dVector.h>
