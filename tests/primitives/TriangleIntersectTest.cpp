@@ -27,67 +27,72 @@ TEST(TriangleIntersect, Segments) {
         meets(T, Kv3dPoint(0.75, 0.75, -1), Kv3dPoint(0.75, 0.75, 1)));  // beyond the long edge
     EXPECT_FALSE(meets(T, Kv3dPoint(0.25, 0.25, -1), Kv3dPoint(0.25, 0.25, -0.5)));  // stops short
     EXPECT_FALSE(T.intersect(Kv3dLine(Kv3dPoint(0.25, 0.25, 0), Kv3dVector(0, 0, 1e-21))));
+    // In the plane: inside, crossing an edge, through a vertex, outside.
+    EXPECT_TRUE(meets(T, Kv3dPoint(0.1, 0.2, 0), Kv3dPoint(0.3, 0.25, 0)));
+    EXPECT_TRUE(meets(T, Kv3dPoint(0.2, 0.3, 0.0004), Kv3dPoint(2, 0.5, -0.0004)));
+    EXPECT_TRUE(meets(T, Kv3dPoint(-1, 2, 0), Kv3dPoint(1, -2, 0)));
+    EXPECT_FALSE(meets(T, Kv3dPoint(0.6, 0.6, 0), Kv3dPoint(2, 0.7, 0)));
+    // Parallel to an edge, the start decides: within the point tolerance of the plane.
+    EXPECT_TRUE(meets(T, Kv3dPoint(0.1, 0.1, 0.0005), Kv3dPoint(0.3, 0.1, 0.0005)));
+    EXPECT_FALSE(meets(T, Kv3dPoint(0.1, 0.1, 0.002), Kv3dPoint(0.3, 0.1, 0.002)));
+    const Kv3dTriangle moved = T + Kv3dVector(5, 5, 5);  // inside is measured from p0
+    EXPECT_TRUE(meets(moved, Kv3dPoint(5.1, 5.1, 5), Kv3dPoint(5.3, 5.1, 5)));
+    EXPECT_FALSE(meets(moved, Kv3dPoint(0.1, 0.1, 0), Kv3dPoint(0.3, 0.1, 0)));
     // Collinear vertices span no plane: only a real crossing of an edge counts.
     const Kv3dTriangle flat(O, X, Kv3dPoint(2, 0, 0));
     EXPECT_FALSE(meets(flat, Kv3dPoint(0.5, 0.0005, 0), Kv3dPoint(0.6, 0.0005, 0.0001)));
     EXPECT_TRUE(meets(flat, Kv3dPoint(0.5, -1, 0), Kv3dPoint(0.5, 1, 0)));
-    // In the plane: inside, crossing an edge, touching a vertex, outside.
-    EXPECT_TRUE(meets(T, Kv3dPoint(0.1, 0.2, 0), Kv3dPoint(0.3, 0.25, 0)));
-    EXPECT_TRUE(meets(T, Kv3dPoint(0.2, 0.3, 0.0004), Kv3dPoint(2, 0.5, -0.0004)));
-    EXPECT_TRUE(meets(T, Kv3dPoint(-1, 1, 0), Kv3dPoint(-3, 2, 0)) == false);
-    EXPECT_TRUE(meets(T, Kv3dPoint(-1, 2, 0), Kv3dPoint(1, -2, 0)));  // through the vertex p0 only
-    EXPECT_FALSE(meets(T, Kv3dPoint(0.6, 0.6, 0), Kv3dPoint(2, 0.7, 0)));
-    // Parallel to an edge: the start decides through the point test.
-    EXPECT_TRUE(meets(T, Kv3dPoint(0.1, 0.1, 0), Kv3dPoint(0.3, 0.1, 0)));
-    EXPECT_TRUE(meets(T, Kv3dPoint(0.1, 0.1, 0.0005), Kv3dPoint(0.3, 0.1, 0.0005)));
-    EXPECT_FALSE(meets(T, Kv3dPoint(0.1, 0.1, 0.002), Kv3dPoint(0.3, 0.1, 0.002)));
-    // A triangle away from the origin: inside means relative to p0.
-    const Kv3dTriangle moved = T + Kv3dVector(5, 5, 5);
-    EXPECT_TRUE(meets(moved, Kv3dPoint(5.1, 5.1, 5), Kv3dPoint(5.3, 5.1, 5)));
-    EXPECT_FALSE(meets(moved, Kv3dPoint(0.1, 0.1, 0), Kv3dPoint(0.3, 0.1, 0)));
 }
 
 TEST(TriangleIntersect, TrianglePairs) {
-    // Links of a chain: each pierces the other.
-    const Kv3dTriangle a(O, Kv3dPoint(4, 0, 0), Kv3dPoint(0, 4, 0));
-    const Kv3dTriangle b(Kv3dPoint(1, 1, -1), Kv3dPoint(1, 1, 2), Kv3dPoint(6, 1, -1));
-    EXPECT_TRUE(both_ways(a, b));
-    const Kv3dTriangle up(Kv3dPoint(0.1, 0.2, 1), Kv3dPoint(0.9, 0.3, 1), Kv3dPoint(0.2, 0.7, 1));
-    EXPECT_FALSE(both_ways(T, up));
-    const double tol = Kv3dResObj::same_point_tol();
-    EXPECT_TRUE(both_ways(T, up - Kv3dVector(0, 0, 1 - 0.5 * tol)));
-    EXPECT_FALSE(both_ways(T, up - Kv3dVector(0, 0, 1 - 2 * tol)));
-    const Kv3dTriangle inner(Kv3dPoint(0.1, 0.1, 0), Kv3dPoint(0.5, 0.2, 0),
-                             Kv3dPoint(0.2, 0.5, 0));
-    EXPECT_TRUE(both_ways(T, inner));
-    const Kv3dTriangle partial(Kv3dPoint(0.5, 0.3, 0), Kv3dPoint(1.5, 0.4, 0),
-                               Kv3dPoint(0.6, 1.2, 0));
-    EXPECT_TRUE(both_ways(T, partial));
-    const Kv3dTriangle apart(Kv3dPoint(1, 1, 0), Kv3dPoint(2, 1.2, 0), Kv3dPoint(1.3, 2, 0));
-    EXPECT_FALSE(both_ways(T, apart));
+    const Kv3dTriangle a(O, Kv3dPoint(4, 0, 0), Kv3dPoint(0, 4, 0));  // links of a chain
     EXPECT_TRUE(
-        both_ways(T, Kv3dTriangle(X, Kv3dPoint(2, 0, 0), Kv3dPoint(1, 1, 0))));  // shared vertex
+        both_ways(a, Kv3dTriangle(Kv3dPoint(1, 1, -1), Kv3dPoint(1, 1, 2), Kv3dPoint(6, 1, -1))));
+    const Kv3dTriangle up(Kv3dPoint(0.1, 0.2, 1), Kv3dPoint(0.9, 0.3, 1), Kv3dPoint(0.2, 0.7, 1));
+    const double tol = Kv3dResObj::same_point_tol();
+    EXPECT_FALSE(both_ways(T, up));
+    EXPECT_TRUE(both_ways(T, up - Kv3dVector(0, 0, 1 - 0.5 * tol)));  // inside, within tolerance
+    EXPECT_FALSE(both_ways(T, up - Kv3dVector(0, 0, 1 - 2 * tol)));
+    EXPECT_TRUE(both_ways(
+        T, Kv3dTriangle(Kv3dPoint(0.5, 0.3, 0), Kv3dPoint(1.5, 0.4, 0), Kv3dPoint(0.6, 1.2, 0))));
+    EXPECT_FALSE(
+        both_ways(T, Kv3dTriangle(Kv3dPoint(1, 1, 0), Kv3dPoint(2, 1.2, 0), Kv3dPoint(1.3, 2, 0))));
+    EXPECT_TRUE(
+        both_ways(T, Kv3dTriangle(X, Kv3dPoint(2, 0, 0), Kv3dPoint(1, 1, 0))));  // a shared vertex
+    EXPECT_FALSE(both_ways(T, Kv3dTriangle()));
 }
 
-// Reference for the segment b0 + u (b1 - b0) against the closed triangle t:
-// 1 clearly meeting, -1 clearly apart (by dense sampling), 0 too close to call.
+// Barycentric weights of the projection of p, from the normal equations of
+// p - p0 = v e1 + w e2.
+void bary(const Kv3dTriangle& t, const Kv3dPoint& p, double w[3]) {
+    const Kv3dVector e1 = t.p1() - t.p0(), e2 = t.p2() - t.p0(), r = p - t.p0();
+    const double d00 = e1 % e1, d01 = e1 % e2, d11 = e2 % e2, den = d00 * d11 - d01 * d01;
+    w[1] = (d11 * (r % e1) - d01 * (r % e2)) / den;
+    w[2] = (d00 * (r % e2) - d01 * (r % e1)) / den;
+    w[0] = 1.0 - w[1] - w[2];
+}
+
+bool inside_by(const Kv3dTriangle& t, const Kv3dPoint& p, double margin) {
+    double w[3];
+    bary(t, p, w);
+    return w[0] > margin && w[1] > margin && w[2] > margin;
+}
+
 double point_triangle_distance(const Kv3dTriangle& t, const Kv3dPoint& p) {
-    const KvTrianglePar w = t.find_parameter(p);
-    if (w[0] >= 0 && w[1] >= 0 && w[2] >= 0) return t.image(p).distance(p);
+    if (inside_by(t, p, 0.0)) return std::fabs(t.normal() % (p - t.p0()));
     double d = 1e300;
     const Kv3dPoint v[3] = {t.p0(), t.p1(), t.p2()};
     for (int i = 0; i < 3; ++i) {
-        const Kv3dLine e(v[i], v[(i + 1) % 3]);
-        d = std::min(d, e.evaluate(std::clamp(e.find_parameter(p), 0.0, 1.0)).distance(p));
+        const Kv3dVector e = v[(i + 1) % 3] - v[i];
+        const double u = std::clamp((e % (p - v[i])) / (e % e), 0.0, 1.0);
+        d = std::min(d, (v[i] + e * u).distance(p));
     }
     return d;
 }
 
-bool inside_by(const Kv3dTriangle& t, const Kv3dPoint& p, double margin) {
-    const KvTrianglePar w = t.find_parameter(p);
-    return w[0] > margin && w[1] > margin && w[2] > margin;
-}
-
+// The segment b0 b1 against the closed triangle t: 1 clearly meeting (a
+// crossing or an in-plane sample well inside), -1 clearly apart by dense
+// sampling, 0 too close to call.
 int reference(const Kv3dTriangle& t, const Kv3dPoint& b0, const Kv3dPoint& b1) {
     const double margin = 0.02, tol = Kv3dResObj::same_point_tol();
     const Kv3dDirection n = t.normal();
