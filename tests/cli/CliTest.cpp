@@ -50,6 +50,7 @@ TEST(Cli, DemoRunsInTextAndJson) {
     EXPECT_TRUE(doc.at("predicates").at("points_tol_apart_equal").get<bool>());
     EXPECT_EQ(doc.at("bounding_box").at("max"), nlohmann::json::parse("[40, 30, 12]"));
     EXPECT_EQ(doc.at("transform").at("inverse_back"), nlohmann::json::parse("[1, 0, 0]"));
+    EXPECT_EQ(doc.at("point_pair_fit").at("rigid_p"), nlohmann::json::parse("[1, 2, 1]"));
     EXPECT_FALSE(doc.at("predicates").at("points_1_0001_tol_apart_equal").get<bool>());
 }
 

@@ -8,6 +8,7 @@
 #include "BoundsCommand.h"
 #include "CommandRunner.h"
 #include "DemoCommand.h"
+#include "TransformCommand.h"
 
 namespace kv3dcli {
 
@@ -27,6 +28,17 @@ const char* const kPointsFooter =
     "\n"
     "Exit status: 0 on success; 2 on bad input or arguments, with one line on\n"
     "standard error naming the file and line, and nothing on standard output.";
+
+const char* const kTransformFooter =
+    "The fit is exact, not least-squares: it builds a frame on the first two,\n"
+    "three (rigid, similarity) or four (affine) pairs and ignores the rest,\n"
+    "whose distances from their targets the report lists. One pair gives a\n"
+    "translation. Files hold their numbers separated by blanks, tabs or commas;\n"
+    "'#' starts a comment; blank lines are skipped.\n"
+    "\n"
+    "Exit status: 0 on success; 2 on bad input or arguments (including pairs\n"
+    "whose points are coincident or collinear, which fit no invertible\n"
+    "transform), with one line on standard error and nothing on standard output.";
 
 const char* const kFooter =
     "Input files:\n"
@@ -78,6 +90,30 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     add_json_flag(*bounds, bounds_args);
     bounds->footer(kPointsFooter);
 
+    TransformArgs transform_args;
+    CLI::App* transform = app.add_subcommand(
+        "transform", "Fit a transform to point pairs; print its matrix and optionally move points");
+    transform
+        ->add_option("PAIRS", transform_args.pairs_path,
+                     "Pairs file: six numbers a line, a source point then\n"
+                     "its target point ('-' reads standard input)")
+        ->required();
+    transform
+        ->add_option("--type", transform_args.type,
+                     "rigid: rotation and translation, from the first\n"
+                     "  three pairs;\n"
+                     "similarity: rigid, then a uniform scale about the\n"
+                     "  first target;\n"
+                     "affine: the first four pairs mapped exactly (with\n"
+                     "  three pairs, the triangle's unit normal too)")
+        ->check(CLI::IsMember({"rigid", "similarity", "affine"}))
+        ->capture_default_str();
+    transform->add_option("--apply", transform_args.apply_path,
+                          "Point file to move by the fitted transform\n"
+                          "('-' reads standard input)");
+    add_json_flag(*transform, transform_args);
+    transform->footer(kTransformFooter);
+
     // Set last: a subcommand copies its parent's footer when it is added.
     app.footer(kFooter);
 
@@ -101,6 +137,10 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     if (bounds->parsed()) {
         bounds_args.std_in = &in;
         return run_bounds(bounds_args, out, err);
+    }
+    if (transform->parsed()) {
+        transform_args.std_in = &in;
+        return run_transform(transform_args, out, err);
     }
     err << "kv3d: no command given (see kv3d --help)\n";
     return kExitBadInput;

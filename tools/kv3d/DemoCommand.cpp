@@ -17,6 +17,7 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_journal(r);
         demo_bounding_box(r);
         demo_transform(r);
+        demo_point_pair_fit(r);
         demo_parabola(r);
         return r.str();
     });

@@ -1,5 +1,6 @@
 #include <kv/KvArray.h>
 #include <kv/KvJournal.h>
+#include <kv/KvPair.h>
 #include <kv3d/Kv3dApply.h>
 #include <kv3d/Kv3dDirection.h>
 #include <kv3d/Kv3dPoint.h>
@@ -67,6 +68,38 @@ void demo_transform(ReportWriter& r) {
     KvJournal journal(text);
     composed.debug(journal, static_cast<KvDebug>(1), false, 0);
     r.lines("journal", "journal text", split_lines(text.str()));
+    r.end_section();
+}
+
+void demo_point_pair_fit(ReportWriter& r) {
+    using Pair = KvPair<Kv3dPoint, Kv3dPoint>;
+    KvArray<Pair> two{Pair(Kv3dPoint(0, 0, 0), Kv3dPoint(1, 1, 1)),
+                      Pair(Kv3dPoint(1, 0, 0), Kv3dPoint(1, 3, 1))};
+    const Kv3dPoint p(1, 0, 0);
+    r.begin_section("point_pair_fit", "Transform fitted to point pairs");
+    r.note("two pairs: (0,0,0) -> (1,1,1) and (1,0,0) -> (1,3,1)");
+    r.point("rigid_p", "rigid fit moves (1,0,0) to",
+            moved(p, Kv3dTransform(two, Kv3dTransform::RIGID)));
+    r.point("similarity_p", "similarity fit moves (1,0,0) to",
+            moved(p, Kv3dTransform(two, Kv3dTransform::SIMILARITY)));
+
+    // A triangle and its copy turned a quarter about z and shifted by (5, 0, 2).
+    KvArray<Pair> three{Pair(Kv3dPoint(0, 0, 0), Kv3dPoint(5, 0, 2)),
+                        Pair(Kv3dPoint(2, 0, 0), Kv3dPoint(5, 2, 2)),
+                        Pair(Kv3dPoint(0, 1, 0), Kv3dPoint(4, 0, 2))};
+    const Kv3dTransform rigid(three, Kv3dTransform::RIGID);
+    r.note("a triangle and its copy turned a quarter about z, shifted by (5, 0, 2)");
+    r.matrix("rigid_matrix", "rigid fit", rigid.as_matrix());
+    r.flag("rigid_orthonormal", "marked orthonormal", rigid.is_orthonormal());
+
+    // Four pairs fix an affine map: here a shear x' = x + z and a stretch y' = 3 y.
+    KvArray<Pair> four{
+        Pair(Kv3dPoint(0, 0, 0), Kv3dPoint(0, 0, 0)), Pair(Kv3dPoint(1, 0, 0), Kv3dPoint(1, 0, 0)),
+        Pair(Kv3dPoint(0, 1, 0), Kv3dPoint(0, 3, 0)), Pair(Kv3dPoint(0, 0, 1), Kv3dPoint(1, 0, 1))};
+    const Kv3dTransform affine(four, Kv3dTransform::AFFINE);
+    r.note("four pairs of a shear x' = x + z and a stretch y' = 3 y");
+    r.matrix("affine_matrix", "affine fit", affine.as_matrix());
+    r.point("affine_1_1_1", "affine fit moves (1,1,1) to", moved(Kv3dPoint(1, 1, 1), affine));
     r.end_section();
 }
 

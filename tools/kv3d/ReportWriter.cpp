@@ -142,18 +142,19 @@ void ReportWriter::matrix(const std::string& key, const std::string& label, cons
         json_doc_->top()[key] = rows;
         return;
     }
+    // Each column right-aligned to its widest entry.
     std::string cells[16];
-    std::size_t width = 0;
+    std::size_t width[4] = {0, 0, 0, 0};
     for (int i = 0; i < 16; ++i) {
         cells[i] = format_number(m[i]);
-        width = std::max(width, cells[i].size());
+        width[i % 4] = std::max(width[i % 4], cells[i].size());
     }
     text_ += indent() + label + "\n";
     for (int r = 0; r < 4; ++r) {
         std::string row = indent() + "  [";
         for (int c = 0; c < 4; ++c) {
             const std::string& cell = cells[4 * r + c];
-            row += std::string(width - cell.size() + (c == 0 ? 0 : 2), ' ') + cell;
+            row += std::string(width[c] - cell.size() + 2, ' ') + cell;
         }
         text_ += row + " ]\n";
     }
@@ -175,6 +176,21 @@ void ReportWriter::point_list(const std::string& key, const std::string& label,
         const std::string number = std::to_string(i);
         text_ += indent() + "  " + std::string(digits - number.size(), ' ') + number + "  " +
                  format_triple(points[i].x(), points[i].y(), points[i].z()) + "\n";
+    }
+}
+
+void ReportWriter::number_list(const std::string& key, const std::string& label,
+                               const std::vector<double>& values) {
+    if (json_) {
+        json_doc_->top()[key] = values;
+        return;
+    }
+    text_ += indent() + label + "\n";
+    const std::size_t digits = std::to_string(values.empty() ? 0 : values.size() - 1).size();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string number = std::to_string(i);
+        text_ += indent() + "  " + std::string(digits - number.size(), ' ') + number + "  " +
+                 format_number(values[i]) + "\n";
     }
 }
 

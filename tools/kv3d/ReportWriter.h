@@ -43,6 +43,9 @@ public:
     // One numbered line per point.
     void point_list(const std::string& key, const std::string& label,
                     const std::vector<Kv3dPoint>& points);
+    // One numbered line per value.
+    void number_list(const std::string& key, const std::string& label,
+                     const std::vector<double>& values);
     // One "i  j" line per pair.
     void index_pairs(const std::string& key, const std::string& label,
                      const std::vector<std::pair<std::size_t, std::size_t>>& pairs);
