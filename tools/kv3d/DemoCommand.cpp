@@ -18,7 +18,11 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_bounding_box(r);
         demo_transform(r);
         demo_point_pair_fit(r);
+        demo_rotations(r);
+        demo_line_and_plane(r);
         demo_parabola(r);
+        demo_triangle(r);
+        demo_clash(r);
         return r.str();
     });
 }

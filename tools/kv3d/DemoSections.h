@@ -18,6 +18,10 @@ void demo_bounding_box(ReportWriter& r);
 void demo_transform(ReportWriter& r);
 void demo_point_pair_fit(ReportWriter& r);
 void demo_parabola(ReportWriter& r);
+void demo_line_and_plane(ReportWriter& r);
+void demo_triangle(ReportWriter& r);
+void demo_clash(ReportWriter& r);
+void demo_rotations(ReportWriter& r);
 
 // The lines of text, without their line ends.
 std::vector<std::string> split_lines(const std::string& text);

@@ -19,7 +19,7 @@ struct ReportWriter::Json {
 
 namespace {
 
-constexpr std::size_t kLabelWidth = 40;
+constexpr std::size_t kLabelWidth = 42;
 
 OrderedJson triple(double x, double y, double z) { return OrderedJson::array({x, y, z}); }
 

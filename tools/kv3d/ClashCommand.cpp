@@ -1,0 +1,65 @@
+#include "ClashCommand.h"
+
+#include <kv3d/Kv3dResObj.h>
+#include <kv3d/Kv3dTriangle.h>
+
+#include <vector>
+
+#include "ClashDetector.h"
+#include "CommandRunner.h"
+#include "InputError.h"
+#include "ReportWriter.h"
+#include "TriangleFileReader.h"
+
+namespace kv3dcli {
+
+namespace {
+
+std::vector<Kv3dTriangle> to_triangles(const TriangleSet& set) {
+    std::vector<Kv3dTriangle> triangles;
+    triangles.reserve(set.size());
+    for (std::size_t i = 0; i < set.size(); ++i) {
+        triangles.emplace_back(set.triangle(i));
+    }
+    return triangles;
+}
+
+void describe(ReportWriter& r, const char* key, const char* heading, const TriangleSet& set,
+              std::size_t degenerate) {
+    r.begin_section(key, heading);
+    r.text("file", "file", set.name);
+    r.text("format", "format", set.format);
+    r.count("triangles", "triangles", set.size());
+    r.count("degenerate", "with a vanishing edge (never clash)", degenerate);
+    r.end_section();
+}
+
+}  // namespace
+
+int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
+    return run_command(out, err, [&]() {
+        if (args.a_path == "-" && args.b_path == "-") {
+            throw InputError("standard input ('-') can feed only one of the two files");
+        }
+        const TriangleFileReader reader(input_stream(args));
+        const TriangleSet set_a = reader.read(args.a_path, 1);
+        const TriangleSet set_b = reader.read(args.b_path, 1);
+        const std::vector<Kv3dTriangle> a = to_triangles(set_a);
+        const std::vector<Kv3dTriangle> b = to_triangles(set_b);
+        const double tol = Kv3dResObj::same_point_tol();
+        const ClashResult clash = find_clashes(a, b, tol);
+
+        ReportWriter r(args.json, "clash", "kv3d clash: " + set_a.name + " x " + set_b.name);
+        describe(r, "a", "Mesh A", set_a, clash.degenerate_a);
+        describe(r, "b", "Mesh B", set_b, clash.degenerate_b);
+        r.number("tolerance", "point tolerance", tol);
+        r.count("candidates", "pairs tested (boxes within tolerance)", clash.candidates);
+        r.count("count", "intersecting pairs", clash.pairs.size());
+        if (!clash.pairs.empty() || r.json()) {
+            r.index_pairs("pairs", "pairs (index in A, index in B, from 0)", clash.pairs);
+        }
+        return r.str();
+    });
+}
+
+}  // namespace kv3dcli

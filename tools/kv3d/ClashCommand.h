@@ -1,0 +1,19 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "CommonArgs.h"
+
+namespace kv3dcli {
+
+struct ClashArgs : CommonArgs {
+    std::string a_path;
+    std::string b_path;
+};
+
+// Interference check of two triangle sets (STL or nine-number text): lists
+// every pair (i, j), 0-based, of a triangle of A and one of B that intersect.
+int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kv3dcli
