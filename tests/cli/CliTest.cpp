@@ -52,7 +52,8 @@ TEST(Cli, DemoRunsInTextAndJson) {
     EXPECT_EQ(doc.at("transform").at("inverse_back"), nlohmann::json::parse("[1, 0, 0]"));
     EXPECT_EQ(doc.at("point_pair_fit").at("rigid_p"), nlohmann::json::parse("[1, 2, 1]"));
     EXPECT_TRUE(doc.at("triangle").at("coplanar_inside").get<bool>());
-    EXPECT_EQ(doc.at("clash").at("pairs"), nlohmann::json::parse("[[0, 4], [3, 0], [3, 1], [3, 2]]"));
+    EXPECT_EQ(doc.at("clash").at("pairs"),
+              nlohmann::json::parse("[[0, 4], [3, 0], [3, 1], [3, 2]]"));
     EXPECT_FALSE(doc.at("predicates").at("points_1_0001_tol_apart_equal").get<bool>());
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -65,6 +68,39 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
 // True when text is exactly one line ending in a newline.
 inline bool is_one_line(const std::string& text) {
     return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
+}
+
+// Triangles as nine float coordinates each (p0, p1, p2).
+using Mesh = std::vector<std::array<float, 9>>;
+
+// A binary STL of mesh; the header announces `announced` triangles (the true
+// count when negative).
+inline std::string binary_stl(const Mesh& mesh, const std::string& header = "",
+                              long long announced = -1) {
+    std::string out = header.substr(0, 80);
+    out.resize(80, ' ');
+    auto put = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+        }
+    };
+    auto put_float = [&put](float f) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        put(bits);
+    };
+    put(static_cast<std::uint32_t>(announced < 0 ? static_cast<long long>(mesh.size())
+                                                 : announced));
+    for (const auto& t : mesh) {
+        for (int k = 0; k < 3; ++k) {
+            put_float(0.0f);  // the normal, which nothing reads
+        }
+        for (float c : t) {
+            put_float(c);
+        }
+        out.append(2, '\0');
+    }
+    return out;
 }
 
 }  // namespace cli_test
