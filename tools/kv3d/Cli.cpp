@@ -84,38 +84,34 @@ std::string one_line(std::string text) {
     return text;
 }
 
-}  // namespace
-
-int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-            std::ostream& err) {
-    CLI::App app(kDescription, "kv3d");
-    app.require_subcommand(1);
-    app.get_formatter()->column_width(34);
-
-    DemoArgs demo_args;
+CLI::App* add_demo(CLI::App& app, DemoArgs& args) {
     CLI::App* demo = app.add_subcommand(
         "demo", "Run every capability of the library on built-in data and report the results");
-    add_json_flag(*demo, demo_args);
+    add_json_flag(*demo, args);
     demo->footer(kExitFooter);
+    return demo;
+}
 
-    BoundsArgs bounds_args;
+CLI::App* add_bounds(CLI::App& app, BoundsArgs& args) {
     CLI::App* bounds = app.add_subcommand(
         "bounds", "Print the bounding box (minimum, maximum, size) of a point file");
-    bounds->add_option("POINTS", bounds_args.points_path, "Point file ('-' reads standard input)")
+    bounds->add_option("POINTS", args.points_path, "Point file ('-' reads standard input)")
         ->required();
-    add_json_flag(*bounds, bounds_args);
+    add_json_flag(*bounds, args);
     bounds->footer(kPointsFooter);
+    return bounds;
+}
 
-    TransformArgs transform_args;
+CLI::App* add_transform(CLI::App& app, TransformArgs& args) {
     CLI::App* transform = app.add_subcommand(
         "transform", "Fit a transform to point pairs; print its matrix and optionally move points");
     transform
-        ->add_option("PAIRS", transform_args.pairs_path,
+        ->add_option("PAIRS", args.pairs_path,
                      "Pairs file: six numbers a line, a source point then\n"
                      "its target point ('-' reads standard input)")
         ->required();
     transform
-        ->add_option("--type", transform_args.type,
+        ->add_option("--type", args.type,
                      "rigid: rotation and translation, from the first\n"
                      "  three pairs;\n"
                      "similarity: rigid, then a uniform scale about the\n"
@@ -124,21 +120,41 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
                      "  three pairs, the triangle's unit normal too)")
         ->check(CLI::IsMember({"rigid", "similarity", "affine"}))
         ->capture_default_str();
-    transform->add_option("--apply", transform_args.apply_path,
+    transform->add_option("--apply", args.apply_path,
                           "Point file to move by the fitted transform\n"
                           "('-' reads standard input)");
-    add_json_flag(*transform, transform_args);
+    add_json_flag(*transform, args);
     transform->footer(kTransformFooter);
+    return transform;
+}
 
-    ClashArgs clash_args;
+CLI::App* add_clash(CLI::App& app, ClashArgs& args) {
     CLI::App* clash = app.add_subcommand(
         "clash", "Check two triangle meshes for interference: list the intersecting pairs");
-    clash->add_option("A", clash_args.a_path, "First triangle file ('-' reads standard input)")
+    clash->add_option("A", args.a_path, "First triangle file ('-' reads standard input)")
         ->required();
-    clash->add_option("B", clash_args.b_path, "Second triangle file ('-' reads standard input)")
+    clash->add_option("B", args.b_path, "Second triangle file ('-' reads standard input)")
         ->required();
-    add_json_flag(*clash, clash_args);
+    add_json_flag(*clash, args);
     clash->footer(kClashFooter);
+    return clash;
+}
+
+}  // namespace
+
+int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
+            std::ostream& err) {
+    CLI::App app(kDescription, "kv3d");
+    app.require_subcommand(1);
+    app.get_formatter()->column_width(34);
+    DemoArgs demo_args;
+    BoundsArgs bounds_args;
+    TransformArgs transform_args;
+    ClashArgs clash_args;
+    const CLI::App* demo = add_demo(app, demo_args);
+    const CLI::App* bounds = add_bounds(app, bounds_args);
+    const CLI::App* transform = add_transform(app, transform_args);
+    const CLI::App* clash = add_clash(app, clash_args);
 
     // Set last: a subcommand copies its parent's footer when it is added.
     app.footer(kFooter);
