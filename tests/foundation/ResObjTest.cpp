@@ -19,42 +19,29 @@ TEST(ResObj, LoadTimeValues) {
     EXPECT_EQ(Kv3dResObj::same_angle_cos(), 0.9999999999999946);
     EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707962267948965) + kWiden);
     EXPECT_EQ(Kv3dResObj::same_ortho_cos(), 1.000000005637081e-07);
-    EXPECT_EQ(1.5707963267948966 - 1e-7, 1.5707962267948965);
 }
 
 TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
-    ResolutionGuard guard;
-    const double angle_cos = Kv3dResObj::same_angle_cos();
-    const double ortho_cos = Kv3dResObj::same_ortho_cos();
-
-    ResolutionGuard::set(0.01, 0.0, -5.0);
-    EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.01);
-    EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden);
-    EXPECT_EQ(Kv3dResObj::same_angle_tol(), 1e-7);
-    EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos);
-    EXPECT_EQ(Kv3dResObj::same_ortho_cos(), ortho_cos);
-    EXPECT_EQ(Kv3dResObj::model_extent(), 8000.0);
-
-    ResolutionGuard::set(std::nan(""), -1.0, 0.0);
-    EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.01);
-    EXPECT_EQ(Kv3dResObj::same_angle_tol(), 1e-7);
-    EXPECT_EQ(Kv3dResObj::model_extent(), 8000.0);
-
-    ResolutionGuard::set(0.5, 1e-5, 100.0);
-    double point = 0, angle = 0, extent = 0;
-    ResolutionGuard::get(point, angle, extent);
-    EXPECT_EQ(point, 0.5);
-    EXPECT_EQ(angle, 1e-5);
-    EXPECT_EQ(extent, 100.0);
-    EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
-    EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
-}
-
-TEST(ResObj, GuardRestoresTheResolution) {
     {
-        ResolutionGuard guard(0.1, 0.2, 3.0);
-        EXPECT_EQ(Kv3dResObj::model_extent(), 3.0);
+        ResolutionGuard guard;
+        const double angle_cos = Kv3dResObj::same_angle_cos();
+        const double ortho_cos = Kv3dResObj::same_ortho_cos();
+        ResolutionGuard::set(0.01, 0.0, -5.0);
+        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden);
+        EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos);
+        EXPECT_EQ(Kv3dResObj::same_ortho_cos(), ortho_cos);
+        ResolutionGuard::set(std::nan(""), -1.0, 0.0);
+        double point = 0, angle = 0, extent = 0;
+        ResolutionGuard::get(point, angle, extent);
+        EXPECT_TRUE(point == 0.01 && angle == 1e-7 && extent == 8000.0);
+
+        ResolutionGuard::set(0.5, 1e-5, 100.0);
+        ResolutionGuard::get(point, angle, extent);
+        EXPECT_TRUE(point == 0.5 && angle == 1e-5 && extent == 100.0);
+        EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
+        EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
     }
+    // The guard restores what it found.
     EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.001);
     EXPECT_EQ(Kv3dResObj::same_angle_cos(), 0.9999999999999946);
     EXPECT_EQ(Kv3dResObj::model_extent(), 8000.0);

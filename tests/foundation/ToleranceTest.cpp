@@ -30,24 +30,20 @@ TEST(SameLocation, InclusiveAndNegativeTolerance) {
     EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(kNaN, 2, 3), 1.0));
 }
 
-TEST(MaximumDistance, LessThanIsStrictAndKnowsTheSameObject) {
+TEST(MaximumDistance, StrictBothWaysAndTheSameObject) {
     const Kv3dPoint p(1, 2, 3);
     const Kv3dPoint q(1, 2, 3);
+    const Kv3dPoint far(4, 6, 3);  // exactly 5 from p
     EXPECT_TRUE(Kv3d_distance_less_than_maximum_distance(p, p, 0.0));
     EXPECT_FALSE(Kv3d_distance_less_than_maximum_distance(p, q, 0.0));
     EXPECT_FALSE(Kv3d_distance_less_than_maximum_distance(p, p, -1.0));
-    EXPECT_FALSE(Kv3d_distance_less_than_maximum_distance(p, Kv3dPoint(4, 6, 3), 5.0));
-    EXPECT_TRUE(Kv3d_distance_less_than_maximum_distance(p, Kv3dPoint(4, 6, 3), 5.000001));
-}
-
-TEST(MaximumDistance, SucceedsIsTrueExactlyWhenStrictlyFarther) {
-    const Kv3dPoint p(1, 2, 3);
-    const Kv3dPoint q(1, 2, 3);
+    EXPECT_FALSE(Kv3d_distance_less_than_maximum_distance(p, far, 5.0));
+    EXPECT_TRUE(Kv3d_distance_less_than_maximum_distance(p, far, 5.000001));
     EXPECT_TRUE(Kv3d_distance_succeeds_maximum_distance(p, p, -1.0));
     EXPECT_FALSE(Kv3d_distance_succeeds_maximum_distance(p, p, 0.0));
     EXPECT_FALSE(Kv3d_distance_succeeds_maximum_distance(p, q, 0.0));
-    EXPECT_FALSE(Kv3d_distance_succeeds_maximum_distance(p, Kv3dPoint(4, 6, 3), 5.0));  // exactly 5
-    EXPECT_TRUE(Kv3d_distance_succeeds_maximum_distance(p, Kv3dPoint(4, 6, 3), 4.999999));
+    EXPECT_FALSE(Kv3d_distance_succeeds_maximum_distance(p, far, 5.0));
+    EXPECT_TRUE(Kv3d_distance_succeeds_maximum_distance(p, far, 4.999999));
     EXPECT_TRUE(
         Kv3d_distance_succeeds_maximum_distance(p, Kv3dPoint(100, 2, 3), 5.0));  // axis step
 

@@ -36,10 +36,7 @@ std::string debug_text(const T& value, int level, int indent) {
     return out.str();
 }
 
-TEST(Point, ConstructionAndArrayReads) {
-    expect_xyz(Kv3dPoint(), 0, 0, 0);
-    const double raw[] = {1, 2, 3};
-    expect_xyz(Kv3dPoint(raw), 1, 2, 3);
+TEST(Point, ArrayReadsAndDistances) {
     const KvArray<double> arr{1, 2, 3, 4};
     expect_xyz(Kv3dPoint(arr, 1), 2, 3, 4);
     // Elements past the end read as 0.0, also for an index that would wrap around.
@@ -50,26 +47,6 @@ TEST(Point, ConstructionAndArrayReads) {
     expect_xyz(Kv3dDirection(arr, 3), 1, 0, 0);
     expect_xyz(Kv3dDirection(KvArray<double>(), 0), 0, 0, 0);
 
-    Kv3dPoint p(1, 2, 3);
-    p[1] = 7;
-    p.set_z(9);
-    EXPECT_EQ(p.as_array()[1], 7);
-    expect_xyz(p, 1, 7, 9);
-}
-
-TEST(Point, ArithmeticAndMeasures) {
-    const Kv3dPoint p(1, 2, 3);
-    const Kv3dVector v(1, 1, 1);
-    expect_xyz(p + p, 2, 4, 6);
-    expect_xyz(p + v, 2, 3, 4);
-    expect_xyz(p - v, 0, 1, 2);
-    expect_xyz(p - Kv3dPoint(0, 0, 1), 1, 2, 2);
-    expect_xyz(p * 2.0, 2, 4, 6);
-    Kv3dPoint q = p;
-    q += v;
-    q -= Kv3dVector(0, 0, 2);
-    q *= 2.0;
-    expect_xyz(q, 4, 6, 4);
     EXPECT_EQ(Kv3dPoint(0, 0, 0).distance(Kv3dPoint(3, 4, 0)), 5.0);
     EXPECT_EQ(Kv3dPoint(1, 1, 1).square_distance(Kv3dPoint(2, 3, 4)), 14.0);
 }
@@ -87,22 +64,15 @@ TEST(Point, ToleranceBoundaries) {
     EXPECT_FALSE(Kv3dVector(0, 0, 8000).out_of_range());
 }
 
-TEST(Vector, ArithmeticProductsAndLength) {
+TEST(Vector, ProductsAndLength) {
     const Kv3dVector a(1, 2, 3);
-    const Kv3dVector b(4, 5, 6);
-    EXPECT_EQ(a % b, 32.0);
-    expect_xyz(Kv3dVector(1, 0, 0) * Kv3dVector(0, 1, 0), 0, 0, 1);
-    expect_xyz(a * b, -3, 6, -3);
+    EXPECT_EQ(a % Kv3dVector(4, 5, 6), 32.0);
+    expect_xyz(a * Kv3dVector(4, 5, 6), -3, 6, -3);
     expect_xyz(a * Kv3dDirection(0, 0, 1), 2, -1, 0);
-    EXPECT_EQ(a % Kv3dDirection(0, 1, 0), 2.0);
+    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dDirection(0, 1, 0), 0, 0, 1);
+    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dVector(0, 2, 0), 0, 0, 2);
     EXPECT_EQ(Kv3dVector(3, 0, 4).length(), 5.0);
     expect_xyz(Kv3dVector(Kv3dDirection(0, 1, 0), -2.5), 0, -2.5, 0);
-    expect_xyz(-a, -1, -2, -3);
-    expect_xyz(a + b, 5, 7, 9);
-    expect_xyz(b - a, 3, 3, 3);
-    expect_xyz(a * 2.0, 2, 4, 6);
-    expect_xyz(a.as_point(), 1, 2, 3);
-    expect_xyz(Kv3dPoint(1, 2, 3).as_vector(), 1, 2, 3);
 
     Kv3dVector c = a;
     c *= c;  // the product is formed before it is stored
@@ -110,20 +80,14 @@ TEST(Vector, ArithmeticProductsAndLength) {
     c = Kv3dVector(1, 0, 0);
     c *= Kv3dDirection(0, 1, 0);
     expect_xyz(c, 0, 0, 1);
-    c += a;
-    c -= Kv3dVector(1, 1, 1);
-    c *= 3.0;
-    expect_xyz(c, 0, 3, 9);
-    EXPECT_EQ(Kv3dVector::dim(), 3);
 }
 
 TEST(Vector, DirectionAndNormalize) {
     expect_xyz(Kv3dVector(3, 0, 4).direction(), 0.2 * 3, 0, 0.2 * 4);  // 1/5 times each
-    Kv3dVector v(0, 0, -7);
+    Kv3dVector v(0, 0, -7), tiny(1e-21, 0, 0);
     v.normalize();
-    expect_xyz(v, 0, 0, -1);
-    Kv3dVector tiny(1e-21, 0, 0);
     tiny.normalize();
+    expect_xyz(v, 0, 0, -1);
     expect_xyz(tiny, 0, 0, 0);
 }
 
@@ -132,17 +96,11 @@ TEST(Vector, PredicatesWithZeroVectors) {
     const Kv3dVector x(1, 0, 0);
     const Kv3dDirection dx(1, 0, 0);
     const Kv3dDirection dy(0, 1, 0);
-    EXPECT_TRUE(zero.parallel(x));
-    EXPECT_TRUE(x.parallel(zero));
-    EXPECT_TRUE(zero.orthogonal(x));
-    EXPECT_TRUE(x.orthogonal(zero));
-    EXPECT_TRUE(zero.parallel(dy));
-    EXPECT_TRUE(zero.orthogonal(dx));
-    EXPECT_FALSE(dx.parallel(zero));
+    EXPECT_TRUE(zero.parallel(x) && x.parallel(zero) && zero.parallel(dy));
+    EXPECT_TRUE(zero.orthogonal(x) && x.orthogonal(zero) && zero.orthogonal(dx));
+    EXPECT_FALSE(dx.parallel(zero));  // a direction has no zero-length shortcut
     EXPECT_TRUE(dx.orthogonal(zero));
-    EXPECT_EQ(zero.angle(x), 0.0);
-    EXPECT_EQ(x.angle(zero), 0.0);
-    EXPECT_EQ(zero.angle(dx), 0.0);
+    EXPECT_TRUE(zero.angle(x) == 0.0 && x.angle(zero) == 0.0 && zero.angle(dx) == 0.0);
 
     EXPECT_TRUE(Kv3dVector(0.0006, 0.0008, 0).geom_zero());  // length exactly 0.001
     EXPECT_FALSE(Kv3dVector(0.0006, 0.0008, 0.00001).geom_zero());
@@ -172,22 +130,11 @@ TEST(Direction, Normalisation) {
     const Kv3dDirection tiny(-1e-20, -1e-20, 0);  // 2e-40 > 1e-40: normalised
     EXPECT_NEAR(tiny.x(), -std::sqrt(0.5), 1e-15);
     EXPECT_NEAR(tiny.y(), -std::sqrt(0.5), 1e-15);
-    EXPECT_DOUBLE_EQ(Kv3dDirection(3, 0, 4).x(), 0.6);
-    EXPECT_DOUBLE_EQ(Kv3dDirection(3, 0, 4).z(), 0.8);
-    const double raw[] = {0, -2, 0};
-    expect_xyz(Kv3dDirection(raw), 0, -1, 0);
     // The reciprocal is multiplied, not divided: r * x exactly.
     const double r = 1.0 / std::sqrt(1.0 + 4.0 + 9.0);
     expect_xyz(Kv3dDirection(1, 2, 3), r * 1, r * 2, r * 3);
     // Non-finite input stays non-finite; it never crashes.
     EXPECT_TRUE(std::isnan(Kv3dDirection(kNaN, 0, 0).x()));
-
-    expect_xyz(-Kv3dDirection(0, 1, 0), 0, -1, 0);
-    expect_xyz(Kv3dDirection(0, 1, 0).reverse(), 0, -1, 0);
-    expect_xyz(Kv3dDirection(0, 1, 0) * 2.0, 0, 2, 0);
-    expect_xyz(2.0 * Kv3dDirection(0, 1, 0), 0, 2, 0);
-    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dDirection(0, 1, 0), 0, 0, 1);
-    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dVector(0, 2, 0), 0, 0, 2);
 }
 
 TEST(Direction, PredicatesAndAngles) {
@@ -207,12 +154,9 @@ TEST(Direction, PredicatesAndAngles) {
 
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0);  // snapped
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(-1, 1e-8, 0)), std::acos(-1.0));
-    EXPECT_DOUBLE_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(0, 1, 0)), M_PI / 2);
-    EXPECT_EQ(zero.angle(dz), 0.0);
-    EXPECT_EQ(dz.angle(zero), 0.0);
+    EXPECT_TRUE(zero.angle(dz) == 0.0 && dz.angle(zero) == 0.0);
     EXPECT_DOUBLE_EQ(dz.angle(Kv3dVector(1, 0, 1)), M_PI / 4);
     EXPECT_DOUBLE_EQ(Kv3dVector(1, 0, 1).angle(dz), M_PI / 4);
-    EXPECT_DOUBLE_EQ(Kv3dVector(2, 0, 0).angle(Kv3dVector(0, 0, -1)), M_PI / 2);
 
     // Angles agree with the textbook formula on random vectors (fixed seed).
     std::mt19937_64 rng(11);
@@ -227,15 +171,13 @@ TEST(Direction, PredicatesAndAngles) {
 }
 
 TEST(Arithmetic, CancellationSnapping) {
-    const Kv3dVector d = Kv3d_difference(Kv3dPoint(1e6, 0, 0), Kv3dPoint(1e6 - 1e-7, 0, 0));
-    EXPECT_EQ(d.x(), 0.0);
+    EXPECT_EQ(Kv3d_difference(Kv3dPoint(1e6, 0, 0), Kv3dPoint(1e6 - 1e-7, 0, 0)).x(), 0.0);
     EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 1e-20, 0), Kv3dVector(0, 0, 0)).y(), 1e-20);
     // Only the first operand's magnitude is the reference.
     EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 0, 0), Kv3dVector(1e6, 0, 0)).x(), -1e6);
     EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-13, 0, 0)).x(), 0.0);
     EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-11, 0, 0)).x(), 0.0);
     EXPECT_EQ(Kv3d_sum(Kv3dVector(1e6, 3, 0), Kv3dVector(-1e6 + 1e-7, 4, 0)).x(), 0.0);
-    expect_xyz(Kv3d_sum(Kv3dVector(1, 2, 3), Kv3dVector(1, 1, 1)), 2, 3, 4);
     expect_xyz(Kv3d_difference(Kv3dPoint(1, 2, 3), Kv3dPoint(1, 1, 1)), 0, 1, 2);
 }
 
@@ -247,7 +189,6 @@ TEST(Journal, TextsToTheCharacter) {
     EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 2, 4), "    Kv3dPoint( 1, 2, 3)\n");
     EXPECT_EQ(debug_text(Kv3dVector(1, 2, 3), 3, 0), "Kv3dVector( 1, 2, 3)\n");
     EXPECT_EQ(debug_text(Kv3dDirection(0, 1, 0), 2, -1), "Kv3dDirection( 0, 1, 0)\n");
-    EXPECT_EQ(debug_text(Kv3dDirection(0, 1, 0), 0, 2), "");
 }
 
 }  // namespace

@@ -1,0 +1,163 @@
+#include <kv/KvArray.h>
+#include <kv/KvArrayIterator.h>
+#include <kv/KvCompare.h>
+#include <kv/KvJournal.h>
+#include <kv/KvMatrix.h>
+#include <kv/KvResult.h>
+#include <kv/KvString.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const KvString kDomainName("kvtest");
+const KvString* const kDomain = &kDomainName;
+
+const char* translate(const KvString* const& domain, int number) {
+    return domain != nullptr && number == 9 ? "nine" : nullptr;
+}
+
+TEST(KvResult, WithAndWithoutCondition) {
+    KvResult r;
+    KvResult::CodeID code = -5;
+    int number = -5;
+    const KvString* const* domain = &kDomain;
+    r.get_error_condition(code, number, domain);
+    EXPECT_FALSE(r.has_error());
+    EXPECT_TRUE(code == 0 && number == 0 && domain == &kDomain);  // the domain left as it was
+    EXPECT_STREQ(r.message(), "");
+
+    r.set_error_condition(3, 9, &kDomain, translate);
+    r.get_error_condition(code, number, domain = nullptr);
+    EXPECT_TRUE(r.has_error());
+    EXPECT_TRUE(code == 3 && number == 9 && domain == &kDomain);
+    EXPECT_STREQ(r.message(), "nine");
+    r.set_error_condition(3, 4, &kDomain, translate);  // translation without text
+    EXPECT_STREQ(r.message(), "");
+    r.set_error_condition(3, 9, &kDomain, nullptr);
+    EXPECT_STREQ(r.message(), "");
+}
+
+TEST(KvJournal, NumbersTokensAndIndentation) {
+    std::ostringstream out;
+    KvJournal j(out);
+    j << 0.5 << " " << 8000.0 << " " << -8000.0 << " " << 1e-06 << " " << -0.0 << " " << 0.1 << " "
+      << 42 << " " << -7 << " " << INT_MIN << kvEndExpr;
+    EXPECT_EQ(out.str(), "0.5 8000 -8000 1e-06 -0 0.1 42 -7 -2147483648\n");
+
+    out.str("");
+    j << static_cast<const char*>(nullptr) << "a";
+    Kv_DebugIndentation(j, 3);
+    j << "b";
+    Kv_DebugIndentation(j, 0);
+    Kv_DebugIndentation(j, -4);
+    j << "c";
+    EXPECT_EQ(out.str(), "a   bc");
+    EXPECT_EQ(Kv_DebugIndentStep(), 2);
+}
+
+// Plain <, so NaN keys compare equal to everything.
+class ByValue : public KvCompare<double> {
+public:
+    explicit ByValue(bool is_ordered = true) : ordered_(is_ordered) {}
+    bool ordered() const override { return ordered_; }
+    KvCompare<double>* clone() const override { return new ByValue(*this); }
+
+protected:
+    int compare(const double& a, const double& b) const override { return (b < a) - (a < b); }
+
+private:
+    bool ordered_;
+};
+
+std::vector<double> items(const KvArray<double>& a) { return {a.begin(), a.end()}; }
+
+TEST(KvArray, ResizeKeepsOrRenews) {
+    KvArray<double> a{1.0, 2.0, 3.0};
+    a.resize(5);
+    EXPECT_EQ(items(a), (std::vector<double>{1, 2, 3, 0, 0}));
+    a.resize(2);
+    EXPECT_EQ(items(a), (std::vector<double>{1, 2}));
+    a.resize(3, false);
+    EXPECT_EQ(items(a), (std::vector<double>{0, 0, 0}));
+    a.clear();
+    EXPECT_EQ(a.begin(), a.end());
+}
+
+TEST(KvArray, SortAscendingStableAndSafeWithNan) {
+    KvArray<double> a{3.0, 0.0, -1.0, -0.0, 2.5};
+    a.sort(ByValue());
+    EXPECT_EQ(items(a), (std::vector<double>{-1, 0, 0, 2.5, 3}));
+    EXPECT_TRUE(!std::signbit(a[1]) && std::signbit(a[2]));  // equal keys keep their order
+    a = KvArray<double>{2.0, 1.0};
+    a.sort(ByValue(false));  // not an order: left alone
+    EXPECT_EQ(a[0], 2.0);
+
+    // NaN keys compare equal to everything: the sort stays within the array
+    // and keeps every element (NaN counted as 2.0 in the comparison).
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> dist(-1.0, 1.0);
+    std::vector<double> values(200);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = i % 7 == 0 ? std::numeric_limits<double>::quiet_NaN() : dist(rng);
+    }
+    KvArray<double> n(values);
+    n.sort(ByValue());
+    std::vector<double> got = items(n);
+    for (std::vector<double>* v : {&got, &values}) {
+        std::replace_if(
+            v->begin(), v->end(), [](double d) { return std::isnan(d); }, 2.0);
+        std::sort(v->begin(), v->end());
+    }
+    EXPECT_EQ(got, values);
+}
+
+TEST(KvArrayIterator, Protocol) {
+    const KvArray<int> a{4, 5, 6};
+    KvArrayIterator<int> it(a);
+    KvIterator<int>& base = it;  // driven through the interface
+    std::vector<int> seen;
+    for (base.restart(); !base.at_end(); base.advance()) {
+        seen.push_back(*base.current());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{4, 5, 6}));
+    EXPECT_EQ(base.current(), nullptr);
+    base.advance();  // stays at the end
+    EXPECT_TRUE(base.at_end());
+    base.restart();
+    EXPECT_EQ(*base.current(), 4);
+
+    const KvArray<int> empty;
+    KvArrayIterator<int> e(empty);
+    for (int step = 0; step < 2; ++step, e.advance()) {
+        EXPECT_TRUE(e.at_end());
+        EXPECT_EQ(e.current(), nullptr);
+    }
+}
+
+TEST(KvMatrix, LayoutAndResize) {
+    KvMatrix<double> m(2, 3);
+    for (int k = 0; k < 6; ++k) {
+        m(k / 3, k % 3) = 10 * (k / 3) + k % 3;
+    }
+    EXPECT_EQ(m.data()[1 + 2 * m.rows()], 12.0);  // column-major
+    m.resize(3, 2);
+    ASSERT_EQ(m.rows(), 3);
+    ASSERT_EQ(m.cols(), 2);
+    EXPECT_EQ(m(1, 1), 11.0);
+    EXPECT_EQ(m(0, 1), 1.0);
+    EXPECT_EQ(m(2, 0), 0.0);
+    m.resize(-1, 4);
+    EXPECT_EQ(m.rows(), 0);
+    EXPECT_EQ(m.cols(), 4);
+}
+
+}  // namespace
