@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 // Contiguous, growable array: element i is data()[i]. operator[] is unchecked,
@@ -49,23 +50,52 @@ public:
     }
 
     // Ascending order by cmp, when there are two elements or more and cmp is
-    // an order. A merge sort: it stays within the array and terminates even
-    // for a comparison that is not a strict weak order (NaN keys), and equal
+    // an order. A bottom-up merge sort: every read and write is bounded by
+    // the run limits, so it stays within the array and terminates even for a
+    // comparison that is not a strict weak order (NaN keys), and equal
     // elements keep their relative order. The comparator is passed directly,
-    // so sorts on different threads do not interfere.
+    // so sorts on different threads do not interfere. One scratch buffer of
+    // the array's size is allocated per call.
     void sort(const KvCompare<T>& cmp) {
-        if (items_.size() < 2 || !cmp.ordered()) {
+        const std::size_t n = items_.size();
+        if (n < 2 || !cmp.ordered()) {
             return;
         }
-        std::stable_sort(items_.begin(), items_.end(),
-                         [&cmp](const T& a, const T& b) { return cmp(a, b) < 0; });
+        std::vector<T, A> scratch(items_);
+        T* from = items_.data();
+        T* to = scratch.data();
+        for (std::size_t width = 1; width < n; width = width <= n / 2 ? 2 * width : n) {
+            for (std::size_t lo = 0; lo < n; lo += 2 * width) {
+                const std::size_t mid = lo + width < n ? lo + width : n;
+                const std::size_t hi = mid + width < n ? mid + width : n;
+                merge_runs(cmp, from, lo, mid, hi, to);
+            }
+            std::swap(from, to);
+        }
+        if (from != items_.data()) {
+            std::copy(from, from + n, items_.data());
+        }
     }
-
     T* begin() { return items_.data(); }
     T* end() { return items_.data() + items_.size(); }
     const T* begin() const { return items_.data(); }
     const T* end() const { return items_.data() + items_.size(); }
 
 private:
+    // Merges the sorted runs [lo, mid) and [mid, hi) of from into to; on
+    // equal keys the left run goes first.
+    static void merge_runs(const KvCompare<T>& cmp, const T* from, std::size_t lo, std::size_t mid,
+                           std::size_t hi, T* to) {
+        std::size_t i = lo;
+        std::size_t j = mid;
+        for (std::size_t k = lo; k < hi; ++k) {
+            if (i < mid && (j >= hi || !(cmp(from[j], from[i]) < 0))) {
+                to[k] = from[i++];
+            } else {
+                to[k] = from[j++];
+            }
+        }
+    }
+
     std::vector<T, A> items_;
 };
