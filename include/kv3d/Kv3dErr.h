@@ -1,5 +1,6 @@
 #pragma once
 
+#include <kv/KvErr.h>
 #include <kv/KvResult.h>
 #include <kv/KvString.h>
 #include <kv3d/kv3d_export.h>
@@ -11,24 +12,12 @@
 // addresses, not text.
 class KV3D_API Kv3dErr {
 public:
+    // -1 to 15 are the family's shared numbers (KvErr::Number); callers may
+    // use any of them here by value. 16 is this library's own.
     enum ErrorNumber : int {
-        UNKNOWN = -1,
-        OK = 0,
-        OUT_OF_MEMORY = 1,
-        INVALID_ARGUMENT = 2,
-        NULL_POINTER = 3,
-        INDEX_OUT_OF_RANGE = 4,
-        EMPTY_INPUT = 5,
-        DEGENERATE_INPUT = 6,
-        NOT_FOUND = 7,
-        NOT_CONVERGED = 8,
-        SINGULAR_MATRIX = 9,
-        DIMENSION_MISMATCH = 10,
-        NOT_IMPLEMENTED = 11,
-        OVERFLOW_ERROR = 12,
-        UNDERFLOW_ERROR = 13,
-        NOT_A_NUMBER = 14,
-        INTERNAL = 15,
+        UNKNOWN = KvErr::UNKNOWN,
+        OK = KvErr::OK,
+        LAST_SHARED = KvErr::INTERNAL,
         GEOMETRY_ERROR = 16
     };
 

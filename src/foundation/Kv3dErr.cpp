@@ -8,8 +8,8 @@ namespace {
 // unloaded. Conditions carry the address of the constant pointer to it.
 const KvString kDomainString("Kv3dErr");
 
-constexpr int kOwnFirst = 16;
-constexpr int kOwnLast = 16;
+constexpr int kOwnFirst = Kv3dErr::LAST_SHARED + 1;
+constexpr int kOwnLast = Kv3dErr::GEOMETRY_ERROR;
 
 // This library's own message texts, indexed by number - 16.
 const char* const kOwnTexts[kOwnLast - kOwnFirst + 1] = {""};

@@ -55,7 +55,7 @@ TEST(Err, Translation) {
     EXPECT_STREQ(ErrProbe::translate_error_number(kOtherDomain, 16),
                  KvErr::translate_error_number(kNoDomain, -1));
 
-    Kv3dErr::make_result(0, Kv3dErr::INVALID_ARGUMENT, r);
+    Kv3dErr::make_result(0, static_cast<Kv3dErr::ErrorNumber>(KvErr::INVALID_ARGUMENT), r);
     EXPECT_STREQ(r.message(), KvErr::translate_error_number(kNoDomain, 2));
     EXPECT_GT(std::strlen(r.message()), 0u);
 }
