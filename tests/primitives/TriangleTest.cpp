@@ -1,100 +1,216 @@
 #include <kv3d/kv3d.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
 #include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const Kv3dPoint O(0, 0, 0), X(1, 0, 0), Y(0, 1, 0);
+using P = Kv3dPoint;
+using V = Kv3dVector;
+const P O(0, 0, 0), X(1, 0, 0), Y(0, 1, 0);
+const Kv3dTriangle T(O, X, Y);
+
+Kv3dTriangle tri(const P& a, const P& b, const P& c) { return Kv3dTriangle(a, b, c); }
 
 void expect_par(const KvTrianglePar& w, double w0, double w1, double w2) {
-    EXPECT_NEAR(w[0], w0, 1e-12);
-    EXPECT_NEAR(w[1], w1, 1e-12);
-    EXPECT_NEAR(w[2], w2, 1e-12);
+    EXPECT_LT(std::fabs(w[0] - w0) + std::fabs(w[1] - w1) + std::fabs(w[2] - w2), 1e-12)
+        << w[0] << " " << w[1] << " " << w[2];
 }
 
-// The cached flag, seen from outside: false gives area 0 and normal (0, 0, 1);
-// true with a vanishing edge would give the zero direction.
-bool flag_of(const Kv3dTriangle& t) { return t.area() > 0.0 || t.normal().z() != 1.0; }
+bool meets(const Kv3dTriangle& t, const P& a, const P& b) { return t.intersect(Kv3dLine(a, b)); }
 
+bool both_ways(const Kv3dTriangle& a, const Kv3dTriangle& b) {
+    EXPECT_EQ(a.intersect(b), b.intersect(a));
+    return a.intersect(b);
+}
+
+// One character per triangle, '1' where its cached validity flag is true.
+// Seen from outside, false gives area 0 and normal (0, 0, 1); true with a
+// vanishing edge would give the zero direction.
 TEST(Triangle, ValidityFlagFollowsEveryWriter) {
     const double c[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-    EXPECT_FALSE(flag_of(Kv3dTriangle()));
-    EXPECT_TRUE(flag_of(Kv3dTriangle(O, X, Y)) && flag_of(Kv3dTriangle(c)));
-    EXPECT_TRUE(flag_of(Kv3dTriangle(O, Kv3dVector(1, 0, 0), Kv3dVector(0, 1, 0))));
-    EXPECT_FALSE(flag_of(Kv3dTriangle(O, O, Y)));
-    EXPECT_FALSE(flag_of(Kv3dTriangle(static_cast<const double*>(nullptr))));
-    Kv3dTriangle t(O, X, Y);
-    t.set_p1(O);
-    EXPECT_FALSE(flag_of(t));
-    t.set_p1(X);
-    t.set_p2(X);
-    EXPECT_FALSE(flag_of(t));
-    t.set_p2(Y);
-    t.set_p0(Y);
-    EXPECT_FALSE(flag_of(t));
-    Kv3dTriangle small(O, Kv3dPoint(1e-25, 0, 0), Kv3dPoint(0, 1e-25, 0));
-    EXPECT_FALSE(flag_of(small));
-    EXPECT_TRUE(flag_of(small.apply(Kv3dTransform(1e30, O))));  // edges of 1e5 now
-    // A far translation rounds edges of 1e-10 away.
-    Kv3dTriangle tiny(O, Kv3dPoint(1e-10, 0, 0), Kv3dPoint(0, 1e-10, 0));
-    const Kv3dVector far(1e10, 1e10, 0);
-    EXPECT_TRUE(flag_of(tiny) && flag_of(Kv3dTriangle(tiny)));
-    EXPECT_FALSE(flag_of(tiny + far) || flag_of(tiny - far));
-    EXPECT_FALSE(flag_of(Kv3dTriangle(tiny) += far) || flag_of(tiny -= far));
+    // Edges of 1e-25 grow to 1e5 under a scaling; a far shift rounds edges of 1e-10 away.
+    Kv3dTriangle small(O, P(1e-25, 0, 0), P(0, 1e-25, 0)), t = T;
+    const Kv3dTriangle tiny(O, P(1e-10, 0, 0), P(0, 1e-10, 0));
+    const V far(1e10, 1e10, 0);
+    std::string flags;
+    auto add = [&](const Kv3dTriangle& k) {
+        flags += k.area() > 0 || k.normal().z() != 1 ? '1' : '0';
+    };
+    for (const Kv3dTriangle& k :
+         {Kv3dTriangle(), Kv3dTriangle(c), Kv3dTriangle(static_cast<const double*>(nullptr)),
+          Kv3dTriangle(O, V(1, 0, 0), V(0, 1, 0)), tri(O, O, Y), small,
+          small.apply(Kv3dTransform(1e30, O)), tiny, tiny + far, tiny - far,
+          Kv3dTriangle(tiny) += far, Kv3dTriangle(tiny) -= far})
+        add(k);
+    // Each vertex set onto another and back.
+    void (Kv3dTriangle::*const set[])(const P&) = {&Kv3dTriangle::set_p0, &Kv3dTriangle::set_p1,
+                                                   &Kv3dTriangle::set_p2};
+    const P to[] = {O, X, X, Y, Y, O};
+    for (int k = 0; k < 6; ++k) {
+        (t.*set[(k / 2 + 1) % 3])(to[k]);
+        add(t);
+    }
+    EXPECT_EQ(flags, "010100110000010101");
 }
 
-TEST(Triangle, ValidityTestsAndGeometry) {
-    const Kv3dTriangle t(O, X, Y);
-    EXPECT_EQ(t.normal().z(), 1.0);
-    EXPECT_EQ(Kv3dTriangle(O, Y, X).normal().z(), -1.0);
-    EXPECT_EQ(t.area(), 0.5);
-    EXPECT_DOUBLE_EQ(t.center_of_area().x(), 1.0 / 3.0);
-    EXPECT_EQ(t.bbox().bbmax().x(), 1.0);
-    EXPECT_TRUE(Kv3dTriangle().bbox().is_empty());
-    const Kv3dTriangle line(O, X, Kv3dPoint(3, 0, 0));  // collinear, distinct
-    EXPECT_TRUE(line.numerical_valid() && line.is_valid());
+TEST(Triangle, GeometryWeightsAndDegenerateFallbacks) {
+    EXPECT_TRUE(T.normal().z() == 1 && tri(O, Y, X).normal().z() == -1 && T.area() == 0.5);
+    EXPECT_TRUE(T.center_of_area().distance(P(1, 1, 0) * (1.0 / 3)) < 1e-15 &&
+                T.bbox().bbmax().x() == 1 && Kv3dTriangle().bbox().is_empty());
+    EXPECT_TRUE(T[3] == 1.0 && T[7] == 1.0 && T[9] == 0.0 && T[-1] == 0.0);
+    EXPECT_EQ(T.evaluate({2, -1, 3}).distance(P(-1, 3, 0)), 0);  // weights used as given
+    const Kv3dTriangle t(P(1, 1, 1), P(2, 1, 1), P(1, 2, 1));
+    expect_par(t.find_parameter(P(1.25, 1.25, 8)), 0.5, 0.25, 0.25);
+    expect_par(t.find_parameter(P(3, 1, 1)), -1, 2, 0);
+
+    const Kv3dTriangle line(O, X, P(3, 0, 0)), nearly(O, P(1e-4, 0, 0), Y);
+    EXPECT_TRUE(line.numerical_valid() && line.is_valid() && line.area() == 0.0);
     EXPECT_EQ(line.normal().x() + line.normal().y() + line.normal().z(), 0.0);
-    EXPECT_EQ(line.area(), 0.0);
-    const Kv3dTriangle nearly(O, Kv3dPoint(1e-4, 0, 0), Y);
     EXPECT_TRUE(nearly.numerical_valid() && !nearly.is_valid());
-    EXPECT_FALSE(Kv3dTriangle(O, Kv3dPoint(1e-25, 0, 0), Y).numerical_valid());
-    EXPECT_TRUE(t[3] == 1.0 && t[7] == 1.0 && t[9] == 0.0 && t[-1] == 0.0);
-    const Kv3dPoint e = t.evaluate(KvTrianglePar(2, -1, 3));  // weights used as given
-    EXPECT_TRUE(e.x() == -1.0 && e.y() == 3.0);
-}
-
-TEST(Triangle, SignedWeightsAndDegenerateFallbacks) {
-    const Kv3dTriangle t(Kv3dPoint(1, 1, 1), Kv3dPoint(2, 1, 1), Kv3dPoint(1, 2, 1));
-    expect_par(t.find_parameter(Kv3dPoint(1.25, 1.25, 8)), 0.5, 0.25, 0.25);
-    expect_par(t.find_parameter(Kv3dPoint(3, 1, 1)), -1, 2, 0);
-    EXPECT_NEAR(t.image(Kv3dPoint(1.25, 1.25, 8)).z(), 1.0, 1e-12);
+    EXPECT_FALSE(tri(O, P(1e-25, 0, 0), Y).numerical_valid());
     // Collinear distinct vertices: the foot on the edge line p0 p1.
-    const Kv3dTriangle line(O, X, Kv3dPoint(3, 0, 0));
-    expect_par(line.find_parameter(Kv3dPoint(2, 5, 0)), -1, 2, 0);
-    EXPECT_EQ(line.image(Kv3dPoint(2, 5, 0)).y(), 0.0);
-    expect_par(Kv3dTriangle(O, O, Kv3dPoint(4, 0, 0)).find_parameter(X), 0, 0.75, 0.25);
+    expect_par(line.find_parameter(P(2, 5, 0)), -1, 2, 0);
+    expect_par(tri(O, O, P(4, 0, 0)).find_parameter(X), 0, 0.75, 0.25);
     // p0 ~ p1 ~ p2 within the point tolerance, p2 - p0 beyond it: the edge p2 -> p0.
-    const Kv3dTriangle chain(O, Kv3dPoint(0.0008, 0, 0), Kv3dPoint(0.0016, 0, 0));
-    expect_par(chain.find_parameter(Kv3dPoint(0.0004, 1, 0)), 0.75, 0, 0.25);
-    expect_par(Kv3dTriangle(X, X, X).find_parameter(Y), 1.0 / 3, 1.0 / 3, 1.0 / 3);
+    const Kv3dTriangle chain(O, P(0.0008, 0, 0), P(0.0016, 0, 0));
+    expect_par(chain.find_parameter(P(0.0004, 1, 0)), 0.75, 0, 0.25);
+    expect_par(tri(X, X, X).find_parameter(Y), 1.0 / 3, 1.0 / 3, 1.0 / 3);
 }
 
 TEST(Triangle, JournalText) {
     std::ostringstream out;
     KvJournal j(out);
-    const Kv3dTriangle t(O, Kv3dPoint(0.5, -2, 0), Y);
-    j << t;
-    const std::string text =
-        "Kv3dTriangle p0 (0, 0, 0)\n"
-        "             p1 (0.5, -2, 0)\n"
-        "             p2 (0, 1, 0)\n";
-    EXPECT_EQ(out.str(), text);
-    out.str("");
-    t.debug(j, static_cast<KvDebug>(1), true, 4);
-    t.debug(j, static_cast<KvDebug>(2), true, 4);
-    EXPECT_EQ(out.str(), "    " + text + "\n");
+    j << tri(O, P(0.5, -2, 0), Y);
+    EXPECT_EQ(
+        out.str(),
+        "Kv3dTriangle p0 (0, 0, 0)\n             p1 (0.5, -2, 0)\n             p2 (0, 1, 0)\n");
+}
+
+TEST(TriangleIntersect, Segments) {
+    EXPECT_TRUE(T.intersect(Kv3dLine(P(0.25, 0.25, -1), V(0, 0, 2))));
+    EXPECT_FALSE(meets(T, {0.75, 0.75, -1}, {0.75, 0.75, 1}));     // beyond the long edge
+    EXPECT_FALSE(meets(T, {0.25, 0.25, -1}, {0.25, 0.25, -0.5}));  // stops short
+    EXPECT_FALSE(T.intersect(Kv3dLine(P(0.25, 0.25, 0), V(0, 0, 1e-21))));
+    // In the plane: inside, through a vertex, crossing an edge within the tolerance, outside.
+    EXPECT_TRUE(meets(T, {0.1, 0.2, 0}, {0.3, 0.25, 0}) && meets(T, {-1, 2, 0}, {1, -2, 0}));
+    EXPECT_TRUE(meets(T, {0.2, 0.3, 0.0004}, {2, 0.5, -0.0004}));
+    EXPECT_FALSE(meets(T, {0.6, 0.6, 0}, {2, 0.7, 0}));
+    // Parallel to an edge, the start decides: within the point tolerance of the plane.
+    EXPECT_TRUE(meets(T, {0.1, 0.1, 0.0005}, {0.3, 0.1, 0.0005}));
+    EXPECT_FALSE(meets(T, {0.1, 0.1, 0.002}, {0.3, 0.1, 0.002}));
+    const Kv3dTriangle moved = T + V(5, 5, 5);  // inside is measured from p0
+    EXPECT_TRUE(meets(moved, {5.1, 5.1, 5}, {5.3, 5.1, 5}) &&
+                !meets(moved, {0.1, 0.1, 0}, {0.3, 0.1, 0}));
+    // Collinear vertices span no plane: only a real crossing of an edge counts.
+    const Kv3dTriangle flat(O, X, P(2, 0, 0));
+    EXPECT_TRUE(meets(flat, {0.5, -1, 0}, {0.5, 1, 0}) &&
+                !meets(flat, {0.5, 0.0005, 0}, {0.6, 0.0005, 0.0001}));
+}
+
+TEST(TriangleIntersect, TrianglePairs) {
+    const Kv3dTriangle up(P(0.1, 0.2, 1), P(0.9, 0.3, 1), P(0.2, 0.7, 1));
+    const double tol = Kv3dResObj::same_point_tol();
+    EXPECT_TRUE(both_ways(tri(O, {4, 0, 0}, {0, 4, 0}),
+                          tri({1, 1, -1}, {1, 1, 2}, {6, 1, -1})));  // chain links
+    EXPECT_FALSE(both_ways(T, up));                                  // parallel planes
+    EXPECT_TRUE(both_ways(T, up - V(0, 0, 1 - 0.5 * tol)));          // inside, within tolerance
+    EXPECT_FALSE(both_ways(T, up - V(0, 0, 1 - 2 * tol)));
+    EXPECT_TRUE(both_ways(T, tri({0.5, 0.3, 0}, {1.5, 0.4, 0}, {0.6, 1.2, 0})));  // overlap
+    EXPECT_FALSE(both_ways(T, tri({1, 1, 0}, {2, 1.2, 0}, {1.3, 2, 0})));
+    EXPECT_TRUE(both_ways(T, tri(X, {2, 0, 0}, {1, 1, 0})));  // a shared vertex
+    EXPECT_FALSE(both_ways(T, Kv3dTriangle()));
+}
+
+// The projection of p lies inside t with every barycentric weight above
+// margin (normal equations of p - p0 = v e1 + w e2).
+bool inside_by(const Kv3dTriangle& t, const P& p, double margin) {
+    const V e1 = t.p1() - t.p0(), e2 = t.p2() - t.p0(), r = p - t.p0();
+    const double d00 = e1 % e1, d01 = e1 % e2, d11 = e2 % e2, den = d00 * d11 - d01 * d01;
+    const double v = (d11 * (r % e1) - d01 * (r % e2)) / den;
+    const double w = (d00 * (r % e2) - d01 * (r % e1)) / den;
+    return 1.0 - v - w > margin && v > margin && w > margin;
+}
+
+double point_triangle_distance(const Kv3dTriangle& t, const P& p) {
+    if (inside_by(t, p, 0.0)) return std::fabs(t.normal() % (p - t.p0()));
+    double d = 1e300;
+    const P v[3] = {t.p0(), t.p1(), t.p2()};
+    for (int i = 0; i < 3; ++i) {
+        const V e = v[(i + 1) % 3] - v[i];
+        d = std::min(d, (v[i] + e * std::clamp((e % (p - v[i])) / (e % e), 0.0, 1.0)).distance(p));
+    }
+    return d;
+}
+
+// The segment b0 b1 against the closed triangle t: 1 clearly meeting (a
+// crossing or an in-plane sample well inside), -1 clearly apart by dense
+// sampling, 0 too close to call.
+int reference(const Kv3dTriangle& t, const P& b0, const P& b1) {
+    const double margin = 0.02, tol = Kv3dResObj::same_point_tol();
+    const double h0 = t.normal() % (b0 - t.p0()), h1 = t.normal() % (b1 - t.p0());
+    if (h0 * h1 < 0 && std::fabs(h0) > tol && std::fabs(h1) > tol &&
+        inside_by(t, b0 + (b1 - b0) * (h0 / (h0 - h1)), margin))
+        return 1;
+    double dmin = 1e300;
+    for (int k = 0; k <= 300; ++k) {
+        const P p = b0 + (b1 - b0) * (k / 300.0);
+        if (std::fabs(t.normal() % (p - t.p0())) < 0.5 * tol && inside_by(t, p, margin)) return 1;
+        dmin = std::min(dmin, point_triangle_distance(t, p));
+    }
+    return dmin - b0.distance(b1) / 300 > margin ? -1 : 0;
+}
+
+// Segments, and every seventh step a pair of triangles, a third resp. a half
+// of them in a common plane. Triangles meet exactly when an edge of one meets
+// the other, the same in either order and for every listing of the vertices.
+TEST(TriangleIntersect, RandomSegmentsAndPairsAgainstSampling) {
+    std::mt19937 rng(20240611);
+    std::uniform_real_distribution<double> unit(0, 1);
+    auto u = [&](double lo, double hi) { return lo + (hi - lo) * unit(rng); };
+    auto point = [&] { return P(u(-1, 1), u(-1, 1), u(-1, 1)); };
+    // A point of t's plane at affine coordinates in [-1, 2], lifted by less than half the
+    // tolerance.
+    auto in_plane = [&](const Kv3dTriangle& t) {
+        const double lift = u(-0.4, 0.4) * Kv3dResObj::same_point_tol();
+        return t.p0() + (t.p1() - t.p0()) * u(-1, 2) + (t.p2() - t.p0()) * u(-1, 2) +
+               V(t.normal(), lift);
+    };
+    const int perm[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}};
+    int segments = 0, pairs = 0;
+    for (int k = 0; k < 2000; ++k) {
+        const Kv3dTriangle a(point(), point(), point());
+        const P b0 = k % 3 ? point() * 1.5 : in_plane(a), b1 = k % 3 ? point() * 1.5 : in_plane(a);
+        const int ref = reference(a, b0, b1);
+        if (ref != 0) {
+            ++segments;
+            EXPECT_EQ(meets(a, b0, b1), ref == 1) << k;
+            EXPECT_EQ(meets(tri(a.p2(), a.p1(), a.p0()), b1, b0), ref == 1) << k;
+        }
+        if (k % 7 != 0) continue;
+        const Kv3dTriangle b = k % 2 ? Kv3dTriangle(point(), point(), point())
+                                     : Kv3dTriangle(in_plane(a), in_plane(a), in_plane(a));
+        const P va[3] = {a.p0(), a.p1(), a.p2()}, vb[3] = {b.p0(), b.p1(), b.p2()};
+        int edges[3] = {};  // apart, too close to call, meeting
+        for (int i = 0; i < 3; ++i) {
+            ++edges[reference(b, va[i], va[(i + 1) % 3]) + 1];
+            ++edges[reference(a, vb[i], vb[(i + 1) % 3]) + 1];
+        }
+        if (edges[2] == 0 && edges[0] < 6) continue;
+        ++pairs;
+        for (int n = 0; n < 36; ++n) {
+            const int *p = perm[n / 6], *q = perm[n % 6];
+            const Kv3dTriangle pa(va[p[0]], va[p[1]], va[p[2]]), pb(vb[q[0]], vb[q[1]], vb[q[2]]);
+            ASSERT_TRUE(pa.intersect(pb) == (edges[2] > 0) && pb.intersect(pa) == (edges[2] > 0))
+                << k;
+        }
+    }
+    EXPECT_TRUE(segments > 1800 && pairs > 250) << segments << " " << pairs;
 }
 
 }  // namespace
