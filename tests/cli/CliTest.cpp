@@ -7,54 +7,117 @@
 
 namespace {
 
-using cli_test::is_one_line;
 using cli_test::run_kv3d;
+using cli_test::write_file;
+using nlohmann::json;
 
-TEST(Cli, HelpExplainsCommandsAndOptions) {
-    const auto top = run_kv3d({"--help"});
-    EXPECT_EQ(top.status, 0);
-    EXPECT_TRUE(top.err.empty());
-    EXPECT_NE(top.out.find("demo"), std::string::npos);
-    EXPECT_NE(top.out.find("'#' starts a comment"), std::string::npos);
-
-    const auto demo = run_kv3d({"demo", "--help"});
-    EXPECT_EQ(demo.status, 0);
-    EXPECT_NE(demo.out.find("--json"), std::string::npos);
+json run_json(std::vector<std::string> args, const std::string& std_in = "") {
+    args.push_back("--json");
+    const auto r = run_kv3d(args, std_in);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.status == 0 ? json::parse(r.out) : json();
 }
 
-TEST(Cli, BadArgumentsGiveOneLineAndStatusTwo) {
-    for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"nonsense"},
-                             std::vector<std::string>{"demo", "--frobnicate"}}) {
-        const auto r = run_kv3d(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_TRUE(r.out.empty());
-        EXPECT_TRUE(is_one_line(r.err)) << r.err;
-        EXPECT_EQ(r.err.rfind("kv3d: ", 0), 0u) << r.err;
-    }
-}
-
-TEST(Cli, DemoRunsInTextAndJson) {
+TEST(Cli, HelpAndDemoInTextAndJson) {
+    EXPECT_NE(run_kv3d({"--help"}).out.find("'#' starts a comment"), std::string::npos);
+    EXPECT_NE(run_kv3d({"demo", "--help"}).out.find("--json"), std::string::npos);
     const auto text = run_kv3d({"demo"});
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(text.err.empty());
-    EXPECT_NE(text.out.find("Model resolution"), std::string::npos);
     EXPECT_NE(text.out.find("Kv3dPoint( 1.5, -2, 8000)"), std::string::npos);
 
-    const auto json = run_kv3d({"demo", "--json"});
-    ASSERT_EQ(json.status, 0);
-    const auto doc = nlohmann::json::parse(json.out);
-    EXPECT_EQ(doc.at("command"), "demo");
+    const json doc = run_json({"demo"});
     EXPECT_EQ(doc.at("resolution").at("same_point_tol").get<double>(), 0.001);
-    EXPECT_EQ(doc.at("arithmetic").at("a_dot_b").get<double>(), 32.0);
-    EXPECT_EQ(doc.at("snapping").at("snapped_difference").at(0).get<double>(), 0.0);
-    EXPECT_TRUE(doc.at("predicates").at("points_tol_apart_equal").get<bool>());
-    EXPECT_EQ(doc.at("bounding_box").at("max"), nlohmann::json::parse("[40, 30, 12]"));
-    EXPECT_EQ(doc.at("transform").at("inverse_back"), nlohmann::json::parse("[1, 0, 0]"));
-    EXPECT_EQ(doc.at("point_pair_fit").at("rigid_p"), nlohmann::json::parse("[1, 2, 1]"));
     EXPECT_TRUE(doc.at("triangle").at("coplanar_inside").get<bool>());
-    EXPECT_EQ(doc.at("clash").at("pairs"),
-              nlohmann::json::parse("[[0, 4], [3, 0], [3, 1], [3, 2]]"));
-    EXPECT_FALSE(doc.at("predicates").at("points_1_0001_tol_apart_equal").get<bool>());
+    EXPECT_EQ(doc.at("clash").at("pairs"), json::parse("[[0, 4], [3, 0], [3, 1], [3, 2]]"));
+}
+
+TEST(BoundsCommand, ReportsBoxOfFileAndStandardInput) {
+    const auto text =
+        run_kv3d({"bounds", write_file("p.txt", "# bracket\n0 0 0\n40, 5, 0\n\n5\t30\t12\n")});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("(40, 30, 12)"), std::string::npos) << text.out;
+
+    EXPECT_EQ(run_json({"bounds", "-"}, "1 2 3\n-1 5 0\n0 0 9000\n"),
+              json::parse(R"({"command": "bounds", "points": 3,)"
+                          R"( "box": {"min": [-1, 0, 0], "max": [1, 5, 9000],)"
+                          R"( "size": [2, 5, 9000], "center": [0, 2.5, 4500]},)"
+                          R"( "out_of_range": 1})"));
+}
+
+TEST(TransformCommand, ExactFitsOfOneTwoAndFourPairs) {
+    const std::string pairs =
+        write_file("p.txt", "# source -> target\n0 0 0  1 1 1\n1,0,0, 1,3,1\n");
+    const auto rigid = run_json({"transform", pairs, "--apply", "-"}, "1 0 0\n");
+    EXPECT_EQ(rigid.at("type"), "rigid");
+    EXPECT_EQ(rigid.at("points").at(0), json::parse("[1, 2, 1]"));
+    EXPECT_EQ(rigid.at("residuals"), json::parse("[0, 1]"));
+    EXPECT_TRUE(rigid.at("orthonormal").get<bool>());
+    const auto similar =
+        run_json({"transform", pairs, "--type", "similarity", "--apply", "-"}, "1 0 0\n");
+    EXPECT_EQ(similar.at("points").at(0), json::parse("[1, 3, 1]"));
+    EXPECT_FALSE(similar.at("orthonormal").get<bool>());
+    const auto text = run_kv3d({"transform", pairs});
+    EXPECT_NE(text.out.find("[  0  -1  0  1 ]"), std::string::npos) << text.out;
+
+    // A single pair is a translation, and enough; numbers go out in full precision.
+    const auto shift = run_json({"transform", "-"}, "0 0 0 0.1234567890123456 1e-300 -7\n");
+    EXPECT_EQ(shift.at("matrix").at(0).at(3).get<double>(), 0.1234567890123456);
+    EXPECT_EQ(shift.at("matrix").at(1).at(3).get<double>(), 1e-300);
+
+    // Four pairs fix an affine map; a fifth is only measured.
+    const auto affine =
+        run_json({"transform", "--type", "affine", "-"},
+                 "0 0 0 0 0 0\n1 0 0 1 0 0\n0 1 0 0 3 0\n0 0 1 1 0 1\n9 9 9 0 0 0\n");
+    EXPECT_EQ(affine.at("pairs_used"), 4);
+    EXPECT_EQ(affine.at("matrix").at(0), json::parse("[1, 0, 1, 0]"));
+    EXPECT_EQ(affine.at("matrix").at(1), json::parse("[0, 3, 0, 0]"));
+    EXPECT_GT(affine.at("residuals").at(4).get<double>(), 1.0);
+}
+
+// Bad arguments or input give status 2, nothing on standard output and one
+// line on standard error naming the file and line ("" below: any one line).
+TEST(Cli, EveryCommandRefusesBadInputWithOneLine) {
+    const std::string bad = write_file("bad.txt", "1 2 3\n4 5 six\n");
+    const std::string bad_line =
+        "kv3d: " + bad + ":2: expected three finite numbers, 'six' is not a number\n";
+    const std::string line = write_file("c.txt", "0 0 0 1 1 1\n1 0 0 2 1 1\n2 0 0 3 1 1\n");
+    const std::string pair = write_file("g.txt", "0 0 0 1 1 1\n");
+    const std::string empty = write_file("empty.txt", "# nothing\n");
+    const std::string one_input = "kv3d: standard input ('-') can feed only one of the two files\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string std_in, err;
+    } cases[] = {
+        {{}, "", ""},
+        {{"nonsense"}, "", ""},
+        {{"demo", "--frobnicate"}, "", ""},
+        {{"bounds", bad}, "", bad_line},
+        {{"bounds", "--json", bad}, "", bad_line},
+        {{"bounds", "-"}, "", "kv3d: <stdin>: 0 points, at least 1 needed\n"},
+        {{"transform", line},
+         "",
+         "kv3d: " + line +
+             ": the points of the pairs used are coincident or collinear, the fitted transform is "
+             "singular\n"},
+        {{"transform", "-"},
+         "1 0 0 2 1\n",
+         "kv3d: <stdin>:1: expected six finite numbers, found 5\n"},
+        {{"transform", pair, "--apply", "-"}, "4 5\n", ""},
+        {{"transform", "-", "--apply", "-"}, "", one_input},
+        {{"transform", "-"}, "", "kv3d: <stdin>: 0 point pairs, at least 1 needed\n"},
+        {{"transform", pair, "--type", "projective"}, "", ""},
+        {{"clash", empty, pair}, "", "kv3d: " + empty + ": 0 triangles, at least 1 needed\n"},
+        {{"clash", "-", pair}, "0 0 0 1 0 0 0 1 0\n", ""},
+        {{"clash", "-", "-"}, "", one_input},
+    };
+    for (const auto& c : cases) {
+        const auto r = run_kv3d(c.args, c.std_in);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_TRUE(r.err.rfind("kv3d: ", 0) == 0 && r.err.find('\n') == r.err.size() - 1) << r.err;
+        EXPECT_TRUE(c.err.empty() || r.err == c.err) << r.err;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -16,35 +15,26 @@
 
 namespace cli_test {
 
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("kv3d-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+// This run's scratch directory under the system's temporary directory,
+// removed with its files at exit.
+inline const std::filesystem::path& scratch_dir() {
+    static const struct Dir {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("kv3d-cli-test-" + std::to_string(::getpid()));
+        Dir() { std::filesystem::create_directories(path); }
+        ~Dir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } dir;
+    return dir.path;
+}
 
-    // Writes content (binary-safe) to name inside the directory; returns its path.
-    std::string write(const std::string& name, const std::string& content) const {
-        const std::filesystem::path file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out << content;
-        return file.string();
-    }
-    std::string path(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+// Writes content (binary-safe) to name in the scratch directory; returns its path.
+inline std::string write_file(const std::string& name, const std::string& content) {
+    std::ofstream(scratch_dir() / name, std::ios::binary) << content;
+    return (scratch_dir() / name).string();
+}
 
 struct CliResult {
     int status;
@@ -59,48 +49,35 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
         argv.push_back(a.c_str());
     }
     std::istringstream in(std_in);
-    std::ostringstream out;
-    std::ostringstream err;
+    std::ostringstream out, err;
     const int status = kv3dcli::run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return CliResult{status, out.str(), err.str()};
-}
-
-// True when text is exactly one line ending in a newline.
-inline bool is_one_line(const std::string& text) {
-    return !text.empty() && text.back() == '\n' && text.find('\n') == text.size() - 1;
 }
 
 // Triangles as nine float coordinates each (p0, p1, p2).
 using Mesh = std::vector<std::array<float, 9>>;
 
-// A binary STL of mesh; the header announces `announced` triangles (the true
-// count when negative).
-inline std::string binary_stl(const Mesh& mesh, const std::string& header = "",
-                              long long announced = -1) {
-    std::string out = header.substr(0, 80);
-    out.resize(80, ' ');
-    auto put = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+// A binary STL of mesh under the given header; the count field says `announced`
+// triangles (the true count when negative).
+inline std::string binary_stl(const Mesh& mesh, std::string header = "", long long announced = -1) {
+    header.resize(80, ' ');
+    auto put = [&header](std::uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            header.push_back(static_cast<char>((v >> shift) & 0xff));
         }
-    };
-    auto put_float = [&put](float f) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, sizeof bits);
-        put(bits);
     };
     put(static_cast<std::uint32_t>(announced < 0 ? static_cast<long long>(mesh.size())
                                                  : announced));
     for (const auto& t : mesh) {
-        for (int k = 0; k < 3; ++k) {
-            put_float(0.0f);  // the normal, which nothing reads
-        }
+        header.append(12, '\0');  // the normal, which nothing reads
         for (float c : t) {
-            put_float(c);
+            std::uint32_t bits;
+            std::memcpy(&bits, &c, sizeof bits);
+            put(bits);
         }
-        out.append(2, '\0');
+        header.append(2, '\0');
     }
-    return out;
+    return header;
 }
 
 }  // namespace cli_test
