@@ -16,12 +16,15 @@ if(KV3D_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Shared-library conventions: hidden symbols unless exported, versioned SONAME.
+# Shared-library conventions: hidden symbols unless exported, versioned SONAME,
+# and an installed run path of $ORIGIN, so that each library finds its
+# siblings beside it wherever the package is installed.
 function(kv3d_library_properties target)
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN OFF
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
+    INSTALL_RPATH "$ORIGIN"
     EXPORT_NAME ${target})
 endfunction()
