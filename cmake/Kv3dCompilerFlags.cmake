@@ -16,6 +16,12 @@ if(KV3D_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Coverage instrumentation for libFuzzer in every target; the fuzz executables
+# add the fuzzer's main themselves.
+if(KV3D_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Shared-library conventions: hidden symbols unless exported, versioned SONAME,
 # and an installed run path of $ORIGIN, so that each library finds its
 # siblings beside it wherever the package is installed.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine and runs every check: formatting, the release build's
 # tests (warnings are errors), the consumer example against the installed
-# package, and the tests again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# package, the tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and each libFuzzer target for a few seconds with a fixed seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -32,6 +33,9 @@ step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+
+step "libFuzzer targets (5 s each, fixed seed)"
+scripts/run-fuzzers.sh 5
 
 echo
 echo "All checks passed in $(( $(date +%s) - start )) s."
