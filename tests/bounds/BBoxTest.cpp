@@ -81,6 +81,13 @@ TEST(BBox, JournalText) {
     j << box({0, -1, 2}, {0.5, 1, 2});
     EXPECT_EQ(out.str(),
               "Kv3dBBox( Kv3dPoint( 0, -1, 2) , \n          Kv3dPoint( 0.5, 1, 2)  ) \n");
+    // One indentation only, the corners one step deeper; nothing at level 1.
+    out.str("");
+    box({0, -1, 2}, {0.5, 1, 2}).debug(j, static_cast<KvDebug>(1), false, 1);
+    box({0, -1, 2}, {0.5, 1, 2}).debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              " Kv3dBBox  - Minimum Coordinates: \n   Kv3dPoint( 0, -1, 2)\n"
+              "          - Maximum Coordinates: \n   Kv3dPoint( 0.5, 1, 2)\n");
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ TEST(Parabola, ApplyAndJournalText) {
     j << c.apply(Kv3dTransform(Kv3dVector(1, 2, 3)));
     EXPECT_EQ(out.str(),
               "Kv3dParabola( Kv3dPoint( 1, 2, 3) , Kv3dPoint( 2, 3, 3) , Kv3dPoint( 3, 2, 3) )");
+    out.str("");
+    c.debug(j, static_cast<KvDebug>(1), false, 0);
+    c.debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              " Kv3dParabola( pnt[0] : Kv3dPoint( 1, 2, 3)\n"
+              "               pnt[1] : Kv3dPoint( 2, 3, 3)\n"
+              "               pnt[2] : Kv3dPoint( 3, 2, 3)\n"
+              "             )          \n");
 }
 
 TEST(RealRoots, ClosedFormCases) {

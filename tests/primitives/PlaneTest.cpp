@@ -127,6 +127,14 @@ TEST(Plane, JournalText) {
     EXPECT_EQ(out.str(),
               "Kv3dPlane( Kv3dPoint( 0, 0, 0) , Kv3dDirection( 0, 0, 1) , Kv3dVector( 1, 0, 0) , "
               "Kv3dVector( 0, 1, 0))");
+    out.str("");  // the basepoint line comes before the one that opens the parenthesis
+    Kv3dPlane().debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              "            basepoint: Kv3dPoint( 0, 0, 0)\n"
+              " Kv3dPlane( normal   : Kv3dDirection( 0, 0, 1)\n"
+              "            u_axis   : Kv3dVector( 1, 0, 0)\n"
+              "            v_axis   : Kv3dVector( 0, 1, 0)\n"
+              "          )\n");
 }
 
 }  // namespace

@@ -90,6 +90,12 @@ TEST(Triangle, JournalText) {
     EXPECT_EQ(
         out.str(),
         "Kv3dTriangle p0 (0, 0, 0)\n             p1 (0.5, -2, 0)\n             p2 (0, 1, 0)\n");
+    out.str("");  // one indentation, the three lines, one empty expression
+    T.debug(j, static_cast<KvDebug>(1), false, 2);
+    T.debug(j, static_cast<KvDebug>(2), false, 2);
+    EXPECT_EQ(
+        out.str(),
+        "  Kv3dTriangle p0 (0, 0, 0)\n             p1 (1, 0, 0)\n             p2 (0, 1, 0)\n\n");
 }
 
 TEST(TriangleIntersect, Segments) {
