@@ -18,8 +18,8 @@ KV3D_API Kv3dVector Kv3d_rotate_vector(const Kv3dVector& v, const Kv3dVector& ax
 
 // R becomes the 3 x 3 rotation cos I + [k]x + k k^T / (1 + cos), k = from × to,
 // taking from to to; with allow_flip, to -to when that is the smaller turn.
-// Within 1e-6 of parallel R is cos I (so nearly opposite directions without
-// allow_flip give a point reflection).
+// When |cos| >= 0.999999 (within about 1.4e-3 rad of parallel) R is cos I (so
+// nearly opposite directions without allow_flip give a point reflection).
 KV3D_API void Kv3d_get_rotation_matrix(const Kv3dDirection& from, const Kv3dDirection& to,
                                        KvMatrix<double>& R, bool allow_flip);
 // R becomes the 3 x 3 rotation by angle (radians, right-handed) about the unit axis.

@@ -34,9 +34,12 @@ TEST(Rotation, VectorsAndMatrices) {
     expect_matrix(R, {-1, 0, 0, 0, -1, 0, 0, 0, -1}, 1e-15);
     Kv3d_get_rotation_matrix(x, -x, R, true);
     expect_matrix(R, {1, 0, 0, 0, 1, 0, 0, 0, 1}, 0.0);
-    // Within 1e-6 of parallel the matrix is cos I, not a rotation.
-    Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1e-4, 0), R, false);
+    // At |cos| >= 0.999999 (1.3e-3 rad here) the matrix is cos I, not a
+    // rotation; at 1.5e-3 rad (cos < 0.999999) it turns.
+    Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.3e-3, 0), R, false);
     EXPECT_TRUE(R(0, 1) == 0.0 && R(0, 0) == R(1, 1));
+    Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.5e-3, 0), R, false);
+    EXPECT_TRUE(R(0, 1) < 0.0 && R(1, 0) > 0.0);
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> angle(-kPi, kPi);
     for (int i = 0; i < 50; ++i) {
