@@ -35,6 +35,11 @@ protected:
     static void set_model_resolution(double point_tol, double angle_tol, double extent);
 
 private:
+    // 2^-51, twice the double-precision machine epsilon: every bound derived
+    // from a tolerance is widened by it, so that a value exactly at the
+    // tolerance passes despite the rounding of the squared or cosine form.
+    static constexpr double widen_ = 4.440892098500626e-16;
+
     static double same_point_tol_;
     static double same_angle_tol_;
     static double model_extent_;

@@ -1,12 +1,9 @@
 #include <kv3d/Kv3dErr.h>
 
 #include <kv/KvErr.h>
+#include <kv3d/detail/Kv3dLoadTime.h>
 
 namespace {
-
-// The domain identity: built when the library is loaded, destroyed when it is
-// unloaded. Conditions carry the address of the constant pointer to it.
-const KvString kDomainString("Kv3dErr");
 
 constexpr int kOwnFirst = Kv3dErr::LAST_SHARED + 1;
 constexpr int kOwnLast = Kv3dErr::GEOMETRY_ERROR;
@@ -16,7 +13,9 @@ const char* const kOwnTexts[kOwnLast - kOwnFirst + 1] = {""};
 
 }  // namespace
 
-const KvString* const Kv3dErr::domain_ = &kDomainString;
+// The domain identity: conditions carry the address of this constant pointer
+// to the domain string built at load.
+const KvString* const Kv3dErr::domain_ = &kv3d_detail::error_domain_string;
 
 void Kv3dErr::make_result(KvResult::CodeID code, ErrorNumber number, KvResult& result) {
     result.set_error_condition(code, number, &domain_, &Kv3dErr::translate_error_number);

@@ -1,3 +1,4 @@
+#include <kv3d/detail/Kv3dLoadTime.h>
 #include <kv3d/kv3d.h>
 
 #include <cmath>
@@ -19,6 +20,7 @@ TEST(ResObj, LoadTimeValues) {
     EXPECT_EQ(Kv3dResObj::same_angle_cos(), 0.9999999999999946);
     EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707962267948965) + kWiden);
     EXPECT_EQ(Kv3dResObj::same_ortho_cos(), 1.000000005637081e-07);
+    EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001);
 }
 
 TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
@@ -40,6 +42,7 @@ TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
         EXPECT_TRUE(point == 0.5 && angle == 1e-5 && extent == 100.0);
         EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
         EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
+        EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001);  // fixed at load
     }
     // The guard restores what it found.
     EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.001);
