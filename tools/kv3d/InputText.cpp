@@ -60,4 +60,21 @@ InputText read_input_text(const std::string& path, std::istream& std_in) {
     return input;
 }
 
+void append_words(std::string_view line, std::vector<std::string_view>& words) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && is_blank(line[i])) {
+            ++i;
+        }
+        std::size_t j = i;
+        while (j < line.size() && !is_blank(line[j])) {
+            ++j;
+        }
+        if (j > i) {
+            words.push_back(line.substr(i, j - i));
+        }
+        i = j;
+    }
+}
+
 }  // namespace kv3dcli

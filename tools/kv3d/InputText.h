@@ -2,6 +2,8 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kv3dcli {
 
@@ -18,5 +20,13 @@ std::string input_display_name(const std::string& path);
 // Reads path completely; "-" reads std_in to its end. Throws InputError when
 // the file cannot be opened or read (a directory, a missing file, ...).
 InputText read_input_text(const std::string& path, std::istream& std_in);
+
+// Blanks separate the numbers and keywords of every input format.
+inline bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Appends the blank-separated words of line to words.
+void append_words(std::string_view line, std::vector<std::string_view>& words);
 
 }  // namespace kv3dcli

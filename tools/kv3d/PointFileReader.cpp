@@ -9,8 +9,6 @@ namespace kv3dcli {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) {
         s.remove_prefix(1);
@@ -41,20 +39,7 @@ std::string split_fields(std::string_view line, std::vector<std::string_view>& t
         const std::string_view part = line.substr(
             start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         const std::size_t before = tokens.size();
-        std::size_t i = 0;
-        while (i < part.size()) {
-            while (i < part.size() && is_blank(part[i])) {
-                ++i;
-            }
-            std::size_t j = i;
-            while (j < part.size() && !is_blank(part[j])) {
-                ++j;
-            }
-            if (j > i) {
-                tokens.push_back(part.substr(i, j - i));
-            }
-            i = j;
-        }
+        append_words(part, tokens);
         const bool comma_after = comma != std::string_view::npos;
         if (tokens.size() == before && (comma_before || comma_after)) {
             return "empty field between commas";

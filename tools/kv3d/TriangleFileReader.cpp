@@ -52,8 +52,6 @@ bool looks_binary(const std::string& data) {
     return false;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool keyword_is(std::string_view token, const char* keyword) {
@@ -84,20 +82,7 @@ bool starts_with_solid(const std::string& data) {
 
 void split_blanks(std::string_view line, std::vector<std::string_view>& tokens) {
     tokens.clear();
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && is_blank(line[i])) {
-            ++i;
-        }
-        std::size_t j = i;
-        while (j < line.size() && !is_blank(line[j])) {
-            ++j;
-        }
-        if (j > i) {
-            tokens.push_back(line.substr(i, j - i));
-        }
-        i = j;
-    }
+    append_words(line, tokens);
 }
 
 // "vertex x y z": appends the three coordinates, or fails.
