@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test kv3d.
+# Installs what a fresh Debian 12 machine lacks to build and test kv3d; with
+# --bench also the peers the benchmarks compare against (CGAL).
 # As root it runs apt-get itself (only when something is missing); otherwise it
 # prints the one apt-get line to run and fails.
 set -euo pipefail
@@ -9,6 +10,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libeigen3-dev libcli11-dev nlohmann-json3-dev
 )
+if [ "${1:-}" = "--bench" ]; then
+  PACKAGES+=(libcgal-dev)
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do
