@@ -1,11 +1,15 @@
 #include "BoundsCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+
 #include <kv3d/Kv3dBBox.h>
 #include <kv3d/Kv3dPoint.h>
 
 #include <cstddef>
 
 #include "CommandRunner.h"
+#include "HelpText.h"
 #include "InputText.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
@@ -32,6 +36,17 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
         r.count("out_of_range", "points beyond the model extent", out_of_range);
         return r.str();
     });
+}
+
+Command add_bounds_command(CLI::App& tool) {
+    auto args = std::make_shared<BoundsArgs>();
+    CLI::App* bounds = tool.add_subcommand(
+        "bounds", "Print the bounding box (minimum, maximum, size) of a point file");
+    bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
+        ->required();
+    add_json_flag(*bounds, args->json);
+    bounds->footer(footer({kPointFileText, kExitStatusText}));
+    return make_command(bounds, args, run_bounds);
 }
 
 }  // namespace kv3dcli

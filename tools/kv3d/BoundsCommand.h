@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "Command.h"
 #include "CommonArgs.h"
 
 namespace kv3dcli {
@@ -13,5 +14,8 @@ struct BoundsArgs : CommonArgs {
 
 // The bounding box of a point file: minimum and maximum corner and size.
 int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err);
+
+// Adds the bounds subcommand to the tool.
+Command add_bounds_command(CLI::App& tool);
 
 }  // namespace kv3dcli

@@ -1,5 +1,8 @@
 #include "ClashCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTriangle.h>
 
@@ -7,6 +10,7 @@
 
 #include "ClashDetector.h"
 #include "CommandRunner.h"
+#include "HelpText.h"
 #include "InputError.h"
 #include "ReportWriter.h"
 #include "TriangleFileReader.h"
@@ -14,6 +18,13 @@
 namespace kv3dcli {
 
 namespace {
+
+const char* const kClashText =
+    "Lists every pair (i, j), counted from 0, of triangle i of A and triangle j\n"
+    "of B that intersect (touching and coplanar overlap included), and their\n"
+    "count. Only pairs whose bounding boxes come within the point tolerance\n"
+    "are tested, which finds exactly the pairs that testing all would.\n"
+    "Triangles with a vanishing edge intersect nothing.";
 
 std::vector<Kv3dTriangle> to_triangles(const TriangleSet& set) {
     std::vector<Kv3dTriangle> triangles;
@@ -60,6 +71,19 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
         }
         return r.str();
     });
+}
+
+Command add_clash_command(CLI::App& tool) {
+    auto args = std::make_shared<ClashArgs>();
+    CLI::App* clash = tool.add_subcommand(
+        "clash", "Check two triangle meshes for interference: list the intersecting pairs");
+    clash->add_option("A", args->a_path, "First triangle file ('-' reads standard input)")
+        ->required();
+    clash->add_option("B", args->b_path, "Second triangle file ('-' reads standard input)")
+        ->required();
+    add_json_flag(*clash, args->json);
+    clash->footer(footer({kTriangleFileText, kClashText, kExitStatusText}));
+    return make_command(clash, args, run_clash);
 }
 
 }  // namespace kv3dcli

@@ -1,7 +1,11 @@
 #include "DemoCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+
 #include "CommandRunner.h"
 #include "DemoSections.h"
+#include "HelpText.h"
 #include "ReportWriter.h"
 
 namespace kv3dcli {
@@ -25,6 +29,15 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_clash(r);
         return r.str();
     });
+}
+
+Command add_demo_command(CLI::App& tool) {
+    auto args = std::make_shared<DemoArgs>();
+    CLI::App* demo = tool.add_subcommand(
+        "demo", "Run every capability of the library on built-in data and report the results");
+    add_json_flag(*demo, args->json);
+    demo->footer(kExitStatusText);
+    return make_command(demo, args, run_demo);
 }
 
 }  // namespace kv3dcli

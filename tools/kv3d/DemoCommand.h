@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 
+#include "Command.h"
 #include "CommonArgs.h"
 
 namespace kv3dcli {
@@ -11,5 +12,8 @@ struct DemoArgs : CommonArgs {};
 // Runs every capability of the library on data built into the tool and
 // reports the results.
 int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err);
+
+// Adds the demo subcommand to the tool.
+Command add_demo_command(CLI::App& tool);
 
 }  // namespace kv3dcli

@@ -1,5 +1,8 @@
 #include "TransformCommand.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+
 #include <kv/KvArray.h>
 #include <kv/KvPair.h>
 #include <kv3d/Kv3dApply.h>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "CommandRunner.h"
+#include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
 #include "PointFileReader.h"
@@ -19,6 +23,14 @@
 namespace kv3dcli {
 
 namespace {
+
+const char* const kTransformText =
+    "The fit is exact, not least-squares: it builds a frame on the first two,\n"
+    "three (rigid, similarity) or four (affine) pairs and ignores the rest,\n"
+    "whose distances from their targets the report lists. One pair gives a\n"
+    "translation; pairs whose points are coincident or collinear fit no\n"
+    "invertible transform and are refused. Files hold their numbers separated\n"
+    "by blanks, tabs or commas; '#' starts a comment; blank lines are skipped.";
 
 Kv3dTransform::Kv3dTransformType fit_type(const std::string& name) {
     if (name == "similarity") {
@@ -86,6 +98,33 @@ int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& er
         }
         return r.str();
     });
+}
+
+Command add_transform_command(CLI::App& tool) {
+    auto args = std::make_shared<TransformArgs>();
+    CLI::App* transform = tool.add_subcommand(
+        "transform", "Fit a transform to point pairs; print its matrix and optionally move points");
+    transform
+        ->add_option("PAIRS", args->pairs_path,
+                     "Pairs file: six numbers a line, a source point then\n"
+                     "its target point ('-' reads standard input)")
+        ->required();
+    transform
+        ->add_option("--type", args->type,
+                     "rigid: rotation and translation, from the first\n"
+                     "  three pairs;\n"
+                     "similarity: rigid, then a uniform scale about the\n"
+                     "  first target;\n"
+                     "affine: the first four pairs mapped exactly (with\n"
+                     "  three pairs, the triangle's unit normal too)")
+        ->check(CLI::IsMember({"rigid", "similarity", "affine"}))
+        ->capture_default_str();
+    transform->add_option("--apply", args->apply_path,
+                          "Point file to move by the fitted transform\n"
+                          "('-' reads standard input)");
+    add_json_flag(*transform, args->json);
+    transform->footer(footer({kTransformText, kExitStatusText}));
+    return make_command(transform, args, run_transform);
 }
 
 }  // namespace kv3dcli

@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "Command.h"
 #include "CommonArgs.h"
 
 namespace kv3dcli {
@@ -20,5 +21,8 @@ struct TransformArgs : CommonArgs {
 // carries each source point from its target, and moves the points of
 // apply_path by it.
 int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& err);
+
+// Adds the transform subcommand to the tool.
+Command add_transform_command(CLI::App& tool);
 
 }  // namespace kv3dcli
