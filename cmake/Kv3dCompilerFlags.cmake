@@ -24,8 +24,11 @@ endif()
 
 # Shared-library conventions: hidden symbols unless exported, versioned SONAME,
 # and an installed run path of $ORIGIN, so that each library finds its
-# siblings beside it wherever the package is installed.
+# siblings beside it wherever the package is installed. -ffp-contract=off is
+# a usage requirement too: inline members compiled in a caller's code must
+# round as the library's own code does.
 function(kv3d_library_properties target)
+  target_compile_options(${target} INTERFACE -ffp-contract=off)
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN OFF

@@ -28,6 +28,7 @@ cmake -S examples -B build/example -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build/example
 build/example/kv3d_example
 PKG_CONFIG_PATH="$PWD/build/install/lib/pkgconfig" pkg-config --exists --print-errors kv3d
+scripts/check-installed-headers.sh "$PWD/build/install"
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
