@@ -12,8 +12,9 @@ step() { printf '\n==> %s\n' "$*"; }
 step "Machine set-up"
 scripts/setup.sh
 
-step "Formatting (clang-format)"
+step "Formatting (clang-format) and layering (no upward includes)"
 scripts/check-format.sh
+scripts/check-layers.sh
 
 step "Release build and tests"
 cmake --preset release
