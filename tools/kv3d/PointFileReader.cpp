@@ -60,9 +60,11 @@ std::string count_word(std::size_t n) {
     return n < sizeof words / sizeof words[0] ? words[n] : std::to_string(n);
 }
 
-std::vector<double> PointFileReader::parse_records(const InputText& input, int width) {
+std::vector<double> PointFileReader::parse_records(const InputText& input, int width,
+                                                   std::vector<std::size_t>* lines) {
     const std::size_t n = static_cast<std::size_t>(width);
-    const std::string expected = "expected " + count_word(n) + " finite numbers";
+    const std::string expected =
+        "expected " + count_word(n) + (n == 1 ? " finite number" : " finite numbers");
     std::vector<double> values;
     std::vector<std::string_view> tokens;
     const std::string_view text(input.data);
@@ -104,6 +106,9 @@ std::vector<double> PointFileReader::parse_records(const InputText& input, int w
                                  expected + ", " + quoted(token) + " is not finite");
             }
             values.push_back(value);
+        }
+        if (lines != nullptr) {
+            lines->push_back(line_number);
         }
     }
     return values;

@@ -29,8 +29,10 @@ public:
     KvArray<KvPair<Kv3dPoint, Kv3dPoint>> read_pairs(const std::string& path,
                                                      std::size_t min_pairs) const;
 
-    // The records of width numbers each in input, flattened in file order.
-    static std::vector<double> parse_records(const InputText& input, int width);
+    // The records of width numbers each in input, flattened in file order;
+    // the line number of each record goes to lines when it is not null.
+    static std::vector<double> parse_records(const InputText& input, int width,
+                                             std::vector<std::size_t>* lines = nullptr);
 
 private:
     std::istream* std_in_;
