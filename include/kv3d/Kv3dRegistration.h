@@ -16,6 +16,9 @@
 // SIMILARITY: the same rotation and a uniform scale (Umeyama),
 //   s = trace(S D) / sum_i w_i |p_i - p0|^2, t = q0 - s R p0.
 // AFFINE: any A and t, by linear least squares on the centred pairs.
+// Targets that do not vary with the sources (all in one point, say) give the
+// least-squares answer all the same: scale 0 (SIMILARITY) or A = 0 (AFFINE),
+// every point sent to q0.
 // Any other type value acts as RIGID.
 //
 // Weights: without an array every pair weighs 1; with one, pair i weighs

@@ -425,6 +425,28 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
     expect_refused(five, kRigid, "two pairs of positive weight", &two_left);
 }
 
+// Targets that do not vary with the sources: the least-squares answer sends
+// everything to their centroid (scale 0, A = 0); a rigid fit still turns.
+TEST(Registration, CoincidentTargetsCollapseToTheirCentroid) {
+    const P q(1, -2, 3);
+    Pairs pairs;
+    for (const P& p : {P(0, 0, 0), P(4, 0, 0), P(0, 2, 0), P(0, 0, 1), P(1, 1, 1)}) {
+        pairs.append(Pair(p, q));
+    }
+    for (Type type : {kSimilar, kAffine}) {
+        const Fit f = fit(pairs, type);
+        ASSERT_TRUE(f.ok) << "case: " << type_name(type);
+        EXPECT_LT(moved(f.T, P(7, 8, 9)).distance(q), 1e-14) << "case: " << type_name(type);
+        EXPECT_FALSE(f.T.is_invertible()) << "case: " << type_name(type);
+        EXPECT_NEAR(f.rms, std::sqrt(objective(pairs, f.T) / 5.0), 1e-14)
+            << "case: " << type_name(type);
+    }
+    const Fit r = fit(pairs, kRigid);
+    ASSERT_TRUE(r.ok) << "case: rigid";
+    EXPECT_TRUE(r.T.is_orthonormal()) << "case: rigid";
+    EXPECT_LT(orthonormality_error(r.T), 1e-15) << "case: rigid";
+}
+
 TEST(Registration, UnknownTypeIsRigidAndRmsIsOptional) {
     std::mt19937 rng(808);
     const Pairs pairs = moved_pairs(rng, random_motion(rng, kSimilar), 7);
