@@ -1,7 +1,10 @@
 #include "PointFileReader.h"
 
+#include <sys/mman.h>
+
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -160,6 +163,23 @@ void require_count(const std::string& name, std::size_t found, std::size_t neede
     }
 }
 
+// Large arrays are filled from start to end at once: back them with huge
+// pages where the system offers them on request, which saves one page fault
+// per 4 KiB. Only a hint: the result is the same without it.
+void advise_huge_pages(void* data, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    const std::uintptr_t huge = std::uintptr_t{1} << 21;
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(data) + huge - 1) & ~(huge - 1);
+    const std::uintptr_t last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(huge - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 // Every record of lines, handed to sink(values) in file order.
 template <class Sink>
 void read_records(LineReader& lines, int width, Sink&& sink) {
@@ -196,6 +216,7 @@ KvArray<Kv3dPoint> PointFileReader::read_points(const std::string& path,
     LineReader lines(path, *std_in_);
     KvArray<Kv3dPoint> points;
     points.reserve(LineReader::count_lines(path));
+    advise_huge_pages(points.data(), points.capacity() * sizeof(Kv3dPoint));
     read_records(lines, 3, [&](const double* v) { points.append(Kv3dPoint(v[0], v[1], v[2])); });
     require_count(lines.name(), points.size(), min_points, "point", "points");
     return points;
