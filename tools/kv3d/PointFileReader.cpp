@@ -12,6 +12,7 @@
 #include "InputError.h"
 #include "LineReader.h"
 #include "NumberFormat.h"
+#include "Progress.h"
 
 namespace kv3dcli {
 
@@ -182,14 +183,16 @@ void advise_huge_pages(void* data, std::size_t bytes) {
 
 // Every record of lines, handed to sink(values) in file order.
 template <class Sink>
-void read_records(LineReader& lines, int width, Sink&& sink) {
+void read_records(LineReader& lines, int width, std::ostream* terminal, Sink&& sink) {
     if (width < 1 || width > RecordParser::kMaxWidth) {
         throw std::invalid_argument("record width " + std::to_string(width) + " out of range");
     }
     const RecordParser parser(lines.name(), width);
+    Progress progress(terminal, "reading " + lines.name());
     double values[RecordParser::kMaxWidth];
     std::string_view line;
     while (lines.next(line)) {
+        progress.update(lines.consumed(), lines.size());
         if (parser.parse(line, lines.line_number(), values)) {
             sink(values);
         }
@@ -207,7 +210,8 @@ std::string count_word(std::size_t n) {
 std::vector<double> PointFileReader::parse_records(const InputText& input, int width) {
     std::vector<double> values;
     LineReader lines(input);
-    read_records(lines, width, [&](const double* v) { values.insert(values.end(), v, v + width); });
+    read_records(lines, width, nullptr,
+                 [&](const double* v) { values.insert(values.end(), v, v + width); });
     return values;
 }
 
@@ -217,7 +221,8 @@ KvArray<Kv3dPoint> PointFileReader::read_points(const std::string& path,
     KvArray<Kv3dPoint> points;
     points.reserve(LineReader::count_lines(path));
     advise_huge_pages(points.data(), points.capacity() * sizeof(Kv3dPoint));
-    read_records(lines, 3, [&](const double* v) { points.append(Kv3dPoint(v[0], v[1], v[2])); });
+    read_records(lines, 3, progress_,
+                 [&](const double* v) { points.append(Kv3dPoint(v[0], v[1], v[2])); });
     require_count(lines.name(), points.size(), min_points, "point", "points");
     return points;
 }
@@ -227,7 +232,7 @@ KvArray<KvPair<Kv3dPoint, Kv3dPoint>> PointFileReader::read_pairs(const std::str
     LineReader lines(path, *std_in_);
     KvArray<KvPair<Kv3dPoint, Kv3dPoint>> pairs;
     pairs.reserve(LineReader::count_lines(path));
-    read_records(lines, 6, [&](const double* v) {
+    read_records(lines, 6, progress_, [&](const double* v) {
         pairs.append(
             KvPair<Kv3dPoint, Kv3dPoint>(Kv3dPoint(v[0], v[1], v[2]), Kv3dPoint(v[3], v[4], v[5])));
     });

@@ -55,7 +55,7 @@ int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& er
         if (args.pairs_path == "-" && args.apply_path == "-") {
             throw InputError("standard input ('-') can feed only one of the two files");
         }
-        const PointFileReader reader(input_stream(args));
+        const PointFileReader reader(args);
         KvArray<KvPair<Kv3dPoint, Kv3dPoint>> pairs = reader.read_pairs(args.pairs_path, 1);
         KvArray<Kv3dPoint> moved;
         if (!args.apply_path.empty()) {
