@@ -10,7 +10,7 @@
 
 #include "CliTestSupport.h"
 #include "InputError.h"
-#include "LineReader.h"
+#include "InputReader.h"
 #include "NumberFormat.h"
 #include "PointFileReader.h"
 
@@ -71,7 +71,7 @@ TEST(PointFileReader, StreamsLargeFilesAcrossBufferBoundariesBitForBit) {
     const char* const forms[] = {"%.17g", "%.3f", "%+.6e", "%.0f."};
     std::string content;
     std::vector<double> expected;
-    while (content.size() < 3 * kv3dcli::LineReader::kBufferBytes + 1000) {
+    while (content.size() < 3 * kv3dcli::InputReader::kBufferBytes + 1000) {
         for (int k = 0; k < 3; ++k) {
             const double v = std::ldexp(mantissa(rng), static_cast<int>(rng() % 80) - 40);
             char token[64];
@@ -83,7 +83,7 @@ TEST(PointFileReader, StreamsLargeFilesAcrossBufferBoundariesBitForBit) {
     }
     EXPECT_EQ(read(write_file("big.txt", content)).coords, expected) << "case: file";
     EXPECT_EQ(read("-", 1, content).coords, expected) << "case: standard input";
-    const std::string long_line(kv3dcli::LineReader::kBufferBytes + 1, ' ');
+    const std::string long_line(kv3dcli::InputReader::kBufferBytes + 1, ' ');
     const std::string p = write_file("long.txt", "1 2 3\n" + long_line + "\n");
     EXPECT_EQ(read(p).error, p + ":2: line longer than 1048576 bytes");
 }

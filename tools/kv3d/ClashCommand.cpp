@@ -52,7 +52,7 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
         if (args.a_path == "-" && args.b_path == "-") {
             throw InputError("standard input ('-') can feed only one of the two files");
         }
-        const TriangleFileReader reader(input_stream(args));
+        const TriangleFileReader reader(args);
         const TriangleSet set_a = reader.read(args.a_path, 1);
         const TriangleSet set_b = reader.read(args.b_path, 1);
         const std::vector<Kv3dTriangle> a = to_triangles(set_a);

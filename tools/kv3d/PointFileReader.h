@@ -43,7 +43,4 @@ private:
     std::ostream* progress_;
 };
 
-// "three", "six", "nine" ... for the error texts; the digits beyond twelve.
-std::string count_word(std::size_t n);
-
 }  // namespace kv3dcli

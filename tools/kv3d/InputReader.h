@@ -12,22 +12,28 @@
 
 namespace kv3dcli {
 
-// The lines of one input, read through one fixed buffer: a file of any size
-// costs the buffer and no more, and a line never needs a copy of its own.
-// A line longer than the buffer is refused. Open and read failures throw
-// InputError naming the input, as read_input_text does.
-class LineReader {
+// One input read through one fixed buffer, by lines or by bytes: a file of
+// any size costs the buffer and no more, and a line never needs a copy of
+// its own. A line longer than the buffer is refused. Open and read failures
+// throw InputError naming the input, as read_input_text does.
+class InputReader {
 public:
     static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 
     // Opens path; "-" reads std_in.
-    LineReader(const std::string& path, std::istream& std_in);
+    InputReader(const std::string& path, std::istream& std_in);
     // The lines of a text already in memory (no buffer, no copy).
-    explicit LineReader(const InputText& input);
+    explicit InputReader(const InputText& input);
 
     // The next line, without its '\n'; false at the end of the input. The
     // view stays valid until the next call.
     bool next(std::string_view& line);
+
+    // Up to n bytes from the current position on (fewer only at the end of
+    // the input, at most kBufferBytes), without consuming them.
+    std::string_view peek(std::size_t n);
+    // Consumes up to n bytes into out; fewer only at the end of the input.
+    std::size_t read(char* out, std::size_t n);
 
     const std::string& name() const { return name_; }
     // The number of the line last returned, from 1.

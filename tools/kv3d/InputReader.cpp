@@ -1,7 +1,8 @@
-#include "LineReader.h"
+#include "InputReader.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -18,7 +19,7 @@ std::string system_reason(int error) {
 
 }  // namespace
 
-LineReader::LineReader(const std::string& path, std::istream& std_in)
+InputReader::InputReader(const std::string& path, std::istream& std_in)
     : name_(input_display_name(path)), buffer_(new char[kBufferBytes]) {
     begin_ = end_ = buffer_.get();
     if (path == "-") {
@@ -36,14 +37,14 @@ LineReader::LineReader(const std::string& path, std::istream& std_in)
     }
 }
 
-LineReader::LineReader(const InputText& input)
+InputReader::InputReader(const InputText& input)
     : name_(input.name),
       begin_(input.data.data()),
       end_(input.data.data() + input.data.size()),
       at_eof_(true),
       size_(input.data.size()) {}
 
-bool LineReader::refill() {
+bool InputReader::refill() {
     if (at_eof_) {
         return false;
     }
@@ -76,7 +77,7 @@ bool LineReader::refill() {
     return got > 0;
 }
 
-bool LineReader::next(std::string_view& line) {
+bool InputReader::next(std::string_view& line) {
     for (;;) {
         const std::size_t available = static_cast<std::size_t>(end_ - begin_);
         const void* newline = std::memchr(begin_, '\n', available);
@@ -102,7 +103,29 @@ bool LineReader::next(std::string_view& line) {
     }
 }
 
-std::size_t LineReader::count_lines(const std::string& path) {
+std::string_view InputReader::peek(std::size_t n) {
+    n = std::min(n, kBufferBytes);
+    while (static_cast<std::size_t>(end_ - begin_) < n && refill()) {
+    }
+    return std::string_view(begin_, std::min(n, static_cast<std::size_t>(end_ - begin_)));
+}
+
+std::size_t InputReader::read(char* out, std::size_t n) {
+    std::size_t done = 0;
+    while (done < n) {
+        if (begin_ == end_ && !refill()) {
+            break;
+        }
+        const std::size_t take = std::min(n - done, static_cast<std::size_t>(end_ - begin_));
+        std::memcpy(out + done, begin_, take);
+        begin_ += take;
+        done += take;
+    }
+    consumed_ += done;
+    return done;
+}
+
+std::size_t InputReader::count_lines(const std::string& path) {
     if (path == "-") {
         return 0;
     }
