@@ -16,6 +16,17 @@ if(KV3D_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KV3D_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# gcov counters without optimisation, so that every line and branch counts.
+if(KV3D_COVERAGE)
+  add_compile_options(--coverage -O0)
+  add_link_options(--coverage)
+endif()
+
 # Coverage instrumentation for libFuzzer in every target; the fuzz executables
 # add the fuzzer's main themselves.
 if(KV3D_BUILD_FUZZ)

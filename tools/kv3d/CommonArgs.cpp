@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "InputError.h"
-#include "PointFileReader.h"
+#include "RecordParser.h"
 
 namespace kv3dcli {
 

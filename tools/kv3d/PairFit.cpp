@@ -15,7 +15,7 @@ namespace kv3dcli {
 
 PairFitInput read_pair_fit_input(const CommonArgs& args, const std::string& pairs_path,
                                  std::size_t min_pairs, const std::string& apply_path) {
-    const PointFileReader reader(input_stream(args));
+    const PointFileReader reader(args);
     PairFitInput input;
     input.pairs = reader.read_pairs(pairs_path, min_pairs);
     if (!apply_path.empty()) {

@@ -9,15 +9,15 @@
 
 #include <cmath>
 #include <cstddef>
-#include <vector>
 
 #include "CommandRunner.h"
 #include "HelpText.h"
 #include "InputError.h"
+#include "InputReader.h"
 #include "InputText.h"
 #include "NumberFormat.h"
 #include "PairFit.h"
-#include "PointFileReader.h"
+#include "RecordParser.h"
 #include "ReportWriter.h"
 
 namespace kv3dcli {
@@ -40,27 +40,28 @@ const char* const kWeightsFileText =
 
 // One finite, non-negative weight for each pair, enough of them positive.
 KvArray<double> read_weights(const RegisterArgs& args, std::size_t pairs, std::size_t needed) {
-    const InputText input = read_input_text(args.weights_path, input_stream(args));
-    std::vector<std::size_t> lines;
-    const std::vector<double> weights = PointFileReader::parse_records(input, 1, &lines);
-    if (weights.size() != pairs) {
-        throw InputError(input.name, std::to_string(weights.size()) + " weights for " +
-                                         std::to_string(pairs) + " point pairs, one a pair needed");
-    }
+    InputReader lines(args.weights_path, input_stream(args));
+    KvArray<double> weights;
     std::size_t positive = 0;
-    for (std::size_t i = 0; i < weights.size(); ++i) {
-        if (weights[i] < 0.0) {
-            throw InputError(input.name, lines[i],
-                             "weight " + format_number(weights[i]) + " is negative");
+    read_records(lines, 1, args.progress, [&](const double* w) {
+        if (*w < 0.0) {
+            throw InputError(lines.name(), lines.line_number(),
+                             "weight " + format_number(*w) + " is negative");
         }
-        positive += weights[i] > 0.0 ? 1 : 0;
+        positive += *w > 0.0 ? 1 : 0;
+        weights.append(*w);
+    });
+    if (weights.size() != pairs) {
+        throw InputError(lines.name(), std::to_string(weights.size()) + " weights for " +
+                                           std::to_string(pairs) +
+                                           " point pairs, one a pair needed");
     }
     if (positive < needed) {
-        throw InputError(input.name, std::to_string(positive) +
-                                         " pairs of positive weight, at least " +
-                                         std::to_string(needed) + " needed");
+        throw InputError(lines.name(), std::to_string(positive) +
+                                           " pairs of positive weight, at least " +
+                                           std::to_string(needed) + " needed");
     }
-    return KvArray<double>(weights);
+    return weights;
 }
 
 std::string undetermined(Kv3dTransform::Kv3dTransformType type, const std::string& name) {
