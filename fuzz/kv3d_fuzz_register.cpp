@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     KvLaDblMat u, v;
     KvArray<double> sigma;
-    if (kvla_svd(a, &u, sigma, &v)) {
+    if (kvla_svd(a, u, sigma, v)) {
         for (const double s : sigma) {
             check(s >= 0.0);
         }

@@ -127,8 +127,7 @@ public:
         }
     }
 
-    // Reduces the rows still gathered. Only once: reflecting a finished
-    // factor again may flip the signs of its rows.
+    // Reduces the rows still gathered, if there are any.
     void finish() {
         if (rows_ > kCols) {
             reduce();
@@ -217,7 +216,7 @@ bool rotation(const KvLaDblMat& r11, const KvLaDblMat& r12, const KvArray<double
               const Centred& c, bool scaled, double* m) {
     KvLaDblMat u, v;
     KvArray<double> sh;
-    if (!kvla_svd(r11.tr() * r12, &u, sh, &v)) {
+    if (!kvla_svd(r11.tr() * r12, u, sh, v)) {
         return false;
     }
     const double d = det3(u) * det3(v) < 0.0 ? -1.0 : 1.0;
@@ -282,6 +281,8 @@ bool Kv3d_fit_transform_least_squares(const KvArray<KvPair<Kv3dPoint, Kv3dPoint>
                                       double* rms, const KvArray<double>* weights) {
     const bool is_affine = type == Kv3dTransform::AFFINE;
     const bool is_similarity = type == Kv3dTransform::SIMILARITY;
+    // Fewer pairs of positive weight could not pass the spread test below;
+    // counting them first only saves the work.
     Centred c;
     if (!centre(pairs, weights, c) || c.used < (is_affine ? 4u : 3u)) {
         return false;
@@ -294,7 +295,7 @@ bool Kv3d_fit_transform_least_squares(const KvArray<KvPair<Kv3dPoint, Kv3dPoint>
     const Kv3dPoint q0 = c.q0 + acc.mean(4) * c.qs;
     KvLaDblMat ux, vx;
     KvArray<double> sx;
-    if (!kvla_svd(r11, &ux, sx, &vx)) {
+    if (!kvla_svd(r11, ux, sx, vx)) {
         return false;
     }
     // The spread test: collinear (coplanar for AFFINE) source points leave

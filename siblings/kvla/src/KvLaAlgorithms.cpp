@@ -320,7 +320,7 @@ bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* r
     return true;
 }
 
-bool kvla_svd(const KvLaDblMat& a, KvLaDblMat* u, KvArray<double>& sigma, KvLaDblMat* v) {
+bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDblMat& v) {
     const ConstView am = view(a);
     if (a.rows() == 0 || a.cols() == 0 || !am.allFinite()) {
         return false;
@@ -328,9 +328,7 @@ bool kvla_svd(const KvLaDblMat& a, KvLaDblMat* u, KvArray<double>& sigma, KvLaDb
     // Eigen scales the matrix by its largest magnitude before the Jacobi
     // sweeps, so huge finite entries do not overflow; the singular values
     // come sorted in descending order.
-    const unsigned int options =
-        (u != nullptr ? Eigen::ComputeThinU : 0) | (v != nullptr ? Eigen::ComputeThinV : 0);
-    const Eigen::JacobiSVD<Matrix> svd(am, options);
+    const Eigen::JacobiSVD<Matrix> svd(am, Eigen::ComputeThinU | Eigen::ComputeThinV);
     const Vector& s = svd.singularValues();
     if (!s.allFinite()) {
         return false;  // the largest singular value overflows
@@ -339,11 +337,7 @@ bool kvla_svd(const KvLaDblMat& a, KvLaDblMat* u, KvArray<double>& sigma, KvLaDb
     for (Eigen::Index i = 0; i < s.size(); ++i) {
         sigma[static_cast<std::size_t>(i)] = s(i);
     }
-    if (u != nullptr) {
-        *u = to_kvla(svd.matrixU());
-    }
-    if (v != nullptr) {
-        *v = to_kvla(svd.matrixV());
-    }
+    u = to_kvla(svd.matrixU());
+    v = to_kvla(svd.matrixV());
     return true;
 }

@@ -61,7 +61,6 @@ KVLA_API bool kvla_smallest_singular_vector(const KvLaDblMat& a, double toleranc
 // cols), U is rows x k and V is cols x k, both with orthonormal columns, and
 // sigma holds the k singular values in descending order, column i of U and V
 // belonging to sigma[i]. No column scaling: these are the singular values of a
-// itself. u and v may be null when they are not wanted. False, writing
-// nothing, for an empty a, one holding a non-finite value, and one whose
-// largest singular value overflows.
-KVLA_API bool kvla_svd(const KvLaDblMat& a, KvLaDblMat* u, KvArray<double>& sigma, KvLaDblMat* v);
+// itself. False, writing nothing, for an empty a, one holding a non-finite
+// value, and one whose largest singular value overflows.
+KVLA_API bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDblMat& v);
