@@ -9,16 +9,10 @@
 
 namespace {
 
+using cli_test::run_json;
 using cli_test::run_kv3d;
 using cli_test::write_file;
 using nlohmann::json;
-
-json run_json(std::vector<std::string> args, const std::string& std_in = "") {
-    args.push_back("--json");
-    const auto r = run_kv3d(args, std_in);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r.status == 0 ? json::parse(r.out) : json();
-}
 
 // Largest difference of the first three rows of two JSON matrices.
 double matrix_diff(const json& a, const json& b) {
