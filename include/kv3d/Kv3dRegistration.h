@@ -30,14 +30,13 @@
 // sqrt(sum_i w_i |T p_i - q_i|^2 / sum_i w_i): the minimised quantity, the
 // plain RMS over all pairs when they weigh the same.
 //
-// Returns false, leaving result and rms as they were, when a coordinate is
-// not finite, a weight is negative or not finite, the weights sum to zero,
-// the result would not be finite, or the pairs of positive weight do not fix
-// the transform: their source points, centred on p0 and weighted by sqrt(w_i),
-// have singular values s1 >= s2 >= s3, and the fit needs s2 > tol * s1 (three
-// non-collinear points) for RIGID and SIMILARITY and s3 > tol * s1 (four
-// non-coplanar points) for AFFINE, tol = Kv3d_registration_spread_tol. The
-// test is scale-free: it depends on the shape of the point set only.
+// Returns false, leaving result and rms as they were, when a coordinate of
+// any pair (of weight 0 too) is not finite, a weight is negative or not finite, the weights sum to
+// zero, the result would not be finite, or the pairs of positive weight do not fix the transform:
+// their source points, centred on p0 and weighted by sqrt(w_i), have singular values s1 >= s2 >=
+// s3, and the fit needs s2 > tol * s1 (three non-collinear points) for RIGID and SIMILARITY and s3
+// > tol * s1 (four non-coplanar points) for AFFINE, tol = Kv3d_registration_spread_tol. The test is
+// scale-free: it depends on the shape of the point set only.
 KV3D_API bool Kv3d_fit_transform_least_squares(const KvArray<KvPair<Kv3dPoint, Kv3dPoint>>& pairs,
                                                Kv3dTransform::Kv3dTransformType type,
                                                Kv3dTransform& result, double* rms,
