@@ -31,6 +31,7 @@
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dRay.h>
+#include <kv3d/Kv3dRegistration.h>
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dRotation.h>
 #include <kv3d/Kv3dTolerance.h>

@@ -5,11 +5,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include "Cli.h"
 
@@ -52,6 +55,15 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
     std::ostringstream out, err;
     const int status = kv3dcli::run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return CliResult{status, out.str(), err.str()};
+}
+
+// The tool's JSON report for args (--json added); an empty document, and a
+// failed expectation, when the command fails.
+inline nlohmann::json run_json(std::vector<std::string> args, const std::string& std_in = "") {
+    args.push_back("--json");
+    const CliResult r = run_kv3d(args, std_in);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
 }
 
 // Triangles as nine float coordinates each (p0, p1, p2).

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <iosfwd>
+#include <string>
 
 namespace kv3dcli {
 
@@ -16,5 +18,9 @@ struct CommonArgs {
 
 // args.std_in, or std::cin.
 std::istream& input_stream(const CommonArgs& args);
+
+// Throws InputError when more than one of the given paths (empty ones are not
+// given) is "-": standard input can feed one file only.
+void require_one_standard_input(std::initializer_list<std::string> paths);
 
 }  // namespace kv3dcli

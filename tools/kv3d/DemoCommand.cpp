@@ -22,6 +22,7 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_bounding_box(r);
         demo_transform(r);
         demo_point_pair_fit(r);
+        demo_registration(r);
         demo_rotations(r);
         demo_line_and_plane(r);
         demo_parabola(r);

@@ -17,6 +17,7 @@ void demo_journal(ReportWriter& r);
 void demo_bounding_box(ReportWriter& r);
 void demo_transform(ReportWriter& r);
 void demo_point_pair_fit(ReportWriter& r);
+void demo_registration(ReportWriter& r);
 void demo_parabola(ReportWriter& r);
 void demo_line_and_plane(ReportWriter& r);
 void demo_triangle(ReportWriter& r);

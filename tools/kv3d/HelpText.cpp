@@ -11,6 +11,11 @@ const char* const kPointFileText =
     "tabs or commas. '#' starts a comment; blank lines are skipped. The file\n"
     "name '-' reads standard input.";
 
+const char* const kPairsFileText =
+    "A pairs file holds one pair a line: six numbers, the source point then its\n"
+    "target point, separated by blanks, tabs or commas. '#' starts a comment;\n"
+    "blank lines are skipped. The file name '-' reads standard input.";
+
 const char* const kTriangleFileText =
     "A triangle file is a binary STL, an ASCII STL, or text with nine numbers a\n"
     "line (three vertices, separated by blanks, tabs or commas; '#' starts a\n"

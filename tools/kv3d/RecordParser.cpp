@@ -37,7 +37,8 @@ std::string count_word(std::size_t n) {
 RecordParser::RecordParser(const std::string& name, int width)
     : name_(name),
       width_(width),
-      expected_("expected " + count_word(static_cast<std::size_t>(width)) + " finite numbers") {
+      expected_("expected " + count_word(static_cast<std::size_t>(width)) +
+                (width == 1 ? " finite number" : " finite numbers")) {
     if (width < 1 || width > kMaxWidth) {
         throw std::invalid_argument("record width " + std::to_string(width) + " out of range");
     }

@@ -319,3 +319,25 @@ bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* r
     v = to_kvla(svd.mapped_right_vector(a.cols() - 1));
     return true;
 }
+
+bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDblMat& v) {
+    const ConstView am = view(a);
+    if (a.rows() == 0 || a.cols() == 0 || !am.allFinite()) {
+        return false;
+    }
+    // Eigen scales the matrix by its largest magnitude before the Jacobi
+    // sweeps, so huge finite entries do not overflow; the singular values
+    // come sorted in descending order.
+    const Eigen::JacobiSVD<Matrix> svd(am, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    const Vector& s = svd.singularValues();
+    if (!s.allFinite()) {
+        return false;  // the largest singular value overflows
+    }
+    sigma.resize(static_cast<std::size_t>(s.size()), false);
+    for (Eigen::Index i = 0; i < s.size(); ++i) {
+        sigma[static_cast<std::size_t>(i)] = s(i);
+    }
+    u = to_kvla(svd.matrixU());
+    v = to_kvla(svd.matrixV());
+    return true;
+}

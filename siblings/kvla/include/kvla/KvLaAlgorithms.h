@@ -56,3 +56,11 @@ KVLA_API void kvla_h2(int pivot, int first, int count, const double* u, int stri
 // an empty matrix.
 KVLA_API bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* rank,
                                             KvLaDblMat& v);
+
+// Singular value decomposition a = U diag(sigma) V^T, thin: with k = min(rows,
+// cols), U is rows x k and V is cols x k, both with orthonormal columns, and
+// sigma holds the k singular values in descending order, column i of U and V
+// belonging to sigma[i]. No column scaling: these are the singular values of a
+// itself. False, writing nothing, for an empty a, one holding a non-finite
+// value, and one whose largest singular value overflows.
+KVLA_API bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDblMat& v);
