@@ -11,7 +11,7 @@
 #include "ClashDetector.h"
 #include "CommandRunner.h"
 #include "HelpText.h"
-#include "InputError.h"
+#include "InputText.h"
 #include "ReportWriter.h"
 #include "TriangleFileReader.h"
 
@@ -49,9 +49,7 @@ void describe(ReportWriter& r, const char* key, const char* heading, const Trian
 
 int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
-        if (args.a_path == "-" && args.b_path == "-") {
-            throw InputError("standard input ('-') can feed only one of the two files");
-        }
+        check_one_standard_input(args.a_path, args.b_path);
         const TriangleFileReader reader(input_stream(args));
         const TriangleSet set_a = reader.read(args.a_path, 1);
         const TriangleSet set_b = reader.read(args.b_path, 1);

@@ -26,6 +26,12 @@ std::string input_display_name(const std::string& path) {
     return path == "-" ? std::string("<stdin>") : path;
 }
 
+void check_one_standard_input(const std::string& path_a, const std::string& path_b) {
+    if (path_a == "-" && path_b == "-") {
+        throw InputError("standard input ('-') can feed only one of the two files");
+    }
+}
+
 InputText read_input_text(const std::string& path, std::istream& std_in) {
     InputText input;
     if (path == "-") {

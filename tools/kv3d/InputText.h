@@ -21,6 +21,10 @@ std::string input_display_name(const std::string& path);
 // the file cannot be opened or read (a directory, a missing file, ...).
 InputText read_input_text(const std::string& path, std::istream& std_in);
 
+// Throws InputError when both paths are "-": standard input can feed only one
+// of a command's files.
+void check_one_standard_input(const std::string& path_a, const std::string& path_b);
+
 // Blanks separate the numbers and keywords of every input format.
 inline bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';

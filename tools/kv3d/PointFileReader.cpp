@@ -62,7 +62,8 @@ std::string count_word(std::size_t n) {
 
 std::vector<double> PointFileReader::parse_records(const InputText& input, int width) {
     const std::size_t n = static_cast<std::size_t>(width);
-    const std::string expected = "expected " + count_word(n) + " finite numbers";
+    const std::string expected =
+        n == 1 ? "expected one finite number" : "expected " + count_word(n) + " finite numbers";
     std::vector<double> values;
     std::vector<std::string_view> tokens;
     const std::string_view text(input.data);
@@ -147,6 +148,10 @@ KvArray<KvPair<Kv3dPoint, Kv3dPoint>> PointFileReader::read_pairs(const std::str
     }
     require_count(input, pairs.size(), min_pairs, "point pair", "point pairs");
     return pairs;
+}
+
+KvArray<double> PointFileReader::read_numbers(const std::string& path) const {
+    return KvArray<double>(parse_records(read_input_text(path, *std_in_), 1));
 }
 
 }  // namespace kv3dcli
