@@ -3,16 +3,16 @@
 #include "BoundsCommand.h"
 #include "ClashCommand.h"
 #include "DemoCommand.h"
+#include "FitConicCommand.h"
+#include "FitPlaneCommand.h"
 #include "TransformCommand.h"
 
 namespace kv3dcli {
 
 const std::vector<AddCommand>& command_table() {
     static const std::vector<AddCommand> table = {
-        add_demo_command,
-        add_bounds_command,
-        add_transform_command,
-        add_clash_command,
+        add_demo_command,  add_bounds_command,    add_transform_command,
+        add_clash_command, add_fit_plane_command, add_fit_conic_command,
     };
     return table;
 }
