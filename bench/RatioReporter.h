@@ -47,3 +47,18 @@ private:
     std::map<std::string, double> real_;
     std::map<std::string, double> cpu_;
 };
+
+// main of a benchmark: runs the benchmarks the command line selects with a
+// RatioReporter, then print_ratios(reporter). Returns the exit status.
+template <class PrintRatios>
+int run_benchmarks_with_ratios(int argc, char** argv, PrintRatios print_ratios) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    print_ratios(reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -152,15 +152,10 @@ BENCHMARK(BM_ConicThreePointsTwoTangents)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\ntime ratios per plane fit of %zu points:\n", kPoints);
-    reporter.print_ratio("Kv3d_fit_plane_to_points / Eigen", "BM_Kv3dFitPlane", "BM_EigenTwoPass");
-    reporter.print_ratio("Kv3d_fit_plane_to_points / CGAL", "BM_Kv3dFitPlane", "BM_CgalFit");
-    benchmark::Shutdown();
-    return 0;
+    return run_benchmarks_with_ratios(argc, argv, [](const RatioReporter& reporter) {
+        std::printf("\ntime ratios per plane fit of %zu points:\n", kPoints);
+        reporter.print_ratio("Kv3d_fit_plane_to_points / Eigen", "BM_Kv3dFitPlane",
+                             "BM_EigenTwoPass");
+        reporter.print_ratio("Kv3d_fit_plane_to_points / CGAL", "BM_Kv3dFitPlane", "BM_CgalFit");
+    });
 }

@@ -88,16 +88,10 @@ BENCHMARK(BM_MemcpyPoints)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\ntime ratios per iteration, %zu points:\n", kPoints);
-    reporter.print_ratio("Kv3d_apply / plain loop", "BM_Kv3dApplyPoints", "BM_PlainLoopPoints");
-    reporter.print_ratio("Kv3d_apply / memcpy", "BM_Kv3dApplyPoints", "BM_MemcpyPoints");
-    reporter.print_ratio("plain loop / memcpy", "BM_PlainLoopPoints", "BM_MemcpyPoints");
-    benchmark::Shutdown();
-    return 0;
+    return run_benchmarks_with_ratios(argc, argv, [](const RatioReporter& reporter) {
+        std::printf("\ntime ratios per iteration, %zu points:\n", kPoints);
+        reporter.print_ratio("Kv3d_apply / plain loop", "BM_Kv3dApplyPoints", "BM_PlainLoopPoints");
+        reporter.print_ratio("Kv3d_apply / memcpy", "BM_Kv3dApplyPoints", "BM_MemcpyPoints");
+        reporter.print_ratio("plain loop / memcpy", "BM_PlainLoopPoints", "BM_MemcpyPoints");
+    });
 }

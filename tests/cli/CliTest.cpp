@@ -7,16 +7,10 @@
 
 namespace {
 
+using cli_test::run_json;
 using cli_test::run_kv3d;
 using cli_test::write_file;
 using nlohmann::json;
-
-json run_json(std::vector<std::string> args, const std::string& std_in = "") {
-    args.push_back("--json");
-    const auto r = run_kv3d(args, std_in);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r.status == 0 ? json::parse(r.out) : json();
-}
 
 TEST(Cli, HelpAndDemoInTextAndJson) {
     EXPECT_NE(run_kv3d({"--help"}).out.find("'#' starts a comment"), std::string::npos);

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include <unistd.h>
 
 #include "Cli.h"
@@ -52,6 +55,15 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
     std::ostringstream out, err;
     const int status = kv3dcli::run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return CliResult{status, out.str(), err.str()};
+}
+
+// Runs the tool with --json added; expects status 0 and returns the parsed
+// report (null on failure).
+inline nlohmann::json run_json(std::vector<std::string> args, const std::string& std_in = "") {
+    args.push_back("--json");
+    const CliResult r = run_kv3d(args, std_in);
+    EXPECT_EQ(r.status, 0) << "case: " << args[0] << ", " << r.err;
+    return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
 }
 
 // Triangles as nine float coordinates each (p0, p1, p2).

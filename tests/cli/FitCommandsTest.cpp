@@ -12,16 +12,10 @@
 
 namespace {
 
+using cli_test::run_json;
 using cli_test::run_kv3d;
 using cli_test::write_file;
 using nlohmann::json;
-
-json run_json(std::vector<std::string> args, const std::string& std_in = "") {
-    args.push_back("--json");
-    const auto r = run_kv3d(args, std_in);
-    EXPECT_EQ(r.status, 0) << "case: " << args[0] << ", " << r.err;
-    return r.status == 0 ? json::parse(r.out) : json();
-}
 
 double at(const json& doc, const char* key, int i) { return doc.at(key).at(i).get<double>(); }
 
