@@ -9,6 +9,7 @@
 
 #include "CliTestSupport.h"
 #include "ConicCanonical.h"
+#include "fitting/FittingTestUtil.h"
 
 namespace {
 
@@ -161,27 +162,11 @@ TEST(ConicCanonical, DistanceAgreesWithSampling) {
         const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng)));
         const double ea = type == 5 ? 1 : a, scale = 2 * ea;
         const double x = trial % 7 ? scale * u(rng) : 0, y = trial % 11 ? scale * u(rng) : 0;
-        // Curves as functions of a parameter on [-range, range].
-        const auto curve = [&](double s, int branch) -> std::pair<double, double> {
-            switch (type) {
-                case 0:
-                    return {a * std::cos(s), b * std::sin(s)};
-                case 1:
-                    return {branch * a * std::cosh(s), b * std::sinh(s)};
-                case 2:
-                    return {s, -s * s / (2 * a * a)};
-                case 3:
-                    return {branch * a * s, s};
-                case 4:
-                    return {branch * a, s};
-                default:
-                    return {0, s};
-            }
-        };
+        // The curve as a function of a parameter on [-range, range].
         const double range = type == 0 ? M_PI : type == 1 ? 4 : 4 * scale;
         const auto dist = [&](double s, int branch) {
-            const auto [cx, cy] = curve(s, branch);
-            return std::hypot(cx - x, cy - y);
+            const Kv3dPoint c = fit_test::canonical(type, ea, b, s, branch);
+            return std::hypot(c.x() - x, c.y() - y);
         };
         // Golden-section search from every local minimum of 4001 samples.
         const int n = 4000;

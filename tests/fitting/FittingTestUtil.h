@@ -40,6 +40,10 @@ inline bool same_plane(const Kv3dPlane& a, const Kv3dPlane& b) {
 
 inline P moved(P p, const Kv3dTransform& T) { return p.apply(T); }
 
+inline bool same_matrix(const Kv3dTransform& A, const Kv3dTransform& B) {
+    return std::memcmp(A.as_matrix(), B.as_matrix(), 16 * sizeof(double)) == 0;
+}
+
 inline double uniform(std::mt19937& rng, double lo, double hi) {
     return std::uniform_real_distribution<double>(lo, hi)(rng);
 }
@@ -51,6 +55,25 @@ inline Kv3dTransform random_motion(std::mt19937& rng, const P& at) {
     Kv3dTransform T(P(0, 0, 0), V(x, y, z), angle, 0.0);
     T.apply(Kv3dTransform(at.as_vector()));
     return T;
+}
+
+// A point (x'', y'', 0) of the canonical curve of a conic type at parameter
+// s; branch (+1 or -1) picks the hyperbola's branch or one of two lines.
+inline P canonical(int type, double a, double b, double s, int branch = 1) {
+    switch (type) {
+        case 0:
+            return P(a * std::cos(s), b * std::sin(s), 0);
+        case 1:
+            return P(branch * a * std::cosh(s), b * std::sinh(s), 0);
+        case 2:
+            return P(s, -s * s / (2 * a * a), 0);
+        case 3:
+            return P(branch * a * s, s, 0);
+        case 4:
+            return P(branch * a, s, 0);
+        default:
+            return P(0, s, 0);
+    }
 }
 
 }  // namespace fit_test
