@@ -16,6 +16,17 @@ if(KV3D_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KV3D_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# gcov counters without optimisation, so that every line and branch counts.
+if(KV3D_COVERAGE)
+  add_compile_options(--coverage -O0)
+  add_link_options(--coverage)
+endif()
+
 # Coverage instrumentation for libFuzzer in every target; the fuzz executables
 # add the fuzzer's main themselves.
 if(KV3D_BUILD_FUZZ)
@@ -24,8 +35,11 @@ endif()
 
 # Shared-library conventions: hidden symbols unless exported, versioned SONAME,
 # and an installed run path of $ORIGIN, so that each library finds its
-# siblings beside it wherever the package is installed.
+# siblings beside it wherever the package is installed. -ffp-contract=off is
+# a usage requirement too: inline members compiled in a caller's code must
+# round as the library's own code does.
 function(kv3d_library_properties target)
+  target_compile_options(${target} INTERFACE -ffp-contract=off)
   set_target_properties(${target} PROPERTIES
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN OFF

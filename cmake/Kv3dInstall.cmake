@@ -10,7 +10,13 @@ install(TARGETS kv3d kvcore kvla
   ARCHIVE DESTINATION "${CMAKE_INSTALL_LIBDIR}"
   RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
   INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
-install(DIRECTORY include/kv3d DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
+# Internal headers under detail/ stay in the source tree, except those that a
+# public header includes (scripts/check-installed-headers.sh checks both ways).
+install(DIRECTORY include/kv3d DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
+  PATTERN detail EXCLUDE)
+install(FILES
+  include/kv3d/detail/Kv3dArrayRead.h
+  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/kv3d/detail")
 install(DIRECTORY siblings/kvcore/include/kv DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 install(DIRECTORY siblings/kvla/include/kvla DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 install(FILES

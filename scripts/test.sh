@@ -12,8 +12,9 @@ step() { printf '\n==> %s\n' "$*"; }
 step "Machine set-up"
 scripts/setup.sh
 
-step "Formatting (clang-format)"
+step "Formatting (clang-format) and layering (no upward includes)"
 scripts/check-format.sh
+scripts/check-layers.sh
 
 step "Release build and tests"
 cmake --preset release
@@ -28,6 +29,7 @@ cmake -S examples -B build/example -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build/example
 build/example/kv3d_example
 PKG_CONFIG_PATH="$PWD/build/install/lib/pkgconfig" pkg-config --exists --print-errors kv3d
+scripts/check-installed-headers.sh "$PWD/build/install"
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan

@@ -80,6 +80,7 @@ private:
 KV3D_API KvJournal& operator<<(KvJournal& journal, const Kv3dPoint& p);
 
 #include <kv3d/Kv3dResObj.h>
+#include <kv3d/Kv3dTolerance.h>
 #include <kv3d/Kv3dVector.h>
 #include <kv3d/detail/Kv3dArrayRead.h>
 
@@ -127,3 +128,37 @@ inline bool Kv3dPoint::geom_equal(const Kv3dPoint& p) const {
 }
 
 inline bool Kv3dPoint::out_of_range() const { return as_vector().out_of_range(); }
+
+inline bool Kv3d_distance_less_than_maximum_distance(const Kv3dPoint& a, const Kv3dPoint& b,
+                                                     const double& max_dist) {
+    if (max_dist < 0.0) {
+        return false;
+    }
+    if (&a == &b) {
+        return true;
+    }
+    const double dx = a.x() - b.x();
+    const double dy = a.y() - b.y();
+    const double dz = a.z() - b.z();
+    if (std::fabs(dx) > max_dist || std::fabs(dy) > max_dist || std::fabs(dz) > max_dist) {
+        return false;
+    }
+    return max_dist * max_dist > dx * dx + dy * dy + dz * dz;
+}
+
+inline bool Kv3d_distance_succeeds_maximum_distance(const Kv3dPoint& a, const Kv3dPoint& b,
+                                                    const double& max_dist) {
+    if (max_dist < 0.0) {
+        return true;
+    }
+    if (&a == &b) {
+        return false;
+    }
+    const double dx = a.x() - b.x();
+    const double dy = a.y() - b.y();
+    const double dz = a.z() - b.z();
+    if (std::fabs(dx) > max_dist || std::fabs(dy) > max_dist || std::fabs(dz) > max_dist) {
+        return true;
+    }
+    return dx * dx + dy * dy + dz * dz > max_dist * max_dist;
+}

@@ -6,7 +6,8 @@ class Kv3dPoint;
 class Kv3dVector;
 
 // Tolerance predicates with an explicit bound, independent of the model
-// resolution.
+// resolution. Those that take points or vectors are defined with the vector
+// types (Kv3dPoint.h, Kv3dVector.h), which every caller includes anyway.
 
 // True exactly when x^2 + y^2 + z^2 <= 1e-40. A component above 1e-20 fails
 // early (the test is signed: a negative component passes the early step);
@@ -34,46 +35,3 @@ inline bool Kv3d_distance_less_than_maximum_distance(const Kv3dPoint& a, const K
 // a negative bound, false for the same object twice.
 inline bool Kv3d_distance_succeeds_maximum_distance(const Kv3dPoint& a, const Kv3dPoint& b,
                                                     const double& max_dist);
-
-#include <kv3d/Kv3dPoint.h>
-#include <kv3d/Kv3dVector.h>
-
-#include <cmath>
-
-inline bool Kv3d_numerical_zero(const Kv3dVector& v) {
-    return Kv3d_numerical_zero(v.x(), v.y(), v.z());
-}
-
-inline bool Kv3d_distance_less_than_maximum_distance(const Kv3dPoint& a, const Kv3dPoint& b,
-                                                     const double& max_dist) {
-    if (max_dist < 0.0) {
-        return false;
-    }
-    if (&a == &b) {
-        return true;
-    }
-    const double dx = a.x() - b.x();
-    const double dy = a.y() - b.y();
-    const double dz = a.z() - b.z();
-    if (std::fabs(dx) > max_dist || std::fabs(dy) > max_dist || std::fabs(dz) > max_dist) {
-        return false;
-    }
-    return max_dist * max_dist > dx * dx + dy * dy + dz * dz;
-}
-
-inline bool Kv3d_distance_succeeds_maximum_distance(const Kv3dPoint& a, const Kv3dPoint& b,
-                                                    const double& max_dist) {
-    if (max_dist < 0.0) {
-        return true;
-    }
-    if (&a == &b) {
-        return false;
-    }
-    const double dx = a.x() - b.x();
-    const double dy = a.y() - b.y();
-    const double dz = a.z() - b.z();
-    if (std::fabs(dx) > max_dist || std::fabs(dy) > max_dist || std::fabs(dz) > max_dist) {
-        return true;
-    }
-    return dx * dx + dy * dy + dz * dz > max_dist * max_dist;
-}

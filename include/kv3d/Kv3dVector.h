@@ -205,3 +205,7 @@ inline double Kv3dVector::angle(const Kv3dVector& v) const {
     }
     return direction().angle(v.direction());
 }
+
+inline bool Kv3d_numerical_zero(const Kv3dVector& v) {
+    return Kv3d_numerical_zero(v.x(), v.y(), v.z());
+}

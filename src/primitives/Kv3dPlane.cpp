@@ -1,4 +1,5 @@
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dTransform.h>
 
@@ -180,4 +181,20 @@ void Kv3dPlane::debug(KvJournal& journal, KvDebug level, bool, int indent) const
 KvJournal& operator<<(KvJournal& journal, const Kv3dPlane& plane) {
     return journal << "Kv3dPlane( " << plane.basepoint() << " , " << plane.normal() << " , "
                    << plane.u_axis() << " , " << plane.v_axis() << ")";
+}
+
+// The transform that scales distances from the plane by f (a mirror for
+// f = -1, a projection onto the plane for f = 0). It lives with the plane,
+// whose layer lies above the transform's.
+Kv3dTransform::Kv3dTransform(const Kv3dPlane& plane, double f) : Kv3dTransform() {
+    // In a frame whose z axis is the plane normal: z scaled by f. Only f = 1
+    // and f = -1 leave the linear part orthonormal, so only they are marked
+    // (invert() transposes a marked transform).
+    m_[10] = f;
+    const Kv3dDirection& n = plane.normal();
+    double F[16];
+    frame_matrix(
+        Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS), F);
+    conjugate(F);
+    orthonormal_ = f == 1.0 || f == -1.0;
 }

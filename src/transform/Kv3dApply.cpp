@@ -1,4 +1,8 @@
 #include <kv3d/Kv3dApply.h>
+#include <kv3d/Kv3dDirection.h>
+#include <kv3d/Kv3dPoint.h>
+#include <kv3d/Kv3dTransform.h>
+#include <kv3d/Kv3dVector.h>
 
 #include <climits>
 #include <cstddef>
@@ -25,6 +29,26 @@ void apply_packed(const Kv3dTransform& T, int kind, std::size_t n, double* data)
 }
 
 }  // namespace
+
+// The apply members of the vector types live with the transform they read.
+Kv3dPoint& Kv3dPoint::apply(const Kv3dTransform& T) {
+    Kv3dTransform::multiply(T.as_matrix(), Kv3dTransform::POINT_RECORD, 1, 3, 1, c_);
+    return *this;
+}
+
+Kv3dVector& Kv3dVector::apply(const Kv3dTransform& T) {
+    Kv3dTransform::multiply(T.as_matrix(), Kv3dTransform::VECTOR_RECORD, 1, 3, 1, c_);
+    return *this;
+}
+
+// A d, renormalised: a direction that A maps to (numerically) zero becomes
+// the zero direction.
+Kv3dDirection& Kv3dDirection::apply(const Kv3dTransform& T) {
+    Kv3dVector v(c_[0], c_[1], c_[2]);
+    v.apply(T);
+    *this = v.direction();
+    return *this;
+}
 
 void Kv3d_apply(const Kv3dTransform& T, int count, int kind, double* data) {
     if (count <= 0 || data == nullptr) {

@@ -1,10 +1,10 @@
 // The transforms built from coordinate systems: a frame's matrix, its
-// inverse, the change between two frames, and the motions conjugated
-// through a frame (screw motion, scaling perpendicular to a plane).
+// inverse, the change between two frames, and the screw motion conjugated
+// through a frame. (The scaling perpendicular to a plane is built the same
+// way, next to the plane, in Kv3dPlane.cpp.)
 
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
-#include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dTransform.h>
 
 #include <cmath>
@@ -59,17 +59,4 @@ Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double 
     frame_matrix(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS), F);
     conjugate(F);
     orthonormal_ = true;
-}
-
-Kv3dTransform::Kv3dTransform(const Kv3dPlane& plane, double f) : Kv3dTransform() {
-    // In a frame whose z axis is the plane normal: z scaled by f. Only f = 1
-    // and f = -1 leave the linear part orthonormal, so only they are marked
-    // (invert() transposes a marked transform).
-    m_[10] = f;
-    const Kv3dDirection& n = plane.normal();
-    double F[16];
-    frame_matrix(
-        Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS), F);
-    conjugate(F);
-    orthonormal_ = f == 1.0 || f == -1.0;
 }

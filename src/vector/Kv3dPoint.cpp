@@ -1,5 +1,7 @@
 #include <kv3d/Kv3dPoint.h>
-#include <kv3d/Kv3dTransform.h>
+#include <kv3d/Kv3dTolerance.h>
+
+#include <cmath>
 
 KvJournal& operator<<(KvJournal& journal, const Kv3dPoint& v) {
     return journal << "Kv3dPoint( " << v.x() << ", " << v.y() << ", " << v.z() << ")";
@@ -13,7 +15,12 @@ void Kv3dPoint::debug(KvJournal& journal, KvDebug level, bool, int indent) const
     journal << *this << kvEndExpr;
 }
 
-Kv3dPoint& Kv3dPoint::apply(const Kv3dTransform& T) {
-    Kv3dTransform::multiply(T.as_matrix(), Kv3dTransform::POINT_RECORD, 1, 3, 1, c_);
-    return *this;
+bool Kv3d_same_location(const Kv3dPoint& a, const Kv3dPoint& b, double tol) {
+    const double dx = a.x() - b.x();
+    const double dy = a.y() - b.y();
+    const double dz = a.z() - b.z();
+    if (std::fabs(dx) > tol || std::fabs(dy) > tol || std::fabs(dz) > tol) {
+        return false;
+    }
+    return dx * dx + dy * dy + dz * dz <= tol * tol;
 }

@@ -1,4 +1,3 @@
-#include <kv3d/Kv3dTransform.h>
 #include <kv3d/Kv3dVector.h>
 
 KvJournal& operator<<(KvJournal& journal, const Kv3dVector& v) {
@@ -11,9 +10,4 @@ void Kv3dVector::debug(KvJournal& journal, KvDebug level, bool, int indent) cons
     }
     Kv_DebugIndentation(journal, indent);
     journal << *this << kvEndExpr;
-}
-
-Kv3dVector& Kv3dVector::apply(const Kv3dTransform& T) {
-    Kv3dTransform::multiply(T.as_matrix(), Kv3dTransform::VECTOR_RECORD, 1, 3, 1, c_);
-    return *this;
 }

@@ -15,6 +15,7 @@ using nlohmann::json;
 TEST(Cli, HelpAndDemoInTextAndJson) {
     EXPECT_NE(run_kv3d({"--help"}).out.find("'#' starts a comment"), std::string::npos);
     EXPECT_NE(run_kv3d({"demo", "--help"}).out.find("--json"), std::string::npos);
+    EXPECT_EQ(run_kv3d({"--version"}).out, "kv3d " KV3D_VERSION "\n");
     const auto text = run_kv3d({"demo"});
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(text.err.empty());

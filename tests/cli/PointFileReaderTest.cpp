@@ -1,4 +1,6 @@
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "CliTestSupport.h"
 #include "InputError.h"
+#include "InputReader.h"
 #include "NumberFormat.h"
 #include "PointFileReader.h"
 
@@ -58,6 +61,31 @@ TEST(PointFileReader, ReadsCommentsBlankLinesCommasTabsAndStandardInput) {
         }
         EXPECT_EQ(read(write_file("r.txt", content)).coords, expected);
     }
+}
+
+TEST(PointFileReader, StreamsLargeFilesAcrossBufferBoundariesBitForBit) {
+    // Over three buffers of lines in every accepted spelling, read from a file
+    // and from standard input, against strtod of each token.
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    const char* const forms[] = {"%.17g", "%.3f", "%+.6e", "%.0f."};
+    std::string content;
+    std::vector<double> expected;
+    while (content.size() < 3 * kv3dcli::InputReader::kBufferBytes + 1000) {
+        for (int k = 0; k < 3; ++k) {
+            const double v = std::ldexp(mantissa(rng), static_cast<int>(rng() % 80) - 40);
+            char token[64];
+            std::snprintf(token, sizeof token, forms[rng() % 4], v);
+            expected.push_back(std::strtod(token, nullptr));
+            content += token;
+            content += k < 2 ? (rng() % 2 ? " " : " ,\t") : (rng() % 3 ? "\n" : " # c\r\n");
+        }
+    }
+    EXPECT_EQ(read(write_file("big.txt", content)).coords, expected) << "case: file";
+    EXPECT_EQ(read("-", 1, content).coords, expected) << "case: standard input";
+    const std::string long_line(kv3dcli::InputReader::kBufferBytes + 1, ' ');
+    const std::string p = write_file("long.txt", "1 2 3\n" + long_line + "\n");
+    EXPECT_EQ(read(p).error, p + ":2: line longer than 1048576 bytes");
 }
 
 TEST(PointFileReader, BadInputNamesFileAndLine) {

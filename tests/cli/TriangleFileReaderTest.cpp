@@ -1,4 +1,6 @@
+#include <array>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,53 @@ TEST(TriangleFileReader, BadFilesNameTheLineOrTriangle) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parse_error(c.data), c.error);
+    }
+}
+
+// The same triangles from a file, from standard input (size unknown until
+// the end) and from memory, for every format, across many buffers.
+TEST(TriangleFileReader, FilesAndStandardInputStreamAsMemoryDoes) {
+    cli_test::Mesh mesh;
+    std::string text;
+    for (int i = 0; i < 30000; ++i) {  // 1.5 MB of binary STL, more as text
+        std::array<float, 9> t;
+        for (int k = 0; k < 9; ++k) {
+            t[static_cast<std::size_t>(k)] = static_cast<float>((i * 9 + k) % 1013) * 0.125f;
+            text += std::to_string(t[static_cast<std::size_t>(k)]) + (k < 8 ? " " : "\n");
+        }
+        mesh.push_back(t);
+    }
+    std::string truncated = binary_stl(mesh);
+    truncated.pop_back();
+    const struct {
+        const char* name;
+        std::string data;
+    } cases[] = {
+        {"binary", binary_stl(mesh, "solid but binary")}, {"text", text}, {"truncated", truncated}};
+    for (const auto& c : cases) {
+        std::string memory_error;
+        std::vector<double> memory;
+        try {
+            memory = TriangleFileReader::parse(InputText{"f", c.data}).coords;
+        } catch (const kv3dcli::InputError& e) {
+            memory_error = e.what();
+        }
+        const std::string path = cli_test::write_file("t.stl", c.data);
+        for (const bool from_stdin : {false, true}) {
+            std::istringstream in(c.data);
+            std::string error;
+            std::vector<double> streamed;
+            try {
+                streamed = TriangleFileReader(in).read(from_stdin ? "-" : path, 0).coords;
+            } catch (const kv3dcli::InputError& e) {
+                error = e.what();
+                error = error.substr(error.find(':'));
+            }
+            const std::string where = from_stdin ? " from standard input" : " from a file";
+            EXPECT_EQ(streamed, memory) << "case: " << c.name << where;
+            EXPECT_EQ(error, memory_error.empty() ? "" : memory_error.substr(1))
+                << "case: " << c.name << where;
+        }
     }
 }
 

@@ -18,8 +18,7 @@ namespace kv3dcli {
 
 int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
-        const KvArray<Kv3dPoint> points =
-            PointFileReader(input_stream(args)).read_points(args.points_path, 1);
+        const KvArray<Kv3dPoint> points = PointFileReader(args).read_points(args.points_path, 1);
         const Kv3dBBox box(points);
         std::size_t out_of_range = 0;
         for (const Kv3dPoint& p : points) {

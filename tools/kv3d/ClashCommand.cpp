@@ -50,7 +50,7 @@ void describe(ReportWriter& r, const char* key, const char* heading, const Trian
 int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
         check_one_standard_input(args.a_path, args.b_path);
-        const TriangleFileReader reader(input_stream(args));
+        const TriangleFileReader reader(args);
         const TriangleSet set_a = reader.read(args.a_path, 1);
         const TriangleSet set_b = reader.read(args.b_path, 1);
         const std::vector<Kv3dTriangle> a = to_triangles(set_a);

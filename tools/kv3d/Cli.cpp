@@ -47,8 +47,9 @@ void add_json_flag(CLI::App& command, bool& json) {
 }
 
 int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-            std::ostream& err) {
+            std::ostream& err, std::ostream* progress) {
     CLI::App app(kDescription, "kv3d");
+    app.set_version_flag("--version", "kv3d " KV3D_VERSION);
     app.require_subcommand(1);
     app.get_formatter()->column_width(34);
     std::vector<Command> commands;
@@ -63,6 +64,9 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        out << e.what() << '\n';
+        return kExitOk;
     } catch (const CLI::CallForAllHelp&) {
         out << app.help("", CLI::AppFormatMode::All);
         return kExitOk;
@@ -73,7 +77,7 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
 
     for (const Command& command : commands) {
         if (command.app->parsed()) {
-            return command.run(in, out, err);
+            return command.run(in, out, err, progress);
         }
     }
     err << "kv3d: no command given (see kv3d --help)\n";

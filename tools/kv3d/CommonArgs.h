@@ -10,6 +10,8 @@ struct CommonArgs {
     bool json = false;
     // Where the file name "-" reads from; standard input when null.
     std::istream* std_in = nullptr;
+    // The terminal that shows progress lines; none when null.
+    std::ostream* progress = nullptr;
 };
 
 // args.std_in, or std::cin.

@@ -118,8 +118,7 @@ int run_fit_conic(const FitConicArgs& args, std::ostream& out, std::ostream& err
         const std::optional<Kv3dDirection> last =
             optional_tangent(args.last_tangent, "--last-tangent");
         const int tangents = (first ? 1 : 0) + (last ? 1 : 0);
-        const KvArray<Kv3dPoint> points =
-            PointFileReader(input_stream(args)).read_points(args.points_path, 0);
+        const KvArray<Kv3dPoint> points = PointFileReader(args).read_points(args.points_path, 0);
         check_counts(args.points_path, points.size(), tangents);
 
         // The line found by the collinear test leaves a and b as they are:

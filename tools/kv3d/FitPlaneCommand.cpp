@@ -52,7 +52,7 @@ KvArray<double> read_weights(const PointFileReader& reader, const std::string& w
 int run_fit_plane(const FitPlaneArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
         check_one_standard_input(args.points_path, args.weights_path);
-        const PointFileReader reader(input_stream(args));
+        const PointFileReader reader(args);
         const KvArray<Kv3dPoint> points = reader.read_points(args.points_path, 3);
         const bool weighted = !args.weights_path.empty();
         const Kv3dPlane plane =

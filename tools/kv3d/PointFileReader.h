@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CommonArgs.h"
 #include "InputText.h"
 
 namespace kv3dcli {
@@ -20,8 +21,13 @@ namespace kv3dcli {
 // throw InputError naming the file and the line.
 class PointFileReader {
 public:
-    // std_in serves the path "-".
-    explicit PointFileReader(std::istream& std_in) : std_in_(&std_in) {}
+    // std_in serves the path "-"; progress, when not null, is the terminal
+    // that shows how far a long read has come.
+    explicit PointFileReader(std::istream& std_in, std::ostream* progress = nullptr)
+        : std_in_(&std_in), progress_(progress) {}
+    // The reader of a command's inputs.
+    explicit PointFileReader(const CommonArgs& args)
+        : PointFileReader(input_stream(args), args.progress) {}
 
     // The points of path; at least min_points of them.
     KvArray<Kv3dPoint> read_points(const std::string& path, std::size_t min_points) const;
@@ -36,9 +42,7 @@ public:
 
 private:
     std::istream* std_in_;
+    std::ostream* progress_;
 };
-
-// "three", "six", "nine" ... for the error texts; the digits beyond twelve.
-std::string count_word(std::size_t n);
 
 }  // namespace kv3dcli

@@ -53,7 +53,7 @@ std::size_t pairs_used(std::size_t n, Kv3dTransform::Kv3dTransformType type) {
 int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
         check_one_standard_input(args.pairs_path, args.apply_path);
-        const PointFileReader reader(input_stream(args));
+        const PointFileReader reader(args);
         KvArray<KvPair<Kv3dPoint, Kv3dPoint>> pairs = reader.read_pairs(args.pairs_path, 1);
         KvArray<Kv3dPoint> moved;
         if (!args.apply_path.empty()) {

@@ -1,13 +1,15 @@
 #include "TriangleFileReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "InputError.h"
+#include "InputReader.h"
 #include "NumberFormat.h"
-#include "PointFileReader.h"
+#include "RecordParser.h"
 
 namespace kv3dcli {
 
@@ -31,18 +33,18 @@ double read_f32_le(const char* p) {
     return static_cast<double>(value);
 }
 
-// The triangle count a binary header announces, when the size matches it.
-bool binary_size_matches(const std::string& data) {
-    if (data.size() < kPrefixBytes) {
+// The size of a binary STL is what its header announces.
+bool binary_size_matches(std::string_view prefix, std::uint64_t size) {
+    if (prefix.size() < kPrefixBytes) {
         return false;
     }
-    const std::uint64_t count = read_u32_le(data.data() + kHeaderBytes);
-    return kPrefixBytes + kRecordBytes * count == data.size();
+    const std::uint64_t count = read_u32_le(prefix.data() + kHeaderBytes);
+    return kPrefixBytes + kRecordBytes * count == size;
 }
 
 // Text files hold no NUL and no control characters besides the blanks; a
 // binary STL practically always does (its counts and attribute fields).
-bool looks_binary(const std::string& data) {
+bool looks_binary(std::string_view data) {
     for (const char ch : data) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f') {
@@ -68,7 +70,7 @@ bool keyword_is(std::string_view token, const char* keyword) {
 }
 
 // The first word of the file, lowered, is "solid".
-bool starts_with_solid(const std::string& data) {
+bool starts_with_solid(std::string_view data) {
     std::size_t i = 0;
     while (i < data.size() && (is_blank(data[i]) || data[i] == '\n')) {
         ++i;
@@ -77,7 +79,7 @@ bool starts_with_solid(const std::string& data) {
     while (j < data.size() && !is_blank(data[j]) && data[j] != '\n') {
         ++j;
     }
-    return keyword_is(std::string_view(data).substr(i, j - i), "solid");
+    return keyword_is(data.substr(i, j - i), "solid");
 }
 
 void split_blanks(std::string_view line, std::vector<std::string_view>& tokens) {
@@ -109,7 +111,8 @@ void read_vertex(const std::vector<std::string_view>& tokens, std::vector<double
 }  // namespace
 
 TriangleSet TriangleFileReader::read(const std::string& path, std::size_t min_triangles) const {
-    TriangleSet set = parse(read_input_text(path, *std_in_));
+    InputReader input(path, *std_in_);
+    TriangleSet set = parse(input, progress_);
     if (set.size() < min_triangles) {
         throw InputError(set.name, std::to_string(set.size()) +
                                        (set.size() == 1 ? " triangle" : " triangles") +
@@ -119,52 +122,97 @@ TriangleSet TriangleFileReader::read(const std::string& path, std::size_t min_tr
 }
 
 TriangleSet TriangleFileReader::parse(const InputText& input) {
+    InputReader reader(input);
+    return parse(reader, nullptr);
+}
+
+// The format is told from the first buffer of the input and, where it is
+// known in advance, its size.
+TriangleSet TriangleFileReader::parse(InputReader& input, std::ostream* terminal) {
     TriangleSet set;
-    set.name = input.name;
-    if (binary_size_matches(input.data) || looks_binary(input.data)) {
+    set.name = input.name();
+    const std::string_view prefix = input.peek(InputReader::kBufferBytes);
+    if ((input.size() > 0 && binary_size_matches(prefix, input.size())) || looks_binary(prefix)) {
         set.format = "binary STL";
         parse_binary_stl(input, set);
-    } else if (starts_with_solid(input.data)) {
+    } else if (starts_with_solid(prefix)) {
         set.format = "ASCII STL";
         parse_ascii_stl(input, set);
     } else {
         set.format = "text";
-        set.coords = PointFileReader::parse_records(input, 9);
+        read_records(input, 9, terminal,
+                     [&](const double* v) { set.coords.insert(set.coords.end(), v, v + 9); });
     }
     return set;
 }
 
-void TriangleFileReader::parse_binary_stl(const InputText& input, TriangleSet& set) {
-    const std::string& data = input.data;
-    if (data.size() < kPrefixBytes) {
-        throw InputError(input.name, "binary STL of " + std::to_string(data.size()) +
-                                         " bytes, shorter than its 84-byte header");
-    }
-    const std::uint64_t count = read_u32_le(data.data() + kHeaderBytes);
+namespace {
+
+[[noreturn]] void fail_binary_size(const std::string& name, std::uint64_t count,
+                                   std::uint64_t size) {
     const std::uint64_t expected = kPrefixBytes + kRecordBytes * count;
-    if (expected != data.size()) {
-        throw InputError(input.name,
-                         std::string(expected > data.size() ? "truncated" : "malformed") +
-                             " binary STL: the header announces " + std::to_string(count) +
-                             " triangles (" + std::to_string(expected) + " bytes), the file has " +
-                             std::to_string(data.size()) + " bytes");
+    throw InputError(name, std::string(expected > size ? "truncated" : "malformed") +
+                               " binary STL: the header announces " + std::to_string(count) +
+                               " triangles (" + std::to_string(expected) +
+                               " bytes), the file has " + std::to_string(size) + " bytes");
+}
+
+// The bytes left in input from here on, read and counted.
+std::uint64_t skip_to_end(InputReader& input) {
+    char sink[4096];
+    std::uint64_t n = 0;
+    for (std::size_t got; (got = input.read(sink, sizeof sink)) > 0;) {
+        n += got;
     }
-    set.coords.resize(9 * count);
-    for (std::size_t t = 0; t < count; ++t) {
-        // Skip the normal (12 bytes); read the three vertices.
-        const char* record = data.data() + kPrefixBytes + kRecordBytes * t + 12;
-        for (int k = 0; k < 9; ++k) {
-            const double v = read_f32_le(record + 4 * k);
-            if (!std::isfinite(v)) {
-                throw InputError(input.name, "triangle " + std::to_string(t) +
-                                                 ": vertex coordinate is not finite");
+    return n;
+}
+
+}  // namespace
+
+// Records are read straight from the input a chunk at a time. A size known
+// in advance is checked before the first record; otherwise (standard input)
+// after the last.
+void TriangleFileReader::parse_binary_stl(InputReader& input, TriangleSet& set) {
+    char prefix[kPrefixBytes];
+    const std::size_t got = input.read(prefix, kPrefixBytes);
+    if (got < kPrefixBytes) {
+        throw InputError(set.name, "binary STL of " + std::to_string(got) +
+                                       " bytes, shorter than its 84-byte header");
+    }
+    const std::uint64_t count = read_u32_le(prefix + kHeaderBytes);
+    const std::uint64_t expected = kPrefixBytes + kRecordBytes * count;
+    if (input.size() > 0 && input.size() != expected) {
+        fail_binary_size(set.name, count, input.size());
+    }
+    set.coords.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, input.size()) * 9));
+    char records[kRecordBytes * 1024];
+    for (std::uint64_t t = 0; t < count;) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count - t, 1024)) * kRecordBytes;
+        const std::size_t n = input.read(records, want) / kRecordBytes;
+        for (std::size_t r = 0; r < n; ++r, ++t) {
+            // Skip the normal (12 bytes); read the three vertices.
+            const char* record = records + kRecordBytes * r + 12;
+            for (int k = 0; k < 9; ++k) {
+                const double v = read_f32_le(record + 4 * k);
+                if (!std::isfinite(v)) {
+                    throw InputError(set.name, "triangle " + std::to_string(t) +
+                                                   ": vertex coordinate is not finite");
+                }
+                set.coords.push_back(v);
             }
-            set.coords[9 * t + static_cast<std::size_t>(k)] = v;
         }
+        if (n * kRecordBytes < want) {
+            break;
+        }
+    }
+    const std::uint64_t total = input.consumed() + skip_to_end(input);
+    if (total != expected) {
+        fail_binary_size(set.name, count, total);
     }
 }
 
-void TriangleFileReader::parse_ascii_stl(const InputText& input, TriangleSet& set) {
+void TriangleFileReader::parse_ascii_stl(InputReader& input, TriangleSet& set) {
     enum class State { SOLID, FACET, OUTER_LOOP, VERTEX, END_FACET, AFTER_SOLID };
     const char* const expected_text[] = {"'solid'",      "'facet' or 'endsolid'",
                                          "'outer loop'", "'vertex' or 'endloop'",
@@ -172,20 +220,12 @@ void TriangleFileReader::parse_ascii_stl(const InputText& input, TriangleSet& se
     State state = State::SOLID;
     int vertices = 0;
     std::vector<std::string_view> tokens;
-    const std::string_view text(input.data);
-    std::size_t line_number = 0;
-    std::size_t pos = 0;
     auto fail = [&](const std::string& message) {
-        throw InputError(input.name, line_number, message);
+        throw InputError(set.name, input.line_number(), message);
     };
-    while (pos < text.size()) {
-        ++line_number;
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        split_blanks(text.substr(pos, end - pos), tokens);
-        pos = end + 1;
+    std::string_view line;
+    while (input.next(line)) {
+        split_blanks(line, tokens);
         if (tokens.empty()) {
             continue;
         }
@@ -234,7 +274,8 @@ void TriangleFileReader::parse_ascii_stl(const InputText& input, TriangleSet& se
         }
     }
     if (state != State::AFTER_SOLID) {
-        throw InputError(input.name, line_number, "unexpected end of file, 'endsolid' missing");
+        throw InputError(set.name, input.line_number(),
+                         "unexpected end of file, 'endsolid' missing");
     }
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "CommonArgs.h"
+#include "InputReader.h"
 #include "InputText.h"
 
 namespace kv3dcli {
@@ -20,8 +22,8 @@ struct TriangleSet {
     const double* triangle(std::size_t i) const { return coords.data() + 9 * i; }
 };
 
-// Reads a triangle file, telling the format from the content, never from the
-// name:
+// Reads a triangle file through one fixed buffer (no copy of the whole
+// file), telling the format from the content, never from the name:
 // - binary STL: an 80-byte header, a little-endian uint32 triangle count and
 //   50 bytes per triangle (normal, three vertices as float32, a uint16), the
 //   file size matching the count exactly;
@@ -33,7 +35,13 @@ struct TriangleSet {
 // Failures throw InputError naming the file and the line (or triangle).
 class TriangleFileReader {
 public:
-    explicit TriangleFileReader(std::istream& std_in) : std_in_(&std_in) {}
+    // std_in serves the path "-"; progress, when not null, is the terminal
+    // that shows how far a long read has come.
+    explicit TriangleFileReader(std::istream& std_in, std::ostream* progress = nullptr)
+        : std_in_(&std_in), progress_(progress) {}
+    // The reader of a command's inputs.
+    explicit TriangleFileReader(const CommonArgs& args)
+        : TriangleFileReader(input_stream(args), args.progress) {}
 
     // The triangles of path; at least min_triangles of them.
     TriangleSet read(const std::string& path, std::size_t min_triangles) const;
@@ -42,10 +50,12 @@ public:
     static TriangleSet parse(const InputText& input);
 
 private:
-    static void parse_binary_stl(const InputText& input, TriangleSet& set);
-    static void parse_ascii_stl(const InputText& input, TriangleSet& set);
+    static TriangleSet parse(InputReader& input, std::ostream* terminal);
+    static void parse_binary_stl(InputReader& input, TriangleSet& set);
+    static void parse_ascii_stl(InputReader& input, TriangleSet& set);
 
     std::istream* std_in_;
+    std::ostream* progress_;
 };
 
 }  // namespace kv3dcli

@@ -38,6 +38,7 @@ public:
     void append(const T& item) { items_.push_back(item); }
     void push_back(const T& item) { items_.push_back(item); }
     void reserve(std::size_t n) { items_.reserve(n); }
+    std::size_t capacity() const { return items_.capacity(); }
     void clear() { items_.clear(); }
 
     // Sets the size to n. With keep, the first min(n, size()) elements stay as
