@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -57,12 +60,12 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
     return CliResult{status, out.str(), err.str()};
 }
 
-// The tool's JSON report for args (--json added); an empty document, and a
-// failed expectation, when the command fails.
+// Runs the tool with --json added; expects status 0 and returns the parsed
+// report (null on failure).
 inline nlohmann::json run_json(std::vector<std::string> args, const std::string& std_in = "") {
     args.push_back("--json");
     const CliResult r = run_kv3d(args, std_in);
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, 0) << "case: " << args[0] << ", " << r.err;
     return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
 }
 

@@ -3,6 +3,8 @@
 #include "BoundsCommand.h"
 #include "ClashCommand.h"
 #include "DemoCommand.h"
+#include "FitConicCommand.h"
+#include "FitPlaneCommand.h"
 #include "RegisterCommand.h"
 #include "TransformCommand.h"
 
@@ -17,6 +19,8 @@ const std::vector<AddCommand>& command_table() {
         add_transform_command,
         add_register_command,
         add_clash_command,
+        add_fit_plane_command,
+        add_fit_conic_command,
     };
     // clang-format on
     return table;

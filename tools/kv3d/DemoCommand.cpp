@@ -28,6 +28,8 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_parabola(r);
         demo_triangle(r);
         demo_clash(r);
+        demo_plane_fit(r);
+        demo_conic_fit(r);
         return r.str();
     });
 }

@@ -23,6 +23,8 @@ void demo_line_and_plane(ReportWriter& r);
 void demo_triangle(ReportWriter& r);
 void demo_clash(ReportWriter& r);
 void demo_rotations(ReportWriter& r);
+void demo_plane_fit(ReportWriter& r);
+void demo_conic_fit(ReportWriter& r);
 
 // The lines of text, without their line ends.
 std::vector<std::string> split_lines(const std::string& text);

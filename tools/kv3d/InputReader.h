@@ -15,7 +15,7 @@ namespace kv3dcli {
 // One input read through one fixed buffer, by lines or by bytes: a file of
 // any size costs the buffer and no more, and a line never needs a copy of
 // its own. A line longer than the buffer is refused. Open and read failures
-// throw InputError naming the input, as read_input_text does.
+// throw InputError naming the input and the system's reason.
 class InputReader {
 public:
     static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kv3dcli {
 
-// The whole content of one input file, with the name under which errors
-// report it ("<stdin>" for standard input).
+// The whole content of an input held in memory, with the name under which
+// errors report it.
 struct InputText {
     std::string name;
     std::string data;
@@ -16,10 +15,6 @@ struct InputText {
 
 // The name under which errors and reports show path: "<stdin>" for "-".
 std::string input_display_name(const std::string& path);
-
-// Reads path completely; "-" reads std_in to its end. Throws InputError when
-// the file cannot be opened or read (a directory, a missing file, ...).
-InputText read_input_text(const std::string& path, std::istream& std_in);
 
 // Blanks separate the numbers and keywords of every input format.
 inline bool is_blank(char c) {

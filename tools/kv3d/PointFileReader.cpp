@@ -74,4 +74,12 @@ KvArray<KvPair<Kv3dPoint, Kv3dPoint>> PointFileReader::read_pairs(const std::str
     return pairs;
 }
 
+KvArray<double> PointFileReader::read_numbers(const std::string& path) const {
+    InputReader lines(path, *std_in_);
+    KvArray<double> numbers;
+    numbers.reserve(InputReader::count_lines(path));
+    read_records(lines, 1, progress_, [&](const double* v) { numbers.append(v[0]); });
+    return numbers;
+}
+
 }  // namespace kv3dcli

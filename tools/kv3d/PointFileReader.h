@@ -17,7 +17,7 @@ namespace kv3dcli {
 // Reads the tool's text files of numbers: one record a line, its numbers
 // separated by blanks, tabs or single commas; '#' starts a comment; blank
 // lines are skipped. A point file has three numbers a line, a pairs file six
-// (source point, then target point). Every number must be finite. Failures
+// (source point, then target point), a number file one. Every number must be finite. Failures
 // throw InputError naming the file and the line.
 class PointFileReader {
 public:
@@ -34,6 +34,8 @@ public:
     // The (source, target) pairs of path; at least min_pairs of them.
     KvArray<KvPair<Kv3dPoint, Kv3dPoint>> read_pairs(const std::string& path,
                                                      std::size_t min_pairs) const;
+    // The numbers of path, one a line (weights, for instance).
+    KvArray<double> read_numbers(const std::string& path) const;
 
     // The records of width numbers each in input, flattened in file order.
     static std::vector<double> parse_records(const InputText& input, int width);

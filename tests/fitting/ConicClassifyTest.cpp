@@ -1,0 +1,191 @@
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "FittingTestUtil.h"
+
+using namespace fit_test;
+
+namespace {
+
+struct Classified {
+    int type = -9;
+    double a = -7.0, b = -8.0;
+    KvLaDblMat R = KvLaDblMat(1, 1, 42.0), t = KvLaDblMat(1, 1, 43.0);
+};
+
+Classified classify(const KvLaDblMat& Q, const KvLaDblMat& L, double c) {
+    Classified r;
+    Kv3d_classify_conic_2d(Q, L, c, r.type, r.a, r.b, r.R, r.t);
+    return r;
+}
+
+Classified classify(double q00, double q01, double q11, double l0, double l1, double c) {
+    KvLaDblMat Q(2, 2, q00), L(1, 2, l0);
+    Q(0, 1) = Q(1, 0) = q01;
+    Q(1, 1) = q11;
+    L(0, 1) = l1;
+    return classify(Q, L, c);
+}
+
+// The placed canonical curve satisfies x^T Q x + L x + c = 0.
+void expect_on_conic(const Classified& r, const double q[3], const double l[2], double c,
+                     double tol, const std::string& name) {
+    ASSERT_EQ(r.R.rows(), 2) << "case: " << name;
+    ASSERT_EQ(r.t.rows(), 2) << "case: " << name;
+    for (double s : {-1.5, -0.4, 0.3, 1.2}) {
+        for (int branch : {-1, 1}) {
+            const P u = canonical(r.type, r.a, r.b, s, branch);
+            const double x = r.R(0, 0) * u.x() + r.R(0, 1) * u.y() + r.t(0, 0);
+            const double y = r.R(1, 0) * u.x() + r.R(1, 1) * u.y() + r.t(1, 0);
+            const double f =
+                q[0] * x * x + 2 * q[1] * x * y + q[2] * y * y + l[0] * x + l[1] * y + c;
+            EXPECT_NEAR(f, 0.0, tol) << "case: " << name << " at s = " << s;
+        }
+    }
+}
+
+const double kBelow = std::nextafter(1e-10, 0.0), kAbove = std::nextafter(1e-10, 1.0);
+
+}  // namespace
+
+TEST(ConicClassify, TableOfCases) {
+    const double r2 = std::sqrt(2.0);
+    const struct Case {
+        const char* name;
+        double q[3], l[2], c;
+        int type;
+        double a, b, tx, ty;
+        // How far the placed curve may be off the equation: a flushed term.
+        double tol = 1e-12;
+    } cases[] = {
+        {"circle", {1, 0, 1}, {0, 0}, -1, 0, 1, 1, 0, 0},
+        {"ellipse x^2/4 + y^2 = 1", {0.25, 0, 1}, {0, 0}, -1, 0, 2, 1, 0, 0},
+        {"the same negated", {-0.25, 0, -1}, {0, 0}, 1, 0, 2, 1, 0, 0},
+        {"circle about (3, -2)", {1, 0, 1}, {-6, 4}, 9, 0, 2, 2, 3, -2},
+        {"ellipse 2x^2 + 2xy + 2y^2 = 3", {2, 1, 2}, {0, 0}, -3, 0, std::sqrt(3.0), 1, 0, 0},
+        {"hyperbola x^2 - y^2 = 1", {1, 0, -1}, {0, 0}, -1, 1, 1, 1, 0, 0},
+        {"hyperbola y^2 - x^2 = 1", {-1, 0, 1}, {0, 0}, -1, 1, 1, 1, 0, 0},
+        {"parabola y = x^2", {1, 0, 0}, {0, -1}, 0, 2, std::sqrt(0.5), 0, 0, 0},
+        {"parabola (y + 1)^2 = 4 (x - 1)", {0, 0, 1}, {-4, 2}, 5, 2, r2, 0, 1, -1},
+        {"crossing lines x = +-y", {1, 0, -1}, {0, 0}, 0, 3, 1, 1, 0, 0},
+        {"crossing lines x = +-2y", {1, 0, -4}, {0, 0}, 0, 3, 2, 1, 0, 0},
+        {"crossing lines y = +-2x", {4, 0, -1}, {0, 0}, 0, 3, 2, 1, 0, 0},
+        {"parallel lines x = +-2", {1, 0, 0}, {0, 0}, -4, 4, 2, 0, 0, 0},
+        {"parallel lines y = +-2", {0, 0, -1}, {0, 0}, 4, 4, 2, 0, 0, 0},
+        {"double line x = 0", {1, 0, 0}, {0, 0}, 0, 5, 1, 0, 0, 0},
+        {"double line x = y", {1, -1, 1}, {0, 0}, 0, 5, 1, 0, 0, 0},
+        // Eigenvalue flush: |l| < 1e-10 counts as 0.
+        {"eigenvalue 1e-11", {1, 0, 1e-11}, {0, 0}, -1, 4, 1, 0, 0, 0, 3e-10},
+        {"eigenvalue 1e-10", {1, 0, 1e-10}, {0, 0}, -1, 0, 1e5, 1, 0, 0},
+        {"eigenvalue below 1e-10", {1, 0, kBelow}, {0, 0}, -1, 4, 1, 0, 0, 0, 3e-10},
+        {"eigenvalue above 1e-10", {1, 0, kAbove}, {0, 0}, -1, 0, 1 / std::sqrt(kAbove), 1, 0, 0},
+        {"eigenvalue -1e-10", {1, 0, -1e-10}, {0, 0}, -1, 1, 1, 1e5, 0, 0},
+        {"eigenvalue above -1e-10", {1, 0, -kBelow}, {0, 0}, -1, 4, 1, 0, 0, 0, 3e-10},
+        // Constant and linear-term flushes after completing the squares.
+        {"constant 1e-10", {1, 0, 1}, {0, 0}, -1e-10, 0, 1e-5, 1e-5, 0, 0},
+        {"linear term 1e-10", {1, 0, 0}, {0, -1e-10}, 0, 2, std::sqrt(5e-11), 0, 0, 0},
+        {"linear term below 1e-10", {1, 0, 0}, {0, -kBelow}, 0, 5, 1, 0, 0, 0, 3e-10},
+    };
+    for (const Case& k : cases) {
+        const Classified r = classify(k.q[0], k.q[1], k.q[2], k.l[0], k.l[1], k.c);
+        EXPECT_EQ(r.type, k.type) << "case: " << k.name;
+        EXPECT_NEAR(r.a, k.a, 1e-14 * k.a) << "case: " << k.name;
+        EXPECT_NEAR(r.b, k.b, 1e-14 * k.a) << "case: " << k.name;
+        EXPECT_NEAR(r.t(0, 0), k.tx, 1e-14) << "case: " << k.name;
+        EXPECT_NEAR(r.t(1, 0), k.ty, 1e-14) << "case: " << k.name;
+        EXPECT_NEAR(std::fabs(r.R(0, 0) * r.R(1, 1) - r.R(0, 1) * r.R(1, 0)), 1.0, 1e-15)
+            << "case: " << k.name << ", orthonormal";
+        expect_on_conic(r, k.q, k.l, k.c, k.tol, k.name);
+    }
+}
+
+TEST(ConicClassify, AxesOfTheCanonicalFrame) {
+    // The parabola opens towards -y'': y = x^2 has y'' = -y.
+    const Classified up = classify(1, 0, 0, 0, -1, 0);
+    EXPECT_EQ(up.R(1, 1), -1.0) << "case: parabola y = x^2";
+    // y^2 - x^2 = 1 crosses the y axis: x'' along it.
+    EXPECT_EQ(std::fabs(classify(-1, 0, 1, 0, 0, -1).R(1, 0)), 1.0) << "case: y^2 - x^2 = 1";
+    // A circle is not swapped (the swap needs k0 > k1): the rotation is the
+    // eigenvector matrix itself.
+    KvLaDblMat I(2, 2, 0.0), E;
+    I(0, 0) = I(1, 1) = 1.0;
+    KvArray<double> values;
+    kvla_eigenvector_basis(I, values, E);
+    const Classified circle = classify(1, 0, 1, 0, 0, -1);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(circle.R.data()[i], E.data()[i]) << "case: circle, element " << i;
+    }
+}
+
+TEST(ConicClassify, NoRealCurveWritesOnlyTheType) {
+    const struct {
+        const char* name;
+        Classified r;
+    } cases[] = {
+        {"x^2 + 1 = 0", classify(1, 0, 0, 0, 0, 1)},
+        {"x^2 + y^2 + 1 = 0", classify(1, 0, 1, 0, 0, 1)},
+        {"the point x^2 + y^2 = 0", classify(1, 0, 1, 0, 0, 0)},
+        {"constant below 1e-10", classify(1, 0, 1, 0, 0, -kBelow)},
+        {"no quadratic part", classify(0, 0, 0, 1, 2, 3)},
+        {"both eigenvalues below 1e-10", classify(1e-11, 0, -1e-11, 1, 0, 0)},
+        {"empty Q and L", classify(KvLaDblMat(), KvLaDblMat(), -1)},
+        {"NaN in Q", classify(std::nan(""), 0, 1, 0, 0, -1)},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(k.r.type, -1) << "case: " << k.name;
+        EXPECT_EQ(k.r.a, -7.0) << "case: " << k.name;
+        EXPECT_EQ(k.r.b, -8.0) << "case: " << k.name;
+        EXPECT_EQ(k.r.R.rows(), 1) << "case: " << k.name;
+        EXPECT_EQ(k.r.R(0, 0), 42.0) << "case: " << k.name;
+        EXPECT_EQ(k.r.t(0, 0), 43.0) << "case: " << k.name;
+    }
+    // A missing L reads as zero.
+    KvLaDblMat I(2, 2, 0.0);
+    I(0, 0) = I(1, 1) = 1.0;
+    EXPECT_EQ(classify(I, KvLaDblMat(), -4).a, 2.0) << "case: empty L";
+}
+
+// Conics of every type built from their canonical form by a random rotation,
+// centre and factor come back with their type, shape values and placement.
+TEST(ConicClassify, RandomConicsOfEveryType) {
+    std::mt19937 rng(3);
+    for (int trial = 0; trial < 300; ++trial) {
+        const int type = trial % 6;
+        const std::string name =
+            "type " + std::to_string(type) + ", trial " + std::to_string(trial);
+        const double a = uniform(rng, 1.0, 20.0), b = uniform(rng, 0.2, 1.0) * a;
+        const double th = uniform(rng, -3.2, 3.2), s = uniform(rng, 0.5, 4) * (trial % 4 ? 1 : -1);
+        const double x0 = uniform(rng, -10, 10), y0 = uniform(rng, -10, 10);
+        // f = A x''^2 + B y''^2 + C y'' + D, x'' = G (x - x0), G the rotation by
+        // th, and the shape values expected back.
+        const struct {
+            double A, B, C, D, a, b;
+        } forms[6] = {
+            {1 / (a * a), 1 / (b * b), 0, -1, a, b},   // ellipse
+            {1 / (a * a), -1 / (b * b), 0, -1, a, b},  // hyperbola
+            {1 / (a * a), 0, 2, 0, a, 0},              // parabola
+            {1, -(a / b) * (a / b), 0, 0, a / b, 1},   // crossing lines x = +-(a / b) y
+            {1, 0, 0, -a * a, a, 0},                   // parallel lines
+            {1, 0, 0, 0, 1, 0},                        // one line
+        };
+        const auto& [A, B, C, D, ea, eb] = forms[type];
+        const double g[2][2] = {{std::cos(th), std::sin(th)}, {-std::sin(th), std::cos(th)}};
+        double q[3] = {}, l[2] = {}, c = 0;
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                const double qij = s * (A * g[0][i] * g[0][j] + B * g[1][i] * g[1][j]);
+                if (i <= j) q[i + j] = qij;
+                l[i] -= 2 * qij * (j == 0 ? x0 : y0);
+                c += qij * (i == 0 ? x0 : y0) * (j == 0 ? x0 : y0);
+            }
+            l[i] += s * C * g[1][i];
+        }
+        c += s * (D - C * (g[1][0] * x0 + g[1][1] * y0));
+        const Classified r = classify(q[0], q[1], q[2], l[0], l[1], c);
+        EXPECT_EQ(r.type, type) << "case: " << name;
+        EXPECT_NEAR(r.a, ea, 1e-9 * ea) << "case: " << name;
+        EXPECT_NEAR(r.b, eb, 1e-9 * ea) << "case: " << name;
+        expect_on_conic(r, q, l, c, 1e-9 * std::fabs(s) * (1 + x0 * x0 + y0 * y0), name);
+    }
+}
