@@ -1,7 +1,6 @@
 #include <kv3d/Kv3dTransform.h>
 
-#include <kvla/KvLaAlgorithms.h>
-#include <kvla/KvLaDblMat.h>
+#include <kvla/KvLaInverse.h>
 
 #include <cstddef>
 #include <utility>
@@ -136,21 +135,22 @@ void Kv3dTransform::apply(const Kv3dTransform& T) {
 }
 
 bool Kv3dTransform::general_inverse(const double* in, double* out) {
-    KvLaDblMat a(4, 4, 0.0);
+    // The entries as a 4 x 4 KvLaDblMat holds them (column by column), and
+    // the inverse read back in the same order.
+    double a[16];
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            a(i, j) = in[4 * i + j];
+            a[i + 4 * j] = in[4 * i + j];
         }
     }
-    KvLaDblMat inverse;
+    double inverse[16];
     int rank = 0;
-    const bool ok = kvla_inverse(a, inverse, 1e-15, &rank);
-    if (!ok || rank != 4 || inverse.rows() != 4 || inverse.cols() != 4) {
+    if (!kvla_inverse(a, 4, inverse, 1e-15, &rank) || rank != 4) {
         return false;
     }
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            out[4 * i + j] = inverse(i, j);
+            out[4 * i + j] = inverse[i + 4 * j];
         }
     }
     out[12] = 0.0;

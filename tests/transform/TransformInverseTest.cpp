@@ -1,0 +1,258 @@
+// The general inversion and the conjugated constructors against literal
+// versions that invert through kvla_inverse_by_svd, the definition of the
+// rank decision: the same decisions everywhere, the same entries up to the
+// rounding of two LU factorisations.
+
+#include <kv3d/kv3d.h>
+#include <kvla/KvLaInverse.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/InverseSpread.h"
+
+namespace {
+
+using P = Kv3dPoint;
+using V = Kv3dVector;
+const double kEps = std::numeric_limits<double>::epsilon();
+const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+KvLaDblMat as_kvla(const double* rows) {
+    KvLaDblMat m(4, 4, 0.0);
+    for (int k = 0; k < 16; ++k) {
+        m(k / 4, k % 4) = rows[k];
+    }
+    return m;
+}
+
+// The general inversion as written: the 16 entries into a 4 x 4 matrix,
+// inverted at tolerance 1e-15, read back, last row 0, 0, 0, 1; rank 4 only.
+bool literal_inverse(const double* in, double* out) {
+    KvLaDblMat inverse;
+    int rank = 0;
+    if (!kvla_inverse_by_svd(as_kvla(in), inverse, 1e-15, &rank) || rank != 4) {
+        return false;
+    }
+    for (int k = 0; k < 16; ++k) {
+        out[k] = k < 12 ? inverse(k / 4, k % 4) : (k == 15 ? 1.0 : 0.0);
+    }
+    return true;
+}
+
+// |x - r| within the spread of two LU inverses of m (rows 0-2; the last
+// rows are both 0, 0, 0, 1).
+double inverse_spread_of(const double* m, const double* x, const double* r) {
+    KvLaDblMat xm = as_kvla(r);
+    for (int k = 0; k < 12; ++k) {
+        xm(k / 4, k % 4) = x[k];
+    }
+    return inverse_spread::spread(as_kvla(m), xm, as_kvla(r));
+}
+
+// Literal conjugation F L F^-1 (L kept when F is singular), and the
+// elementwise bound on its distance from any conjugation whose F^-1 differs
+// only by LU rounding: |F| |L| (|F^-1| |P^T L_F| |U_F| |F^-1| 8 eps + |F^-1| 8 eps).
+struct Conjugation {
+    double value[16];
+    double bound[16];
+};
+
+Conjugation literal_conjugation(const double* L, const double* F) {
+    Conjugation c;
+    double Finv[16];
+    if (!literal_inverse(F, Finv)) {
+        std::memcpy(c.value, L, sizeof c.value);
+        std::memset(c.bound, 0, sizeof c.bound);
+        return c;
+    }
+    double FL[16];
+    std::memcpy(FL, L, sizeof FL);
+    Kv3dTransform::multiply(F, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, FL);
+    std::memcpy(c.value, Finv, sizeof c.value);
+    Kv3dTransform::multiply(FL, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, c.value);
+    const KvLaDblMat g = inverse_spread::lu_magnitude(as_kvla(F));
+    double w[16];  // |F^-1| |P^T L_F| |U_F| |F^-1| + |F^-1|
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            double s = std::fabs(Finv[4 * i + j]);
+            for (int k = 0; k < 4; ++k) {
+                for (int l = 0; l < 4; ++l) {
+                    s += std::fabs(Finv[4 * i + k]) * g(k, l) * std::fabs(Finv[4 * l + j]);
+                }
+            }
+            w[4 * i + j] = s;
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            double s = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                double fl = 0.0;
+                for (int m = 0; m < 4; ++m) {
+                    fl += std::fabs(F[4 * i + m]) * std::fabs(L[4 * m + k]);
+                }
+                s += fl * w[4 * k + j];
+            }
+            c.bound[4 * i + j] = 8.0 * kEps * s;
+        }
+    }
+    return c;
+}
+
+void expect_conjugation(const std::string& name, const Kv3dTransform& T, const double* L,
+                        const double* F) {
+    const Conjugation c = literal_conjugation(L, F);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_LE(std::fabs(T.as_matrix()[k] - c.value[k]), c.bound[k])
+            << "case: " << name << ", entry " << k;
+    }
+}
+
+class Draw {
+public:
+    explicit Draw(unsigned seed) : rng_(seed) {}
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+    P point(double range) {
+        const double x = uniform(-range, range), y = uniform(-range, range);
+        return P(x, y, uniform(-range, range));
+    }
+    V vector(double range) { return point(range).as_vector(); }
+
+private:
+    std::mt19937 rng_;
+};
+
+// General frames of every condition: random, badly scaled axes, nearly
+// dependent axes (within 1e-17 .. 1e-3), exactly dependent ones, and full
+// 4 x 4 matrices whose last row is not 0, 0, 0, 1.
+TEST(TransformInverse, GeneralInversionAgreesWithTheLiteralOne) {
+    Draw d(99);
+    const char* kinds[] = {"random frame", "badly scaled", "nearly dependent", "dependent",
+                           "full 4 x 4"};
+    for (int kind = 0; kind < 5; ++kind) {
+        for (int trial = 0; trial < 400; ++trial) {
+            const std::string name = std::string(kinds[kind]) + " #" + std::to_string(trial);
+            V x = d.vector(1), y = d.vector(1), z = d.vector(1);
+            if (kind == 1) {
+                x = x * std::pow(10.0, d.uniform(-30, 30));
+                z = z * std::pow(10.0, d.uniform(-30, 30));
+            } else if (kind == 2) {
+                z = x * 0.5 - y * 3.0 + d.vector(1) * std::pow(10.0, d.uniform(-17, -3));
+            } else if (kind == 3) {
+                z = x * 2.0 - y;
+            }
+            double m[16];
+            std::memcpy(m, Kv3dTransform(Kv3dCoordSys(d.point(8000), x, y, z)).as_matrix(),
+                        sizeof m);
+            if (kind == 4) {
+                for (int k = 12; k < 16; ++k) {
+                    m[k] = d.uniform(-2, 2);
+                }
+            }
+            double expected[16];
+            const bool ok = literal_inverse(m, expected);
+            Kv3dTransform T(m);
+            EXPECT_EQ(T.is_invertible(), ok) << "case: " << name;
+            ASSERT_EQ(T.invert(), ok) << "case: " << name;
+            if (!ok) {
+                EXPECT_EQ(std::memcmp(T.as_matrix(), m, sizeof m), 0) << "case: " << name;
+                continue;
+            }
+            for (int k = 12; k < 16; ++k) {
+                EXPECT_EQ(T.as_matrix()[k], expected[k]) << "case: " << name << ", entry " << k;
+            }
+            EXPECT_LE(inverse_spread_of(m, T.as_matrix(), expected), 8.0 * kEps)
+                << "case: " << name;
+        }
+    }
+}
+
+// A translation frame inverts exactly on both paths: the scalings about a
+// point are the literal conjugation to the bit.
+TEST(TransformInverse, ScalingsAboutAPointAreTheLiteralConjugation) {
+    Draw d(3);
+    for (int trial = 0; trial < 200; ++trial) {
+        const std::string name = "#" + std::to_string(trial);
+        const P p = d.point(trial % 2 == 0 ? 10.0 : 8000.0);
+        const double sx = d.uniform(-5, 5), sy = d.uniform(-5, 5), sz = d.uniform(-5, 5);
+        double L[16], F[16];
+        std::memcpy(L, kIdentity, sizeof L);
+        std::memcpy(F, kIdentity, sizeof F);
+        L[0] = sx;
+        L[5] = sy;
+        L[10] = sz;
+        F[3] = p.x();
+        F[7] = p.y();
+        F[11] = p.z();
+        const Conjugation c = literal_conjugation(L, F);
+        EXPECT_EQ(std::memcmp(Kv3dTransform(sx, sy, sz, p).as_matrix(), c.value, sizeof L), 0)
+            << "case: per axis " << name;
+        L[5] = L[10] = sx;
+        const Conjugation u = literal_conjugation(L, F);
+        EXPECT_EQ(std::memcmp(Kv3dTransform(sx, p).as_matrix(), u.value, sizeof L), 0)
+            << "case: uniform " << name;
+    }
+}
+
+// The screw motion and the scaling perpendicular to a plane, conjugated
+// through cartesian frames, within the bound of the literal conjugation;
+// the zero axis keeps the local matrix on both paths.
+TEST(TransformInverse, FrameConjugationsAgreeWithTheLiteralOnes) {
+    Draw d(17);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::string name = "#" + std::to_string(trial);
+        const P p = d.point(trial % 3 == 0 ? 8000.0 : 10.0);
+        const V axis = trial == 0 ? V(0, 0, 0) : d.vector(1);
+        const double angle = d.uniform(-7, 7), shift = d.uniform(-100, 100);
+        double L[16];
+        std::memcpy(L, kIdentity, sizeof L);
+        L[0] = std::cos(angle);
+        L[1] = -std::sin(angle);
+        L[4] = std::sin(angle);
+        L[5] = std::cos(angle);
+        L[11] = shift;
+        const Kv3dTransform F(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS));
+        expect_conjugation("screw " + name, Kv3dTransform(p, axis, angle, shift), L, F.as_matrix());
+
+        const Kv3dPlane plane(p, Kv3dDirection(axis.x(), axis.y(), axis.z()), nullptr);
+        const double f = d.uniform(-3, 3);
+        std::memcpy(L, kIdentity, sizeof L);
+        L[10] = f;
+        const Kv3dDirection& n = plane.normal();
+        const Kv3dTransform G(
+            Kv3dCartesCoordSys(plane.basepoint(), V(n.x(), n.y(), n.z()), Kv3d::Z_AXIS));
+        expect_conjugation("plane scaling " + name, Kv3dTransform(plane, f), L, G.as_matrix());
+    }
+}
+
+// Frame changes invert the general frame of from: the zero matrix exactly
+// where the literal inversion finds rank below 4.
+TEST(TransformInverse, FrameChangesDecideInvertibilityAsTheLiteralInversion) {
+    Draw d(5);
+    for (int trial = 0; trial < 300; ++trial) {
+        const std::string name = "#" + std::to_string(trial);
+        const V x = d.vector(1), y = d.vector(1);
+        const V z = trial % 3 == 0 ? x * 2.0 - y * 0.5
+                                   : x * 0.3 + y + d.vector(1) * std::pow(10.0, d.uniform(-17, 0));
+        const Kv3dCoordSys from(d.point(100), x, y, z);
+        double expected[16];
+        const bool ok = literal_inverse(Kv3dTransform(from).as_matrix(), expected);
+        const Kv3dTransform to_local(from, Kv3dTransform::GLOBAL_TO_LOCAL);
+        const double zero[16] = {};
+        EXPECT_EQ(std::memcmp(to_local.as_matrix(), zero, sizeof zero) != 0, ok)
+            << "case: to local " << name;
+        const Kv3dTransform change(from, Kv3dCartesCoordSys(d.point(10)));
+        EXPECT_EQ(std::memcmp(change.as_matrix(), zero, sizeof zero) != 0, ok)
+            << "case: frame change " << name;
+    }
+}
+
+}  // namespace
