@@ -5,12 +5,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "RatioReporter.h"
+
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -86,43 +85,6 @@ BENCHMARK(BM_Kv3dApplyPoints)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainLoopPoints)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyPoints)->Unit(benchmark::kMicrosecond);
 
-// Console output plus the real time per iteration of every plain run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                real_[r.benchmark_name()] = r.GetAdjustedRealTime();
-                cpu_[r.benchmark_name()] = r.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // The ratio of the times of a and b, real and CPU.
-    void print_ratio(const char* label, const std::string& a, const std::string& b) const {
-        const double real = ratio(real_, a, b);
-        const double cpu = ratio(cpu_, a, b);
-        if (real > 0.0 && cpu > 0.0) {
-            std::printf("%-28s real %.3f   cpu %.3f\n", label, real, cpu);
-        }
-    }
-
-private:
-    static double ratio(const std::map<std::string, double>& t, const std::string& a,
-                        const std::string& b) {
-        const auto ia = t.find(a);
-        const auto ib = t.find(b);
-        if (ia == t.end() || ib == t.end() || !(ib->second > 0.0)) {
-            return 0.0;
-        }
-        return ia->second / ib->second;
-    }
-
-    std::map<std::string, double> real_;
-    std::map<std::string, double> cpu_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,7 +92,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    RatioReporter reporter;
+    kv3d_bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\ntime ratios per iteration, %zu points:\n", kPoints);
     reporter.print_ratio("Kv3d_apply / plain loop", "BM_Kv3dApplyPoints", "BM_PlainLoopPoints");

@@ -53,6 +53,26 @@ void multiply_packed3(const double* m, int count, double* data) {
     }
 }
 
+// The four columns of the row-major 4 x 4 matrix x replaced by m times
+// them (the product m x): entry (i, j) is the general loop's sum, started
+// from 0.0 and taken over k = 0, 1, 2, 3 in order, with the four columns
+// side by side.
+void multiply_columns4(const double* m, double* x) {
+    double in[16];
+    copy16(x, in);
+    for (int i = 0; i < 4; ++i) {
+        double s[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int k = 0; k < 4; ++k) {
+            for (int j = 0; j < 4; ++j) {
+                s[j] += m[4 * i + k] * in[4 * k + j];
+            }
+        }
+        for (int j = 0; j < 4; ++j) {
+            x[4 * i + j] = s[j];
+        }
+    }
+}
+
 }  // namespace
 
 Kv3dTransform::Kv3dTransform(const double* const m) : orthonormal_(false) {
@@ -95,6 +115,10 @@ void Kv3dTransform::multiply(const double* m, int kind, int element_stride, int 
     copy16(m, M);
     const bool point = kind == POINT_RECORD;
     const int n = kind == HOMOGENEOUS_RECORD ? 4 : 3;
+    if (n == 4 && element_stride == 4 && record_stride == 1 && count == 4) {
+        multiply_columns4(M, data);
+        return;
+    }
     if (n == 3 && element_stride == 1 && record_stride == 3) {
         if (point) {
             multiply_packed3<true>(M, count, data);

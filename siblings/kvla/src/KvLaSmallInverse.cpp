@@ -47,13 +47,26 @@ namespace {
 
 using kvla_detail::kSmallOrder;
 
+// No infinity or NaN among the count values: x - x is 0.0 for every finite
+// x and NaN otherwise (element by element, no chain of dependent steps).
+bool all_finite(const double* x, int count) {
+    bool finite = true;
+    for (int k = 0; k < count; ++k) {
+        finite &= x[k] - x[k] == 0.0;
+    }
+    return finite;
+}
+
+// The length of each column, or false when a column's largest entry lies
+// outside [1e-100, 1e100].
 bool column_lengths(const double* a, int n, double* length) {
     for (int j = 0; j < n; ++j) {
         const double* col = a + j * n;
         double big = 0.0;
         double sum = 0.0;
         for (int i = 0; i < n; ++i) {
-            big = std::fmax(big, std::fabs(col[i]));
+            const double m = std::fabs(col[i]);
+            big = m > big ? m : big;
             sum += col[i] * col[i];
         }
         if (!(big >= 1e-100 && big <= 1e100)) {
@@ -64,11 +77,12 @@ bool column_lengths(const double* a, int n, double* length) {
     return true;
 }
 
-// In-place LU factorisation with partial pivoting of the row-major N x N
-// matrix m: P m = L U, L unit lower (below the diagonal), U upper; perm[i]
-// is the original row of row i. False at a zero pivot.
+// LU factorisation with partial pivoting of the row-major N x N matrix m,
+// in place: P m = L U, L unit lower (below the diagonal), U upper, with the
+// reciprocals of U's diagonal in inv_pivot; perm[i] is the original row of
+// row i. False at a zero pivot.
 template <int N>
-bool factor(double (&m)[N][N], int (&perm)[N]) {
+bool factor(double (&m)[N][N], double (&inv_pivot)[N], int (&perm)[N]) {
     for (int i = 0; i < N; ++i) {
         perm[i] = i;
     }
@@ -92,8 +106,9 @@ bool factor(double (&m)[N][N], int (&perm)[N]) {
             perm[k] = perm[p];
             perm[p] = t;
         }
+        inv_pivot[k] = 1.0 / m[k][k];
         for (int i = k + 1; i < N; ++i) {
-            const double l = m[i][k] / m[k][k];
+            const double l = m[i][k] * inv_pivot[k];
             m[i][k] = l;
             for (int j = k + 1; j < N; ++j) {
                 m[i][j] -= l * m[k][j];
@@ -105,7 +120,8 @@ bool factor(double (&m)[N][N], int (&perm)[N]) {
 
 // Column j of the inverse: L y = P e_j, then U x = y.
 template <int N>
-void solve_unit_column(const double (&m)[N][N], const int (&perm)[N], int j, double* x) {
+void solve_unit_column(const double (&m)[N][N], const double (&inv_pivot)[N], const int (&perm)[N],
+                       int j, double* x) {
     double y[N];
     for (int i = 0; i < N; ++i) {
         double s = perm[i] == j ? 1.0 : 0.0;
@@ -119,7 +135,7 @@ void solve_unit_column(const double (&m)[N][N], const int (&perm)[N], int j, dou
         for (int k = i + 1; k < N; ++k) {
             s -= m[i][k] * x[k];
         }
-        x[i] = s / m[i][i];
+        x[i] = s * inv_pivot[i];
     }
 }
 
@@ -135,26 +151,81 @@ bool certified(const double* a, double tolerance, double* inverse) {
             m[i][j] = a[i + j * N];
         }
     }
+    double inv_pivot[N];
     int perm[N];
-    if (!factor(m, perm)) {
+    if (!factor(m, inv_pivot, perm)) {
         return false;
     }
     double det = 1.0;
     for (int j = 0; j < N; ++j) {
         det *= m[j][j] / length[j];
     }
-    if (!(std::fabs(det) > 1.7 * (2e-12 + 2.5 * tolerance))) {
+    if (!(std::fabs(det) > kvla_full_rank_bound(tolerance))) {
         return false;
     }
     for (int j = 0; j < N; ++j) {
-        solve_unit_column(m, perm, j, inverse + j * N);
+        solve_unit_column(m, inv_pivot, perm, j, inverse + j * N);
     }
-    for (int k = 0; k < N * N; ++k) {
-        if (!std::isfinite(inverse[k])) {
+    return all_finite(inverse, N * N);
+}
+
+// An affine 4 x 4 map [A t; 0 0 0 1] (column by column) in closed form:
+// det F = det A = a0 . (a1 x a2) as a triple product, whose rounding error
+// is below 4 eps |a0| |a1| |a2|, so that the determinant D of the scaled
+// matrix, det A / (|a0| |a1| |a2| sqrt(1 + |t|^2)), is known within 1e-15,
+// tighter than the LU bound above; the same test then proves rank 4. The
+// inverse is [A^-1, -A^-1 t; 0 0 0 1] with the rows of A^-1 the cross
+// products (a1 x a2, a2 x a0, a0 x a1) / det A. Columns whose largest entry
+// lies within [1e-60, 1e60] keep every product of three entries normal.
+bool certified_affine(const double* a, double tolerance, double* inverse) {
+    double length[3];
+    for (int j = 0; j < 3; ++j) {
+        const double* col = a + 4 * j;
+        double big = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            const double m = std::fabs(col[i]);
+            big = m > big ? m : big;
+        }
+        if (!(big >= 1e-60 && big <= 1e60)) {
             return false;
         }
+        length[j] = std::sqrt(col[0] * col[0] + col[1] * col[1] + col[2] * col[2]);
     }
-    return true;
+    const double* t = a + 12;
+    const double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
+    if (!(tt <= 1e120)) {
+        return false;
+    }
+    const double* a0 = a;
+    const double* a1 = a + 4;
+    const double* a2 = a + 8;
+    const double rows[3][3] = {{a1[1] * a2[2] - a1[2] * a2[1], a1[2] * a2[0] - a1[0] * a2[2],
+                                a1[0] * a2[1] - a1[1] * a2[0]},
+                               {a2[1] * a0[2] - a2[2] * a0[1], a2[2] * a0[0] - a2[0] * a0[2],
+                                a2[0] * a0[1] - a2[1] * a0[0]},
+                               {a0[1] * a1[2] - a0[2] * a1[1], a0[2] * a1[0] - a0[0] * a1[2],
+                                a0[0] * a1[1] - a0[1] * a1[0]}};
+    const double det = a0[0] * rows[0][0] + a0[1] * rows[0][1] + a0[2] * rows[0][2];
+    const double scaled = det / (length[0] * length[1] * length[2] * std::sqrt(1.0 + tt));
+    if (!(std::fabs(scaled) > kvla_full_rank_bound(tolerance))) {
+        return false;
+    }
+    const double r = 1.0 / det;
+    for (int i = 0; i < 3; ++i) {
+        double x[3];
+        for (int j = 0; j < 3; ++j) {
+            x[j] = rows[i][j] * r;
+            inverse[i + 4 * j] = x[j];
+        }
+        inverse[i + 12] = -(x[0] * t[0] + x[1] * t[1] + x[2] * t[2]);
+        inverse[3 + 4 * i] = 0.0;
+    }
+    inverse[15] = 1.0;
+    return all_finite(inverse, 16);
+}
+
+bool is_affine(const double* a) {
+    return a[3] == 0.0 && a[7] == 0.0 && a[11] == 0.0 && a[15] == 1.0;
 }
 
 void set_rank(int* rank, int value) {
@@ -177,7 +248,8 @@ bool kvla_detail::certified_inverse(const double* a, int n, double tolerance, do
         case 3:
             return certified<3>(a, tolerance, inverse);
         case 4:
-            return certified<4>(a, tolerance, inverse);
+            return is_affine(a) ? certified_affine(a, tolerance, inverse)
+                                : certified<4>(a, tolerance, inverse);
         case 5:
             return certified<5>(a, tolerance, inverse);
         case 6:
@@ -204,11 +276,9 @@ bool kvla_inverse(const double* a, int n, double* inverse, double tolerance, int
         }
         return true;
     }
-    for (int k = 0; k < n * n; ++k) {
-        if (!std::isfinite(a[k])) {
-            set_rank(rank, 0);
-            return false;
-        }
+    if (!all_finite(a, n * n)) {
+        set_rank(rank, 0);
+        return false;
     }
     double inv[kSmallOrder * kSmallOrder];
     bool ok = kvla_detail::certified_inverse(a, n, tolerance, inv);

@@ -17,3 +17,11 @@ KVLA_API bool kvla_inverse(const double* a, int n, double* inverse, double toler
 // kvla_inverse are checked against it; it allocates.
 KVLA_API bool kvla_inverse_by_svd(const KvLaDblMat& a, KvLaDblMat& inverse, double tolerance,
                                   int* rank);
+
+// The proof of full rank behind kvla_inverse: when the determinant D of the
+// column-scaled matrix (every column of unit length; order 6 at most) is
+// known to within 1e-15 and |D| exceeds this bound, the singular-value rank
+// test at the given tolerance (>= 0) counts every singular value. Callers
+// that can form D more cheaply than kvla (a structured matrix, a closed
+// form) decide the rank with it exactly as kvla_inverse would.
+inline double kvla_full_rank_bound(double tolerance) { return 1.7 * (2e-12 + 2.5 * tolerance); }

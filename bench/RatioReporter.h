@@ -1,0 +1,58 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kv3d_bench {
+
+// Console output plus the real time per iteration of every plain run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
+                real_[r.benchmark_name()] = r.GetAdjustedRealTime();
+                cpu_[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // The ratio of the times of a and b, real and CPU.
+    void print_ratio(const char* label, const std::string& a, const std::string& b) const {
+        const double real = ratio(real_, a, b);
+        const double cpu = ratio(cpu_, a, b);
+        if (real > 0.0 && cpu > 0.0) {
+            std::printf("%-40s real %.3f   cpu %.3f\n", label, real, cpu);
+        }
+    }
+
+    // The real time of one iteration of name divided by items, in the
+    // benchmark's time unit.
+    void print_per_item(const char* label, const std::string& name, double items) const {
+        const auto it = real_.find(name);
+        if (it != real_.end()) {
+            std::printf("%-40s %.1f\n", label, it->second / items);
+        }
+    }
+
+private:
+    static double ratio(const std::map<std::string, double>& t, const std::string& a,
+                        const std::string& b) {
+        const auto ia = t.find(a);
+        const auto ib = t.find(b);
+        if (ia == t.end() || ib == t.end() || !(ib->second > 0.0)) {
+            return 0.0;
+        }
+        return ia->second / ib->second;
+    }
+
+    std::map<std::string, double> real_;
+    std::map<std::string, double> cpu_;
+};
+
+}  // namespace kv3d_bench
