@@ -173,12 +173,14 @@ bool certified(const double* a, double tolerance, double* inverse) {
 // det F = det A = a0 . (a1 x a2) as a triple product, whose rounding error
 // is below 4 eps |a0| |a1| |a2|, so that the determinant D of the scaled
 // matrix, det A / (|a0| |a1| |a2| sqrt(1 + |t|^2)), is known within 1e-15,
-// tighter than the LU bound above; the same test then proves rank 4. The
-// inverse is [A^-1, -A^-1 t; 0 0 0 1] with the rows of A^-1 the cross
-// products (a1 x a2, a2 x a0, a0 x a1) / det A. Columns whose largest entry
-// lies within [1e-60, 1e60] keep every product of three entries normal.
+// tighter than the LU bound above; the same test then proves rank 4. It is
+// compared squared, without roots: columns of A whose largest entry lies
+// within [1e-30, 1e30] and |t|^2 <= 1e60 keep every product normal (a
+// determinant whose square underflows is not certified). The inverse is
+// [A^-1, -A^-1 t; 0 0 0 1] with the rows of A^-1 the cross products
+// (a1 x a2, a2 x a0, a0 x a1) / det A.
 bool certified_affine(const double* a, double tolerance, double* inverse) {
-    double length[3];
+    double lengths = 1.0;  // |a0|^2 |a1|^2 |a2|^2
     for (int j = 0; j < 3; ++j) {
         const double* col = a + 4 * j;
         double big = 0.0;
@@ -186,14 +188,14 @@ bool certified_affine(const double* a, double tolerance, double* inverse) {
             const double m = std::fabs(col[i]);
             big = m > big ? m : big;
         }
-        if (!(big >= 1e-60 && big <= 1e60)) {
+        if (!(big >= 1e-30 && big <= 1e30)) {
             return false;
         }
-        length[j] = std::sqrt(col[0] * col[0] + col[1] * col[1] + col[2] * col[2]);
+        lengths *= col[0] * col[0] + col[1] * col[1] + col[2] * col[2];
     }
     const double* t = a + 12;
     const double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
-    if (!(tt <= 1e120)) {
+    if (!(tt <= 1e60)) {
         return false;
     }
     const double* a0 = a;
@@ -206,8 +208,8 @@ bool certified_affine(const double* a, double tolerance, double* inverse) {
                                {a0[1] * a1[2] - a0[2] * a1[1], a0[2] * a1[0] - a0[0] * a1[2],
                                 a0[0] * a1[1] - a0[1] * a1[0]}};
     const double det = a0[0] * rows[0][0] + a0[1] * rows[0][1] + a0[2] * rows[0][2];
-    const double scaled = det / (length[0] * length[1] * length[2] * std::sqrt(1.0 + tt));
-    if (!(std::fabs(scaled) > kvla_full_rank_bound(tolerance))) {
+    const double bound = kvla_full_rank_bound(tolerance);
+    if (!(det * det > (bound * bound) * (lengths * (1.0 + tt)))) {
         return false;
     }
     const double r = 1.0 / det;
