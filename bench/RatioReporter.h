@@ -55,4 +55,15 @@ private:
     std::map<std::string, double> cpu_;
 };
 
+// Runs the benchmarks named on the command line (all by default) through
+// reporter; false, after a message, for an unknown argument.
+inline bool run_benchmarks(int argc, char** argv, RatioReporter& reporter) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return false;
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return true;
+}
+
 }  // namespace kv3d_bench

@@ -582,12 +582,10 @@ void print_all_allocations() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    kv3d_bench::RatioReporter reporter;
+    if (!kv3d_bench::run_benchmarks(argc, argv, reporter)) {
         return 1;
     }
-    kv3d_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\ntime ratios (library / textbook or peer), same run:\n");
     reporter.print_ratio("line-line / closest-point formula", "BM_LineIntersect",
                          "BM_ClosestPointFormula");

@@ -88,12 +88,10 @@ BENCHMARK(BM_MemcpyPoints)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    kv3d_bench::RatioReporter reporter;
+    if (!kv3d_bench::run_benchmarks(argc, argv, reporter)) {
         return 1;
     }
-    kv3d_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\ntime ratios per iteration, %zu points:\n", kPoints);
     reporter.print_ratio("Kv3d_apply / plain loop", "BM_Kv3dApplyPoints", "BM_PlainLoopPoints");
     reporter.print_ratio("Kv3d_apply / memcpy", "BM_Kv3dApplyPoints", "BM_MemcpyPoints");

@@ -4,8 +4,10 @@
 // triangle's plane inside the triangle, and the in-plane rule; the triangle
 // test is the OR of the segment tests of the six edges. Each sub-test is
 // computed exactly as written, but they run in the order that settles most
-// pairs soonest (the crossings first), and where a separation provably rules
-// out every sub-test (see "Proofs that the answer is false") none runs.
+// pairs soonest (the crossings first, except for pieces lying in each
+// other's plane, which meet at edges if at all), a crossing that provably
+// cannot hold is skipped, and where a separation provably rules out every
+// sub-test none runs (see "Proofs that the answer is false").
 
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTriangle.h>
@@ -33,8 +35,8 @@ bool in_unit_interval(double v) { return v >= 0.0 && v <= 1.0; }
 // A triangle ready for segment tests: its vertices, its edges p0 -> p1,
 // p1 -> p2, p2 -> p0 as vectors, the spanning vectors e1 = p1 - p0 and
 // e2 = p2 - p0, the normal n = e1 x e2, squared lengths, and on first use
-// the unit directions of the edges and of n. Built once per query, so that every
-// quantity is computed once however many segments are tested.
+// the unit directions of the edges and of n. Built once per query, so that
+// every quantity is computed once however many segments are tested.
 class Prepared {
 public:
     // e1 is edge[0] and e2 the negated edge[2], bit for bit (a - b is
@@ -257,27 +259,27 @@ bool meets_but_crossing(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b,
     return meets_an_edge(P, B0, b, dl) || meets_in_plane(P, B0, b);
 }
 
-// The segment tests of the edges of B against A and of A against B, but
-// for the crossings.
-bool others_but_crossings(Prepared& A, Prepared& B) {
+// The segment test, every sub-test in the written order.
+bool segment_test(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b, const Kv3dDirection& dl) {
+    return meets_an_edge(P, B0, b, dl) || crosses_plane_inside(P, B0, b) ||
+           meets_in_plane(P, B0, b);
+}
+
+// test(triangle, start, vector, direction) for the edges of B against A,
+// then for those of A against B, until one is true.
+template <class Test>
+bool any_edge(Prepared& A, Prepared& B, Test test) {
     for (int i = 0; i < 3; ++i) {
-        if (meets_but_crossing(A, B.v[i], B.edge[i], B.dir(i)) ||
-            meets_but_crossing(B, A.v[i], A.edge[i], A.dir(i))) {
+        if (test(A, B.v[i], B.edge[i], B.dir(i))) {
+            return true;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (test(B, A.v[i], A.edge[i], A.dir(i))) {
             return true;
         }
     }
     return false;
-}
-
-// Every sub-test, the crossings first.
-bool all_sub_tests(Prepared& A, Prepared& B) {
-    for (int i = 0; i < 3; ++i) {
-        if (crosses_plane_inside(A, B.v[i], B.edge[i]) ||
-            crosses_plane_inside(B, A.v[i], A.edge[i])) {
-            return true;
-        }
-    }
-    return others_but_crossings(A, B);
 }
 
 // ---- Proofs that the answer is false ---------------------------------------
@@ -429,6 +431,8 @@ public:
 
     // All of S beyond limit on one side.
     bool beyond(double limit) const { return lo_ > limit || hi_ < -limit; }
+    // All of S within limit of the plane.
+    bool within(double limit) const { return lo_ >= -limit && hi_ <= limit; }
     // Edge i of S excluded from crossing T's plane.
     bool excluded(int i, double crossing) const {
         return same_side(d[i], d[i == 2 ? 0 : i + 1], crossing);
@@ -518,18 +522,22 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     const Kv3dPoint ends[2] = {B0, B0 + b};
     const Bounds bounds(largest_coordinate(ends, 2, largest_coordinate(P.v, 3, 0.0)));
     if (!bounds.applies()) {
-        return crosses_plane_inside(P, B0, b) || meets_but_crossing(P, B0, b, b.direction());
+        return segment_test(P, B0, b, b.direction());
     }
     // Distances of the segment's ends to the plane, times |n|.
     const double d0 = P.n % (ends[0] - P.v[0]);
     const double d1 = P.n % (ends[1] - P.v[0]);
+    const double reach = bounds.reach();
+    const double n_reach = reach * std::sqrt(P.nn);
+    if (std::fabs(d0) <= n_reach && std::fabs(d1) <= n_reach) {
+        return segment_test(P, B0, b, b.direction());  // in the plane, as above
+    }
     const bool excluded = same_side(d0, d1, bounds.crossing());
     if (!excluded && crosses_plane_inside(P, B0, b)) {
         return true;
     }
     if (well_shaped(P) && (excluded || steep(P, b, b % b))) {
-        const double reach = bounds.reach();
-        if (same_side(d0, d1, reach * std::sqrt(P.nn)) || apart_along_edge_axes(P, B0, b, bounds) ||
+        if (same_side(d0, d1, n_reach) || apart_along_edge_axes(P, B0, b, bounds) ||
             boxes_apart(Box(P.v, 3), Box(ends, 2), reach)) {
             return false;
         }
@@ -551,10 +559,18 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     Prepared B(other);
     const Bounds bounds(largest_coordinate(B.v, 3, largest_coordinate(A.v, 3, 0.0)));
     if (!bounds.applies()) {
-        return all_sub_tests(A, B);
+        return any_edge(A, B, segment_test);
     }
     const Side b_to_a(A, B);  // B's vertices against A's plane
     const Side a_to_b(B, A);
+    const double reach = bounds.reach();
+    const double a_reach = reach * std::sqrt(A.nn);
+    const double b_reach = reach * std::sqrt(B.nn);
+    // Triangles each within reach of the other's plane (coplanar ones) meet,
+    // if at all, at their edges or in the plane: the written order suits them.
+    if (b_to_a.within(a_reach) && a_to_b.within(b_reach)) {
+        return any_edge(A, B, segment_test);
+    }
     const double crossing = bounds.crossing();
     // The separations hold only when both are well shaped and every edge
     // steep or excluded from crossing (decided on first use).
@@ -568,8 +584,7 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         }
         return separated && eligible == 1;
     };
-    const double reach = bounds.reach();
-    if (proven(b_to_a.beyond(reach * std::sqrt(A.nn)) || a_to_b.beyond(reach * std::sqrt(B.nn)))) {
+    if (proven(b_to_a.beyond(a_reach) || a_to_b.beyond(b_reach))) {
         return false;
     }
     for (int i = 0; i < 3; ++i) {
@@ -582,5 +597,5 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         (apart_along_edge_axes(A, B, bounds) || boxes_apart(Box(A.v, 3), Box(B.v, 3), reach))) {
         return false;
     }
-    return others_but_crossings(A, B);
+    return any_edge(A, B, meets_but_crossing);
 }

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "support/InverseSpread.h"
+#include "support/RandomDraw.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -127,30 +128,11 @@ void expect_agreement(const std::string& name, const Kv3dLine& m, const Kv3dLine
     }
 }
 
-class Draw {
-public:
-    explicit Draw(unsigned seed) : rng_(seed) {}
-    double uniform(double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng_);
-    }
-    P point(double range) {
-        const double x = uniform(-range, range), y = uniform(-range, range);
-        return P(x, y, uniform(-range, range));
-    }
-    V unit() {
-        const P p = point(1);
-        return p.as_vector() * (1.0 / p.as_vector().length());
-    }
-
-private:
-    std::mt19937 rng_;
-};
-
 // Random lines, lines through a common point with offsets around the point
 // tolerance, nearly parallel lines around the angle tolerance, and lines far
 // out at the model extent and beyond it.
 TEST(LineIntersectOracle, AgreesWithTheFrameTransform) {
-    Draw d(8);
+    RandomDraw d(8);
     for (int trial = 0; trial < 20000; ++trial) {
         const int kind = trial % 5;
         const std::string name = std::to_string(kind) + "/" + std::to_string(trial);
@@ -200,7 +182,7 @@ TEST(LineIntersectOracle, NearnessThresholdIsStrict) {
 // down to frames the rank test finds singular (both parameters 0).
 TEST(LineIntersectOracle, NearlySingularFramesTakeTheGeneralInversion) {
     ResolutionGuard guard(1e-3, 1e-14, 8000.0);
-    Draw d(21);
+    RandomDraw d(21);
     int singular = 0;
     for (int trial = 0; trial < 2000; ++trial) {
         const double angle = std::pow(10.0, d.uniform(-7.5, -5));

@@ -7,7 +7,8 @@
 // every pair.
 //
 // KV3D_ORACLE_PAIRS sets the number of random pairs (default 200000, 20000
-// under AddressSanitizer); scripts/oracle.sh runs it with 10^7.
+// under AddressSanitizer); README's development section gives the command
+// for a long run.
 
 #include <kv3d/kv3d.h>
 
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RandomDraw.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -178,48 +180,25 @@ bool triangles(const Kv3dTriangle& a, const Kv3dTriangle& b) {
 
 // ---- Pair generators ------------------------------------------------------
 
-class Draw {
-public:
-    explicit Draw(unsigned seed) : rng_(seed) {}
-    double uniform(double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+// A distance drawn around the point tolerance: exactly it, an ulp below, a
+// relative 1e-9 off either side, zero, or spread over a factor of 10.
+double around_tolerance(RandomDraw& d) {
+    const double tol = Kv3dResObj::same_point_tol();
+    switch (d.pick(6)) {
+        case 0:
+            return tol;
+        case 1:
+            return std::nextafter(tol, 0.0);
+        case 2:
+            return tol * (1.0 - 1e-9);
+        case 3:
+            return tol * (1.0 + 1e-9);
+        case 4:
+            return 0.0;
+        default:
+            return tol * std::pow(10.0, d.uniform(-1.0, 1.0));
     }
-    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
-    P point(double range) {
-        const double x = uniform(-range, range), y = uniform(-range, range);
-        return P(x, y, uniform(-range, range));
-    }
-    V unit() {
-        for (;;) {
-            const V v = point(1.0).as_vector();
-            if (v % v > 1e-4) {
-                return v * (1.0 / v.length());
-            }
-        }
-    }
-    // A distance drawn around the point tolerance: exactly it, an ulp off,
-    // a relative 1e-9 off either side, or spread over a factor of 10.
-    double around_tolerance() {
-        const double tol = Kv3dResObj::same_point_tol();
-        switch (pick(6)) {
-            case 0:
-                return tol;
-            case 1:
-                return std::nextafter(tol, 0.0);
-            case 2:
-                return tol * (1.0 - 1e-9);
-            case 3:
-                return tol * (1.0 + 1e-9);
-            case 4:
-                return 0.0;
-            default:
-                return tol * std::pow(10.0, uniform(-1.0, 1.0));
-        }
-    }
-
-private:
-    std::mt19937 rng_;
-};
+}
 
 struct Pair {
     Kv3dTriangle a;
@@ -227,14 +206,14 @@ struct Pair {
 };
 
 // Triangles with vertices in a cube of side 2 r about c.
-Kv3dTriangle random_triangle(Draw& d, const P& c, double r) {
+Kv3dTriangle random_triangle(RandomDraw& d, const P& c, double r) {
     const P a = c + d.point(r).as_vector(), b = c + d.point(r).as_vector();
     return Kv3dTriangle(a, b, c + d.point(r).as_vector());
 }
 
 // Where the triangle is far out: a centre up to the model extent, sometimes
 // beyond it.
-P centre(Draw& d) {
+P centre(RandomDraw& d) {
     switch (d.pick(4)) {
         case 0:
             return d.point(8000.0);
@@ -246,7 +225,7 @@ P centre(Draw& d) {
 }
 
 // Pairs of every kind the tests must agree on.
-Pair random_pair(Draw& d) {
+Pair random_pair(RandomDraw& d) {
     const P c = centre(d);
     const double r = std::pow(10.0, d.uniform(-3, 1));
     return {random_triangle(d, c, r), random_triangle(d, c, r)};
@@ -255,14 +234,14 @@ Pair random_pair(Draw& d) {
 // The second triangle has a vertex (or a point on an edge) moved to about the
 // point tolerance from a point of the first (on its edge, a vertex, or
 // inside), in a random direction or along the normal.
-Pair touching_pair(Draw& d) {
+Pair touching_pair(RandomDraw& d) {
     const P c = centre(d);
     const double r = std::pow(10.0, d.uniform(-2, 1));
     const Kv3dTriangle a = random_triangle(d, c, r);
     const double u = d.pick(3) == 0 ? 0.0 : d.uniform(0, 1);
     const double w = d.pick(3) == 0 ? 0.0 : d.uniform(0, 1 - u);
     const P target = a.evaluate(KvTrianglePar(1 - u - w, u, w));
-    const V offset = (d.pick(2) == 0 ? a.normal() * 1.0 : d.unit()) * d.around_tolerance();
+    const V offset = (d.pick(2) == 0 ? a.normal() * 1.0 : d.unit()) * around_tolerance(d);
     const P tip = target + offset;
     const P q = tip + d.unit() * (r * d.uniform(0.1, 1));
     const P s = tip + d.unit() * (r * d.uniform(0.1, 1));
@@ -278,7 +257,7 @@ Pair touching_pair(Draw& d) {
 
 // The second triangle in the plane of the first, moved along the normal by
 // about the point tolerance, tilted by up to about 1e-6, overlapping or not.
-Pair coplanar_pair(Draw& d) {
+Pair coplanar_pair(RandomDraw& d) {
     const P c = centre(d);
     const double r = std::pow(10.0, d.uniform(-2, 1));
     const Kv3dTriangle a = random_triangle(d, c, r);
@@ -290,7 +269,7 @@ Pair coplanar_pair(Draw& d) {
     const double spread = d.pick(3) == 0 ? 2.5 : 1.0;
     P v[3];
     for (P& p : v) {
-        p = in_plane(-0.5 * spread, spread) + n * d.around_tolerance() * (d.pick(2) ? 1 : -1);
+        p = in_plane(-0.5 * spread, spread) + n * around_tolerance(d) * (d.pick(2) ? 1 : -1);
     }
     if (d.pick(3) == 0) {
         v[0] = v[0] + n * (r * std::pow(10.0, d.uniform(-9, -5)));
@@ -299,7 +278,7 @@ Pair coplanar_pair(Draw& d) {
 }
 
 // Collinear vertices, coincident ones, slivers, tiny and huge triangles.
-Pair degenerate_pair(Draw& d) {
+Pair degenerate_pair(RandomDraw& d) {
     const P c = centre(d);
     const Kv3dTriangle a = random_triangle(d, c, 1.0);
     const P p = c + d.point(1).as_vector(), q = c + d.point(1).as_vector();
@@ -329,7 +308,7 @@ Pair degenerate_pair(Draw& d) {
 
 // Exact small coordinates: shared vertices and edges, a vertex exactly on an
 // edge or in the plane, touching boxes, exact coplanar overlaps.
-Pair exact_pair(Draw& d) {
+Pair exact_pair(RandomDraw& d) {
     auto grid = [&] { return P(d.pick(5) * 0.5, d.pick(5) * 0.5, d.pick(3) * 0.5); };
     const Kv3dTriangle a(grid(), grid(), grid());
     return {a, Kv3dTriangle(grid(), grid(), d.pick(2) == 0 ? a.p0() : grid())};
@@ -363,7 +342,7 @@ long pair_count() {
 
 struct Kind {
     const char* name;
-    Pair (*make)(Draw&);
+    Pair (*make)(RandomDraw&);
 };
 
 const Kind kKinds[] = {{"random", random_pair},
@@ -376,7 +355,7 @@ const Kind kKinds[] = {{"random", random_pair},
 // other triangle. A few disagreements are listed in full.
 TEST(TriangleIntersectOracle, AgreesWithTheLiteralAlgorithms) {
     const long pairs = pair_count();
-    Draw d(20261206);
+    RandomDraw d(20261206);
     long disagreements[5] = {};
     long tested[5] = {};
     for (long n = 0; n < pairs; ++n) {
@@ -426,7 +405,7 @@ TEST(TriangleIntersectOracle, SegmentsAtTheThresholds) {
 TEST(TriangleIntersectOracle, AgreesUnderOtherResolutions) {
     for (double tol : {0.5, 1e-9}) {
         ResolutionGuard guard(tol, 1e-7, 8000.0);
-        Draw d(7);
+        RandomDraw d(7);
         long disagreements = 0;
         for (int n = 0; n < 20000; ++n) {
             const Pair p = kKinds[n % 5].make(d);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "support/InverseSpread.h"
+#include "support/RandomDraw.h"
 
 namespace {
 
@@ -114,27 +115,11 @@ void expect_conjugation(const std::string& name, const Kv3dTransform& T, const d
     }
 }
 
-class Draw {
-public:
-    explicit Draw(unsigned seed) : rng_(seed) {}
-    double uniform(double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng_);
-    }
-    P point(double range) {
-        const double x = uniform(-range, range), y = uniform(-range, range);
-        return P(x, y, uniform(-range, range));
-    }
-    V vector(double range) { return point(range).as_vector(); }
-
-private:
-    std::mt19937 rng_;
-};
-
 // General frames of every condition: random, badly scaled axes, nearly
 // dependent axes (within 1e-17 .. 1e-3), exactly dependent ones, and full
 // 4 x 4 matrices whose last row is not 0, 0, 0, 1.
 TEST(TransformInverse, GeneralInversionAgreesWithTheLiteralOne) {
-    Draw d(99);
+    RandomDraw d(99);
     const char* kinds[] = {"random frame", "badly scaled", "nearly dependent", "dependent",
                            "full 4 x 4"};
     for (int kind = 0; kind < 5; ++kind) {
@@ -178,7 +163,7 @@ TEST(TransformInverse, GeneralInversionAgreesWithTheLiteralOne) {
 // A translation frame inverts exactly on both paths: the scalings about a
 // point are the literal conjugation to the bit.
 TEST(TransformInverse, ScalingsAboutAPointAreTheLiteralConjugation) {
-    Draw d(3);
+    RandomDraw d(3);
     for (int trial = 0; trial < 200; ++trial) {
         const std::string name = "#" + std::to_string(trial);
         const P p = d.point(trial % 2 == 0 ? 10.0 : 8000.0);
@@ -206,7 +191,7 @@ TEST(TransformInverse, ScalingsAboutAPointAreTheLiteralConjugation) {
 // through cartesian frames, within the bound of the literal conjugation;
 // the zero axis keeps the local matrix on both paths.
 TEST(TransformInverse, FrameConjugationsAgreeWithTheLiteralOnes) {
-    Draw d(17);
+    RandomDraw d(17);
     for (int trial = 0; trial < 300; ++trial) {
         const std::string name = "#" + std::to_string(trial);
         const P p = d.point(trial % 3 == 0 ? 8000.0 : 10.0);
@@ -236,7 +221,7 @@ TEST(TransformInverse, FrameConjugationsAgreeWithTheLiteralOnes) {
 // Frame changes invert the general frame of from: the zero matrix exactly
 // where the literal inversion finds rank below 4.
 TEST(TransformInverse, FrameChangesDecideInvertibilityAsTheLiteralInversion) {
-    Draw d(5);
+    RandomDraw d(5);
     for (int trial = 0; trial < 300; ++trial) {
         const std::string name = "#" + std::to_string(trial);
         const V x = d.vector(1), y = d.vector(1);
