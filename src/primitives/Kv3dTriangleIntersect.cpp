@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -34,7 +33,7 @@ bool in_unit_interval(double v) { return v >= 0.0 && v <= 1.0; }
 
 // A triangle ready for segment tests: its vertices, its edges p0 -> p1,
 // p1 -> p2, p2 -> p0 as vectors, the spanning vectors e1 = p1 - p0 and
-// e2 = p2 - p0, the normal n = e1 x e2, squared lengths, and on first use
+// e2 = p2 - p0, the normal n = e1 x e2 and its square, and on first use
 // the unit directions of the edges and of n. Built once per query, so that
 // every quantity is computed once however many segments are tested.
 class Prepared {
@@ -47,8 +46,7 @@ public:
           e1(edge[0]),
           e2(-edge[2]),
           n(e1 * e2),
-          nn(n % n),
-          edge_sq{edge[0] % edge[0], edge[1] % edge[1], edge[2] % edge[2]} {}
+          nn(n % n) {}
 
     const Kv3dDirection& dir(int i) {
         if (!dir_[i]) {
@@ -68,8 +66,7 @@ public:
     Kv3dVector e1;
     Kv3dVector e2;
     Kv3dVector n;
-    double nn;          // n . n
-    double edge_sq[3];  // each edge's squared length (e2 . e2 is edge_sq[2])
+    double nn;  // n . n
 
 private:
     std::optional<Kv3dDirection> dir_[3];
@@ -284,9 +281,8 @@ bool any_edge(Prepared& A, Prepared& B, Test test) {
 
 // ---- Proofs that the answer is false ---------------------------------------
 //
-// M bounds the length of every point involved (1.75 times the largest
-// coordinate magnitude; all finite, coordinates at most 1e30), so
-// differences are at most 2M long.
+// M bounds the length of every point involved (M^2 is the largest squared
+// length; all finite, M at most 1e30), so differences are at most 2M long.
 // n is a triangle's computed normal e1 x e2; distances to its plane are
 // taken as d = n . (q - p0), |n| times the true distance.
 //
@@ -331,32 +327,28 @@ bool any_edge(Prepared& A, Prepared& B, Test test) {
 const double kSigma2 = 1e-6;
 const double kEps = std::numeric_limits<double>::epsilon();
 
-// The largest coordinate magnitude of count points and of m, NaN when a
-// coordinate is not finite (x - x is NaN exactly then).
-double largest_coordinate(const Kv3dPoint* p, int count, double m) {
-    double c[9];
-    std::memcpy(c, p, sizeof(double) * 3 * static_cast<std::size_t>(count));
-    double finite = 0.0;
-    for (int k = 0; k < 3 * count; ++k) {
-        const double a = std::fabs(c[k]);
-        m = a > m ? a : m;
-        finite += c[k] - c[k];
+// The largest squared length of count points (as vectors) and m; NaN when
+// a coordinate is NaN, infinite when one is.
+double largest_square(const Kv3dPoint* p, int count, double m) {
+    for (int i = 0; i < count; ++i) {
+        const Kv3dVector a = p[i].as_vector();
+        const double s = a % a;
+        m = s > m || s != s ? s : m;
     }
-    return finite == 0.0 ? m : std::numeric_limits<double>::quiet_NaN();
+    return m;
 }
 
-// The bounds of the proofs for points of coordinates up to c in magnitude
-// (M = 1.75 c bounds their lengths); none applies (applies() false) beyond
-// c = 1e30 or for NaN.
+// The bounds of the proofs for points of squared length up to mm; none
+// applies (applies() false) beyond M = sqrt(mm) = 1e30 or for NaN.
 class Bounds {
 public:
-    explicit Bounds(double c) {
-        if (c <= 1e30) {  // false for NaN
+    explicit Bounds(double mm) {
+        if (mm <= 1e60) {  // false for NaN
             const double tol = Kv3dResObj::same_point_tol();
-            const double m = 1.75 * c;
+            const double m = std::sqrt(mm);
             reach_ = tol + 2.0 * (128.0 * kEps * m / kSigma2 + 1e-8 * tol);
-            crossing_ = 2048.0 * kEps * (m * m) * m;
-            slack_ = 256.0 * kEps * (m * m) * m;
+            crossing_ = 2048.0 * kEps * mm * m;
+            slack_ = 256.0 * kEps * mm * m;
         }
     }
 
@@ -403,7 +395,7 @@ bool boxes_apart(const Box& a, const Box& b, double reach) {
     return false;
 }
 
-bool well_shaped(const Prepared& P) { return P.nn >= kSigma2 * (P.edge_sq[0] * P.edge_sq[2]); }
+bool well_shaped(const Prepared& P) { return P.nn >= kSigma2 * ((P.e1 % P.e1) * (P.e2 % P.e2)); }
 
 bool steep(const Prepared& P, const Kv3dVector& b, double bb) {
     const double d = P.n % b;
@@ -443,7 +435,7 @@ public:
             return true;
         }
         for (int i = 0; i < 3; ++i) {
-            if (!excluded(i, crossing) && !steep(T, S.edge[i], S.edge_sq[i])) {
+            if (!excluded(i, crossing) && !steep(T, S.edge[i], S.edge[i] % S.edge[i])) {
                 return false;
             }
         }
@@ -520,7 +512,7 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     const Kv3dPoint& B0 = line.basepoint();
     const Kv3dVector& b = line.vector();
     const Kv3dPoint ends[2] = {B0, B0 + b};
-    const Bounds bounds(largest_coordinate(ends, 2, largest_coordinate(P.v, 3, 0.0)));
+    const Bounds bounds(largest_square(ends, 2, largest_square(P.v, 3, 0.0)));
     if (!bounds.applies()) {
         return segment_test(P, B0, b, b.direction());
     }
@@ -557,7 +549,7 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     }
     Prepared A(*this);
     Prepared B(other);
-    const Bounds bounds(largest_coordinate(B.v, 3, largest_coordinate(A.v, 3, 0.0)));
+    const Bounds bounds(largest_square(B.v, 3, largest_square(A.v, 3, 0.0)));
     if (!bounds.applies()) {
         return any_edge(A, B, segment_test);
     }

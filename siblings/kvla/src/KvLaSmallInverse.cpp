@@ -48,13 +48,20 @@ namespace {
 using kvla_detail::kSmallOrder;
 
 // No infinity or NaN among the count values: x - x is 0.0 for every finite
-// x and NaN otherwise (element by element, no chain of dependent steps).
+// x and NaN otherwise; two sums side by side keep the chain of additions
+// short.
 bool all_finite(const double* x, int count) {
-    bool finite = true;
-    for (int k = 0; k < count; ++k) {
-        finite &= x[k] - x[k] == 0.0;
+    double even = 0.0;
+    double odd = 0.0;
+    int k = 0;
+    for (; k + 1 < count; k += 2) {
+        even += x[k] - x[k];
+        odd += x[k + 1] - x[k + 1];
     }
-    return finite;
+    if (k < count) {
+        even += x[k] - x[k];
+    }
+    return even + odd == 0.0;
 }
 
 // The length of each column, or false when a column's largest entry lies
@@ -174,24 +181,21 @@ bool certified(const double* a, double tolerance, double* inverse) {
 // is below 4 eps |a0| |a1| |a2|, so that the determinant D of the scaled
 // matrix, det A / (|a0| |a1| |a2| sqrt(1 + |t|^2)), is known within 1e-15,
 // tighter than the LU bound above; the same test then proves rank 4. It is
-// compared squared, without roots: columns of A whose largest entry lies
-// within [1e-30, 1e30] and |t|^2 <= 1e60 keep every product normal (a
-// determinant whose square underflows is not certified). The inverse is
-// [A^-1, -A^-1 t; 0 0 0 1] with the rows of A^-1 the cross products
-// (a1 x a2, a2 x a0, a0 x a1) / det A.
+// compared squared, without roots: columns of A of squared length within
+// [1e-60, 1e60] and |t|^2 <= 1e60 keep every product normal, or below the
+// normal range only by amounts far under that error (a determinant whose
+// square underflows is not certified). The inverse is [A^-1, -A^-1 t;
+// 0 0 0 1] with the rows of A^-1 the cross products (a1 x a2, a2 x a0,
+// a0 x a1) / det A.
 bool certified_affine(const double* a, double tolerance, double* inverse) {
     double lengths = 1.0;  // |a0|^2 |a1|^2 |a2|^2
     for (int j = 0; j < 3; ++j) {
         const double* col = a + 4 * j;
-        double big = 0.0;
-        for (int i = 0; i < 3; ++i) {
-            const double m = std::fabs(col[i]);
-            big = m > big ? m : big;
-        }
-        if (!(big >= 1e-30 && big <= 1e30)) {
+        const double l = col[0] * col[0] + col[1] * col[1] + col[2] * col[2];
+        if (!(l >= 1e-60 && l <= 1e60)) {
             return false;
         }
-        lengths *= col[0] * col[0] + col[1] * col[1] + col[2] * col[2];
+        lengths *= l;
     }
     const double* t = a + 12;
     const double tt = t[0] * t[0] + t[1] * t[1] + t[2] * t[2];
