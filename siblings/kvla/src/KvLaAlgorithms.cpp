@@ -152,10 +152,6 @@ void eigen_fallback(int n, KvArray<double>& eigenvalues, KvLaDblMat& eigenvector
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The rank from the singular values of the column-scaled matrix in the
 // matrix type M; at full rank the inverse by LU with partial pivoting
 // (exactly for diagonal and permutation matrices), written to inverse
