@@ -33,6 +33,15 @@ public:
         }
     }
 
+    // The real time of one iteration of name divided by items, in the
+    // benchmark's time unit.
+    void print_per_item(const char* label, const std::string& name, double items) const {
+        const auto it = real_.find(name);
+        if (it != real_.end()) {
+            std::printf("%-36s %.1f\n", label, it->second / items);
+        }
+    }
+
 private:
     static double ratio(const std::map<std::string, double>& t, const std::string& a,
                         const std::string& b) {

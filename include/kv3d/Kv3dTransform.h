@@ -94,8 +94,8 @@ private:
     // frame F is singular (rank below 4).
     void conjugate(const double* F);
     // General inversion of 16 row-major values through the linear algebra
-    // layer (tolerance 1e-15); writes out (last row 0, 0, 0, 1) and returns
-    // true only at rank 4.
+    // layer (tolerance 1e-15, no allocation); writes out (last row 0, 0, 0, 1)
+    // and returns true only at rank 4.
     static bool general_inverse(const double* in, double* out);
     // The matrix of a coordinate system: axes as columns, base point as t.
     static void frame_matrix(const Kv3dCoordSys& c, double* m);

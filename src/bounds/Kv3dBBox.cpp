@@ -13,12 +13,34 @@ Kv3dBBox::Kv3dBBox(KvIterator<Kv3dPoint>& it) {
     update_bbox(it);
 }
 
+// update_bbox(p[i]) for every point in order, with the corners held in
+// locals: after the first point the box is not empty (a point's x never
+// compares greater than itself, and growth never makes minimum x exceed
+// maximum x), so only that point can take the empty box's step. Per axis the
+// written comparisons: the maximum takes x when x > it, the minimum when it
+// > x (NaN never wins), which compile to plain max and min instructions.
 void Kv3dBBox::update_bbox(const KvArray<Kv3dPoint, KvAllocator<Kv3dPoint>>& points) {
     const Kv3dPoint* p = points.data();
     const std::size_t n = points.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        update_bbox(p[i]);
+    if (n == 0) {
+        return;
     }
+    std::size_t i = 0;
+    if (is_empty()) {
+        contract_to_point(p[0]);
+        i = 1;
+    }
+    double lo[3] = {min_.x(), min_.y(), min_.z()};
+    double hi[3] = {max_.x(), max_.y(), max_.z()};
+    for (; i < n; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const double x = p[i][k];
+            hi[k] = x > hi[k] ? x : hi[k];
+            lo[k] = lo[k] > x ? x : lo[k];
+        }
+    }
+    min_ = Kv3dPoint(lo[0], lo[1], lo[2]);
+    max_ = Kv3dPoint(hi[0], hi[1], hi[2]);
 }
 
 void Kv3dBBox::update_bbox(KvIterator<Kv3dPoint>& it) {

@@ -1,7 +1,6 @@
 #include <kv3d/Kv3dTransform.h>
 
-#include <kvla/KvLaAlgorithms.h>
-#include <kvla/KvLaDblMat.h>
+#include <kvla/KvLaInverse.h>
 
 #include <cstddef>
 #include <utility>
@@ -54,6 +53,26 @@ void multiply_packed3(const double* m, int count, double* data) {
     }
 }
 
+// The four columns of the row-major 4 x 4 matrix x replaced by m times
+// them (the product m x): entry (i, j) is the general loop's sum, started
+// from 0.0 and taken over k = 0, 1, 2, 3 in order, with the four columns
+// side by side.
+void multiply_columns4(const double* m, double* x) {
+    double in[16];
+    copy16(x, in);
+    for (int i = 0; i < 4; ++i) {
+        double s[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int k = 0; k < 4; ++k) {
+            for (int j = 0; j < 4; ++j) {
+                s[j] += m[4 * i + k] * in[4 * k + j];
+            }
+        }
+        for (int j = 0; j < 4; ++j) {
+            x[4 * i + j] = s[j];
+        }
+    }
+}
+
 }  // namespace
 
 Kv3dTransform::Kv3dTransform(const double* const m) : orthonormal_(false) {
@@ -96,6 +115,10 @@ void Kv3dTransform::multiply(const double* m, int kind, int element_stride, int 
     copy16(m, M);
     const bool point = kind == POINT_RECORD;
     const int n = kind == HOMOGENEOUS_RECORD ? 4 : 3;
+    if (n == 4 && element_stride == 4 && record_stride == 1 && count == 4) {
+        multiply_columns4(M, data);
+        return;
+    }
     if (n == 3 && element_stride == 1 && record_stride == 3) {
         if (point) {
             multiply_packed3<true>(M, count, data);
@@ -136,21 +159,22 @@ void Kv3dTransform::apply(const Kv3dTransform& T) {
 }
 
 bool Kv3dTransform::general_inverse(const double* in, double* out) {
-    KvLaDblMat a(4, 4, 0.0);
+    // The entries as a 4 x 4 KvLaDblMat holds them (column by column), and
+    // the inverse read back in the same order.
+    double a[16];
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            a(i, j) = in[4 * i + j];
+            a[i + 4 * j] = in[4 * i + j];
         }
     }
-    KvLaDblMat inverse;
+    double inverse[16];
     int rank = 0;
-    const bool ok = kvla_inverse(a, inverse, 1e-15, &rank);
-    if (!ok || rank != 4 || inverse.rows() != 4 || inverse.cols() != 4) {
+    if (!kvla_inverse(a, 4, inverse, 1e-15, &rank) || rank != 4) {
         return false;
     }
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            out[4 * i + j] = inverse(i, j);
+            out[4 * i + j] = inverse[i + 4 * j];
         }
     }
     out[12] = 0.0;

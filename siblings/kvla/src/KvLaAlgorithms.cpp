@@ -1,4 +1,5 @@
 #include <kvla/KvLaAlgorithms.h>
+#include <kvla/KvLaInverse.h>
 
 #include <Eigen/Dense>
 
@@ -6,14 +7,22 @@
 #include <cmath>
 #include <cstddef>
 
+#include "KvLaSmallInverse.h"
+
 // The decompositions run on Eigen's dynamic matrices; KvLaDblMat and Eigen's
 // default storage are both column-major, so a KvLaDblMat is viewed in place.
+// Matrices of up to 6 x 6 are inverted in Eigen matrices of dynamic size but
+// bounded capacity, which keep their elements inside the object: the same
+// algorithms, element for element, without the heap.
 
 namespace {
 
 using Matrix = Eigen::MatrixXd;
 using Vector = Eigen::VectorXd;
 using ConstView = Eigen::Map<const Matrix>;
+constexpr int kSmall = kvla_detail::kSmallOrder;
+using SmallMatrix =
+    Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor, kSmall, kSmall>;
 
 ConstView view(const KvLaDblMat& m) { return ConstView(m.data(), m.rows(), m.cols()); }
 
@@ -26,11 +35,18 @@ KvLaDblMat to_kvla(const Matrix& m) {
 // kept as big_j * unit_j (big_j its largest magnitude, unit_j the length of
 // the column divided by big_j, in [1, sqrt(rows)]) so that no intermediate
 // overflows; a zero column counts as a column of length 1 and stays zero.
+// M is the matrix type of the decomposition (Matrix, or SmallMatrix for
+// matrices of up to 6 x 6).
+template <class M>
 class ScaledSvd {
+    using Vec =
+        Eigen::Matrix<double, Eigen::Dynamic, 1, Eigen::ColMajor, M::MaxColsAtCompileTime, 1>;
+
 public:
-    ScaledSvd(const ConstView& a, double tolerance, unsigned int options)
+    template <class Derived>
+    ScaledSvd(const Eigen::MatrixBase<Derived>& a, double tolerance, unsigned int options)
         : big_(a.cols()), unit_(a.cols()) {
-        Matrix scaled(a.rows(), a.cols());
+        M scaled(a.rows(), a.cols());
         for (Eigen::Index j = 0; j < a.cols(); ++j) {
             const double big = a.col(j).cwiseAbs().maxCoeff();
             big_(j) = big > 0.0 ? big : 1.0;
@@ -87,7 +103,7 @@ public:
     }
 
 private:
-    static int count_rank(const Vector& sigma, double tolerance) {
+    static int count_rank(const Vec& sigma, double tolerance) {
         if (sigma.size() == 0) {
             return 0;
         }
@@ -101,9 +117,9 @@ private:
         return rank;
     }
 
-    Vector big_;
-    Vector unit_;
-    Eigen::JacobiSVD<Matrix> svd_;
+    Vec big_;
+    Vec unit_;
+    Eigen::JacobiSVD<M> svd_;
     int rank_ = 0;
 };
 
@@ -136,23 +152,55 @@ void eigen_fallback(int n, KvArray<double>& eigenvalues, KvLaDblMat& eigenvector
     }
 }
 
+// The rank from the singular values of the column-scaled matrix in the
+// matrix type M; at full rank the inverse by LU with partial pivoting
+// (exactly for diagonal and permutation matrices), written to inverse
+// column by column. a is finite and not empty.
+template <class M, class Derived>
+bool inverse_by_svd(const Eigen::MatrixBase<Derived>& a, double tolerance, int* rank,
+                    double* inverse) {
+    const ScaledSvd<M> svd(a, tolerance, 0);
+    set_rank(rank, svd.rank());
+    if (a.rows() != a.cols() || svd.rank() != a.cols()) {
+        return false;
+    }
+    const M inv = M(a).partialPivLu().inverse();
+    if (!inv.allFinite()) {
+        return false;
+    }
+    std::copy(inv.data(), inv.data() + inv.size(), inverse);
+    return true;
+}
+
 }  // namespace
 
+bool kvla_detail::small_inverse_by_svd(const double* a, int rows, int cols, double tolerance,
+                                       int* rank, double* inverse) {
+    const Eigen::Map<const SmallMatrix> am(a, rows, cols);
+    return inverse_by_svd<SmallMatrix>(am, tolerance, rank, inverse);
+}
+
 bool kvla_inverse(const KvLaDblMat& a, KvLaDblMat& inverse, double tolerance, int* rank) {
+    const int n = a.rows();
+    if (n > 0 && n <= kSmall && a.cols() == n) {
+        double inv[kSmall * kSmall];
+        if (!kvla_inverse(a.data(), n, inv, tolerance, rank)) {
+            return false;
+        }
+        inverse = KvLaDblMat(inv, n, n);
+        return true;
+    }
+    return kvla_inverse_by_svd(a, inverse, tolerance, rank);
+}
+
+bool kvla_inverse_by_svd(const KvLaDblMat& a, KvLaDblMat& inverse, double tolerance, int* rank) {
     const ConstView am = view(a);
     if (a.rows() == 0 || !am.allFinite()) {
         set_rank(rank, 0);
         return false;
     }
-    const ScaledSvd svd(am, tolerance, 0);
-    set_rank(rank, svd.rank());
-    if (a.rows() != a.cols() || svd.rank() != a.cols()) {
-        return false;
-    }
-    // The rank test has shown the matrix regular; LU with partial pivoting
-    // gives the inverse (exactly for diagonal and permutation matrices).
-    const Matrix inv = am.partialPivLu().inverse();
-    if (!inv.allFinite()) {
+    Matrix inv(a.rows(), a.cols());
+    if (!inverse_by_svd<Matrix>(am, tolerance, rank, inv.data())) {
         return false;
     }
     inverse = to_kvla(inv);
@@ -175,7 +223,7 @@ bool kvla_linearsolve(const KvLaDblMat& a, const KvLaDblMat& b, KvLaDblMat& x, d
         }
         return a.rows() == 0;
     }
-    const ScaledSvd svd(am, tolerance, Eigen::ComputeThinU | Eigen::ComputeFullV);
+    const ScaledSvd<Matrix> svd(am, tolerance, Eigen::ComputeThinU | Eigen::ComputeFullV);
     set_rank(rank, svd.rank());
     const Matrix basis = svd.null_space();
     if (nullspace != nullptr) {
@@ -201,7 +249,7 @@ bool kvla_linearsolve(const KvLaDblMat& a, const KvLaDblMat& b, KvLaDblMat& x, K
     if (a.rows() == 0 || a.rows() != b.rows() || !am.allFinite() || !bm.allFinite()) {
         return false;
     }
-    const ScaledSvd svd(am, 1e-12, Eigen::ComputeThinU | Eigen::ComputeThinV);
+    const ScaledSvd<Matrix> svd(am, 1e-12, Eigen::ComputeThinU | Eigen::ComputeThinV);
     if (svd.rank() < a.cols()) {
         return false;
     }
@@ -314,7 +362,7 @@ bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* r
         set_rank(rank, 0);
         return false;
     }
-    const ScaledSvd svd(am, tolerance, Eigen::ComputeFullV);
+    const ScaledSvd<Matrix> svd(am, tolerance, Eigen::ComputeFullV);
     set_rank(rank, svd.rank());
     v = to_kvla(svd.mapped_right_vector(a.cols() - 1));
     return true;

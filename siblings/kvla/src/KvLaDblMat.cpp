@@ -1,6 +1,7 @@
 #include <kvla/KvLaDblMat.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -12,14 +13,34 @@ std::size_t element_count(int rows, int cols) {
 }  // namespace
 
 KvLaDblMat::KvLaDblMat(int rows, int cols, double value)
-    : rows_(rows > 0 && cols > 0 ? rows : 0),
-      cols_(rows > 0 && cols > 0 ? cols : 0),
-      data_(element_count(rows, cols), value) {}
+    : rows_(rows > 0 && cols > 0 ? rows : 0), cols_(rows > 0 && cols > 0 ? cols : 0) {
+    const std::size_t n = element_count(rows, cols);
+    if (n > static_cast<std::size_t>(kInlineElements)) {
+        heap_.assign(n, value);
+    } else {
+        std::fill(inline_, inline_ + n, value);
+    }
+}
 
 KvLaDblMat::KvLaDblMat(const double* data, int rows, int cols) : KvLaDblMat(rows, cols, 0.0) {
     if (data != nullptr) {
-        std::copy(data, data + data_.size(), data_.begin());
+        std::copy(data, data + size(), this->data());
     }
+}
+
+KvLaDblMat::KvLaDblMat(KvLaDblMat&& other) noexcept : KvLaDblMat() { *this = std::move(other); }
+
+KvLaDblMat& KvLaDblMat::operator=(KvLaDblMat&& other) noexcept {
+    if (this != &other) {
+        rows_ = other.rows_;
+        cols_ = other.cols_;
+        std::copy(other.inline_, other.inline_ + kInlineElements, inline_);
+        heap_ = std::move(other.heap_);
+        other.heap_.clear();
+        other.rows_ = 0;
+        other.cols_ = 0;
+    }
+    return *this;
 }
 
 void KvLaDblMat::swap_rows(int i, int j) {
@@ -33,8 +54,9 @@ void KvLaDblMat::swap_rows(int i, int j) {
 
 KvLaDblMat KvLaDblMat::operator-() const {
     KvLaDblMat result(*this);
-    for (double& v : result.data_) {
-        v = -v;
+    double* d = result.data();
+    for (std::size_t k = 0; k < size(); ++k) {
+        d[k] = -d[k];
     }
     return result;
 }

@@ -10,6 +10,7 @@
 // the largest one (0 for a zero matrix). Non-finite entries give rank 0.
 
 // Writes the rank; with full rank (square a) also the inverse, and returns true.
+// Up to 6 x 6 nothing is allocated (kvla/KvLaInverse.h).
 KVLA_API bool kvla_inverse(const KvLaDblMat& a, KvLaDblMat& inverse, double tolerance, int* rank);
 
 // Least-squares solution of a x = b (minimum norm where a is rank-deficient),

@@ -1,0 +1,618 @@
+// The value-type hot paths beside textbook versions of the same queries, in
+// the same run: line-line intersection against the closest-point formula,
+// the conjugated transform constructors and the general inversion against a
+// direct translation-scale-translation product, triangle-triangle against
+// Moeller's interval test, segment-triangle against Moeller-Trumbore, the box
+// of a point array against a plain min/max loop; CGAL beside them where it is
+// installed. Prints the time ratios and the heap allocations per call.
+
+#include <kv3d/kv3d.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "RatioReporter.h"
+#include "support/AllocationCounter.h"
+
+#ifdef KV3D_BENCH_WITH_CGAL
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/intersections.h>
+#endif
+
+namespace {
+
+using P = Kv3dPoint;
+using V = Kv3dVector;
+
+constexpr std::size_t kPairs = 4096;
+constexpr std::size_t kBoxPoints = 1000000;
+
+class Draw {
+public:
+    explicit Draw(unsigned seed) : rng_(seed) {}
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+    P point() {
+        const double x = uniform(0, 1), y = uniform(0, 1);
+        return P(x, y, uniform(0, 1));
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+struct TrianglePair {
+    Kv3dTriangle a, b;
+};
+struct SegmentPair {
+    Kv3dTriangle t;
+    Kv3dLine s;
+};
+
+const std::vector<std::pair<Kv3dLine, Kv3dLine>>& line_pairs() {
+    static const std::vector<std::pair<Kv3dLine, Kv3dLine>> pairs = [] {
+        Draw d(1);
+        std::vector<std::pair<Kv3dLine, Kv3dLine>> v;
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            const P a = d.point(), b = d.point(), c = d.point(), e = d.point();
+            v.emplace_back(Kv3dLine(a, b), Kv3dLine(c, e));
+        }
+        return v;
+    }();
+    return pairs;
+}
+
+// Random triangles with vertices in the unit cube.
+const std::vector<TrianglePair>& triangle_pairs() {
+    static const std::vector<TrianglePair> pairs = [] {
+        Draw d(2);
+        std::vector<TrianglePair> v;
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            const P a = d.point(), b = d.point(), c = d.point();
+            const P e = d.point(), f = d.point(), g = d.point();
+            v.push_back({Kv3dTriangle(a, b, c), Kv3dTriangle(e, f, g)});
+        }
+        return v;
+    }();
+    return pairs;
+}
+
+// Random triangles and segments in the unit cube.
+const std::vector<SegmentPair>& segment_pairs() {
+    static const std::vector<SegmentPair> pairs = [] {
+        Draw d(3);
+        std::vector<SegmentPair> v;
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            const P a = d.point(), b = d.point(), c = d.point();
+            const P e = d.point(), f = d.point();
+            v.push_back({Kv3dTriangle(a, b, c), Kv3dLine(e, f)});
+        }
+        return v;
+    }();
+    return pairs;
+}
+
+const KvArray<P>& box_points() {
+    static const KvArray<P> points = [] {
+        Draw d(4);
+        KvArray<P> v;
+        v.reserve(kBoxPoints);
+        for (std::size_t i = 0; i < kBoxPoints; ++i) {
+            v.append(d.point());
+        }
+        return v;
+    }();
+    return points;
+}
+
+// ---- Textbook versions --------------------------------------------------
+
+double dot(const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+void cross(const double* a, const double* b, double* c) {
+    c[0] = a[1] * b[2] - a[2] * b[1];
+    c[1] = a[2] * b[0] - a[0] * b[2];
+    c[2] = a[0] * b[1] - a[1] * b[0];
+}
+void sub(const double* a, const double* b, double* c) {
+    c[0] = a[0] - b[0];
+    c[1] = a[1] - b[1];
+    c[2] = a[2] - b[2];
+}
+
+// The closest points of two lines p1 + s d1, p2 + t d2 (Eberly): the
+// parameters, whether the lines pass within tol, and the common point.
+int closest_points(const Kv3dLine& l1, const Kv3dLine& l2, double tol, double* point, double* s,
+                   double* t) {
+    const double* p1 = l1.basepoint().as_array();
+    const double* d1 = l1.vector().as_array();
+    const double* p2 = l2.basepoint().as_array();
+    const double* d2 = l2.vector().as_array();
+    double r[3];
+    sub(p1, p2, r);
+    const double a = dot(d1, d1), b = dot(d1, d2), c = dot(d2, d2);
+    const double d = dot(d1, r), e = dot(d2, r);
+    const double den = a * c - b * b;
+    if (den <= 1e-14 * a * c) {
+        return 1;  // parallel
+    }
+    *s = (b * e - c * d) / den;
+    *t = (a * e - b * d) / den;
+    double gap[3];
+    for (int k = 0; k < 3; ++k) {
+        point[k] = p1[k] + *s * d1[k];
+        gap[k] = point[k] - (p2[k] + *t * d2[k]);
+    }
+    return dot(gap, gap) < tol * tol ? 3 : 4;
+}
+
+// Moeller-Trumbore for the segment p + t (q - p), 0 <= t <= 1.
+bool moeller_trumbore(const Kv3dTriangle& tri, const Kv3dLine& seg) {
+    const double* v0 = tri.p0().as_array();
+    double e1[3], e2[3], pv[3], tv[3], qv[3];
+    sub(tri.p1().as_array(), v0, e1);
+    sub(tri.p2().as_array(), v0, e2);
+    const double* dir = seg.vector().as_array();
+    cross(dir, e2, pv);
+    const double det = dot(e1, pv);
+    if (std::fabs(det) < 1e-15) {
+        return false;
+    }
+    const double inv = 1.0 / det;
+    sub(seg.basepoint().as_array(), v0, tv);
+    const double u = dot(tv, pv) * inv;
+    if (u < 0.0 || u > 1.0) {
+        return false;
+    }
+    cross(tv, e1, qv);
+    const double v = dot(dir, qv) * inv;
+    if (v < 0.0 || u + v > 1.0) {
+        return false;
+    }
+    const double t = dot(e2, qv) * inv;
+    return t >= 0.0 && t <= 1.0;
+}
+
+// Moeller's triangle-triangle test (1997), without divisions, with its
+// coplanar branch (edge-edge and point-in-triangle tests in the projection
+// onto the plane of the two largest normal components).
+namespace moeller {
+
+bool edge_edge(const double* v0, const double* u0, const double* u1, double ax, double ay, int i0,
+               int i1) {
+    const double bx = u0[i0] - u1[i0], by = u0[i1] - u1[i1];
+    const double cx = v0[i0] - u0[i0], cy = v0[i1] - u0[i1];
+    const double f = ay * bx - ax * by, d = by * cx - bx * cy;
+    if ((f > 0 && d >= 0 && d <= f) || (f < 0 && d <= 0 && d >= f)) {
+        const double e = ax * cy - ay * cx;
+        return f > 0 ? (e >= 0 && e <= f) : (e <= 0 && e >= f);
+    }
+    return false;
+}
+
+bool edge_against_triangle(const double* v0, const double* v1, const double* const u[3], int i0,
+                           int i1) {
+    const double ax = v1[i0] - v0[i0], ay = v1[i1] - v0[i1];
+    return edge_edge(v0, u[0], u[1], ax, ay, i0, i1) || edge_edge(v0, u[1], u[2], ax, ay, i0, i1) ||
+           edge_edge(v0, u[2], u[0], ax, ay, i0, i1);
+}
+
+bool point_in_triangle(const double* v, const double* const u[3], int i0, int i1) {
+    double d[3];
+    for (int k = 0; k < 3; ++k) {
+        const double* a = u[k];
+        const double* b = u[(k + 1) % 3];
+        const double aa = b[i1] - a[i1], bb = -(b[i0] - a[i0]);
+        const double cc = -aa * a[i0] - bb * a[i1];
+        d[k] = aa * v[i0] + bb * v[i1] + cc;
+    }
+    return d[0] * d[1] > 0.0 && d[0] * d[2] > 0.0;
+}
+
+bool coplanar(const double* n, const double* const v[3], const double* const u[3]) {
+    const double a0 = std::fabs(n[0]), a1 = std::fabs(n[1]), a2 = std::fabs(n[2]);
+    int i0 = 1, i1 = 2;
+    if (a0 > a1) {
+        if (a0 <= a2) {
+            i0 = 0;
+            i1 = 1;
+        }
+    } else if (a2 > a1) {
+        i0 = 0;
+        i1 = 1;
+    } else {
+        i0 = 0;
+        i1 = 2;
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (edge_against_triangle(v[k], v[(k + 1) % 3], u, i0, i1)) {
+            return true;
+        }
+    }
+    return point_in_triangle(v[0], u, i0, i1) || point_in_triangle(u[0], v, i0, i1);
+}
+
+// The interval of a triangle on the line of intersection: a + b / x0 ...
+// kept as numerators and denominators (Moeller's NEWCOMPUTE_INTERVALS).
+bool intervals(const double* vp, const double* d, double d0d1, double d0d2, double& a, double& b,
+               double& c, double& x0, double& x1) {
+    auto set = [&](int i, int j, int k) {
+        a = vp[i];
+        b = (vp[j] - vp[i]) * d[i];
+        c = (vp[k] - vp[i]) * d[i];
+        x0 = d[i] - d[j];
+        x1 = d[i] - d[k];
+    };
+    if (d0d1 > 0.0) {
+        set(2, 0, 1);
+    } else if (d0d2 > 0.0) {
+        set(1, 0, 2);
+    } else if (d[1] * d[2] > 0.0 || d[0] != 0.0) {
+        set(0, 1, 2);
+    } else if (d[1] != 0.0) {
+        set(1, 0, 2);
+    } else if (d[2] != 0.0) {
+        set(2, 0, 1);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool intersect(const Kv3dTriangle& t1, const Kv3dTriangle& t2) {
+    const double* const v[3] = {t1.p0().as_array(), t1.p1().as_array(), t1.p2().as_array()};
+    const double* const u[3] = {t2.p0().as_array(), t2.p1().as_array(), t2.p2().as_array()};
+    double e1[3], e2[3], n1[3], n2[3];
+    sub(v[1], v[0], e1);
+    sub(v[2], v[0], e2);
+    cross(e1, e2, n1);
+    const double d1 = -dot(n1, v[0]);
+    double du[3];
+    for (int k = 0; k < 3; ++k) {
+        du[k] = dot(n1, u[k]) + d1;
+    }
+    const double du0du1 = du[0] * du[1], du0du2 = du[0] * du[2];
+    if (du0du1 > 0.0 && du0du2 > 0.0) {
+        return false;
+    }
+    sub(u[1], u[0], e1);
+    sub(u[2], u[0], e2);
+    cross(e1, e2, n2);
+    const double d2 = -dot(n2, u[0]);
+    double dv[3];
+    for (int k = 0; k < 3; ++k) {
+        dv[k] = dot(n2, v[k]) + d2;
+    }
+    const double dv0dv1 = dv[0] * dv[1], dv0dv2 = dv[0] * dv[2];
+    if (dv0dv1 > 0.0 && dv0dv2 > 0.0) {
+        return false;
+    }
+    double dir[3];
+    cross(n1, n2, dir);
+    int index = 0;
+    double best = std::fabs(dir[0]);
+    for (int k = 1; k < 3; ++k) {
+        if (std::fabs(dir[k]) > best) {
+            best = std::fabs(dir[k]);
+            index = k;
+        }
+    }
+    const double vp[3] = {v[0][index], v[1][index], v[2][index]};
+    const double up[3] = {u[0][index], u[1][index], u[2][index]};
+    double a, b, c, x0, x1, d, e, f, y0, y1;
+    if (!intervals(vp, dv, dv0dv1, dv0dv2, a, b, c, x0, x1) ||
+        !intervals(up, du, du0du1, du0du2, d, e, f, y0, y1)) {
+        return coplanar(n1, v, u);
+    }
+    const double xx = x0 * x1, yy = y0 * y1, xxyy = xx * yy;
+    double s1[2] = {a * xxyy + b * x1 * yy, a * xxyy + c * x0 * yy};
+    double s2[2] = {d * xxyy + e * xx * y1, d * xxyy + f * xx * y0};
+    if (s1[0] > s1[1]) std::swap(s1[0], s1[1]);
+    if (s2[0] > s2[1]) std::swap(s2[0], s2[1]);
+    return !(s1[1] < s2[0] || s2[1] < s1[0]);
+}
+
+}  // namespace moeller
+
+// ---- Benchmarks ---------------------------------------------------------
+
+template <class F>
+void over_pairs(benchmark::State& state, std::size_t count, F&& f) {
+    for (auto _ : state) {
+        int hits = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            hits += f(i) ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(hits);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * count));
+}
+
+void BM_LineIntersect(benchmark::State& state) {
+    const auto& pairs = line_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        P at;
+        double s = 0.0, t = 0.0;
+        const auto r = pairs[i].first.intersect(pairs[i].second, &at, &s, &t);
+        benchmark::DoNotOptimize(s);
+        benchmark::DoNotOptimize(t);
+        return r == Kv3d::INTERSECTING;
+    });
+}
+
+void BM_ClosestPointFormula(benchmark::State& state) {
+    const auto& pairs = line_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        double at[3], s = 0.0, t = 0.0;
+        const int r = closest_points(pairs[i].first, pairs[i].second, 1e-3, at, &s, &t);
+        benchmark::DoNotOptimize(s);
+        benchmark::DoNotOptimize(t);
+        return r == 3;
+    });
+}
+
+const std::vector<std::pair<double, P>>& scalings() {
+    static const std::vector<std::pair<double, P>> v = [] {
+        Draw d(5);
+        std::vector<std::pair<double, P>> s;
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            const double f = d.uniform(0.5, 2);
+            s.emplace_back(f, d.point());
+        }
+        return s;
+    }();
+    return v;
+}
+
+void BM_TransformScaleAboutPoint(benchmark::State& state) {
+    const auto& s = scalings();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        const Kv3dTransform T(s[i].first, s[i].second);
+        return T.as_matrix()[3] > 0.0;
+    });
+}
+
+// The same transform by the product translate(p) scale(s) translate(-p).
+void BM_TranslateScaleTranslate(benchmark::State& state) {
+    const auto& s = scalings();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        const double f = s[i].first;
+        const double* p = s[i].second.as_array();
+        double m[16] = {f, 0, 0, 0, 0, f, 0, 0, 0, 0, f, 0, 0, 0, 0, 1};
+        for (int k = 0; k < 3; ++k) {
+            m[4 * k + 3] = p[k] - f * p[k];
+        }
+        benchmark::DoNotOptimize(m);
+        return m[3] > 0.0;
+    });
+}
+
+void BM_TransformScrew(benchmark::State& state) {
+    const auto& s = scalings();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        const Kv3dTransform T(s[i].second, V(1, 2, s[i].first), s[i].first, 1.0);
+        return T.as_matrix()[3] > 0.0;
+    });
+}
+
+const std::vector<Kv3dTransform>& general_transforms() {
+    static const std::vector<Kv3dTransform> v = [] {
+        Draw d(6);
+        std::vector<Kv3dTransform> t;
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            const P p = d.point(), x = d.point(), y = d.point(), z = d.point();
+            t.emplace_back(Kv3dCoordSys(p, x.as_vector(), y.as_vector(), z.as_vector()));
+        }
+        return t;
+    }();
+    return v;
+}
+
+void BM_TransformInvert(benchmark::State& state) {
+    const auto& t = general_transforms();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        Kv3dTransform T = t[i];
+        return T.invert();
+    });
+}
+
+void BM_TransformIsInvertible(benchmark::State& state) {
+    const auto& t = general_transforms();
+    over_pairs(state, kPairs, [&](std::size_t i) { return t[i].is_invertible(); });
+}
+
+void BM_TriangleTriangle(benchmark::State& state) {
+    const auto& pairs = triangle_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) { return pairs[i].a.intersect(pairs[i].b); });
+}
+
+void BM_MoellerTriangleTriangle(benchmark::State& state) {
+    const auto& pairs = triangle_pairs();
+    over_pairs(state, kPairs,
+               [&](std::size_t i) { return moeller::intersect(pairs[i].a, pairs[i].b); });
+}
+
+void BM_SegmentTriangle(benchmark::State& state) {
+    const auto& pairs = segment_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) { return pairs[i].t.intersect(pairs[i].s); });
+}
+
+void BM_MoellerTrumbore(benchmark::State& state) {
+    const auto& pairs = segment_pairs();
+    over_pairs(state, kPairs,
+               [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
+}
+
+void BM_BoxFromPoints(benchmark::State& state) {
+    const KvArray<P>& points = box_points();
+    for (auto _ : state) {
+        const Kv3dBBox box(points);
+        benchmark::DoNotOptimize(box);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBoxPoints));
+}
+
+void BM_PlainMinMaxLoop(benchmark::State& state) {
+    const KvArray<P>& points = box_points();
+    for (auto _ : state) {
+        double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        for (const P& p : points) {
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = std::min(lo[k], p[k]);
+                hi[k] = std::max(hi[k], p[k]);
+            }
+        }
+        benchmark::DoNotOptimize(lo);
+        benchmark::DoNotOptimize(hi);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBoxPoints));
+}
+
+#ifdef KV3D_BENCH_WITH_CGAL
+using K = CGAL::Exact_predicates_inexact_constructions_kernel;
+
+K::Point_3 cgal(const P& p) { return K::Point_3(p.x(), p.y(), p.z()); }
+K::Triangle_3 cgal(const Kv3dTriangle& t) {
+    return K::Triangle_3(cgal(t.p0()), cgal(t.p1()), cgal(t.p2()));
+}
+
+void BM_CgalTriangleTriangle(benchmark::State& state) {
+    std::vector<std::pair<K::Triangle_3, K::Triangle_3>> pairs;
+    for (const TrianglePair& p : triangle_pairs()) {
+        pairs.emplace_back(cgal(p.a), cgal(p.b));
+    }
+    over_pairs(state, kPairs,
+               [&](std::size_t i) { return CGAL::do_intersect(pairs[i].first, pairs[i].second); });
+}
+
+void BM_CgalSegmentTriangle(benchmark::State& state) {
+    std::vector<std::pair<K::Triangle_3, K::Segment_3>> pairs;
+    for (const SegmentPair& p : segment_pairs()) {
+        pairs.emplace_back(
+            cgal(p.t), K::Segment_3(cgal(p.s.basepoint()), cgal(p.s.basepoint() + p.s.vector())));
+    }
+    over_pairs(state, kPairs,
+               [&](std::size_t i) { return CGAL::do_intersect(pairs[i].first, pairs[i].second); });
+}
+
+void BM_CgalBbox3(benchmark::State& state) {
+    std::vector<K::Point_3> points;
+    for (const P& p : box_points()) {
+        points.push_back(cgal(p));
+    }
+    for (auto _ : state) {
+        const CGAL::Bbox_3 box = CGAL::bbox_3(points.begin(), points.end());
+        benchmark::DoNotOptimize(box);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kBoxPoints));
+}
+
+BENCHMARK(BM_CgalTriangleTriangle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_CgalSegmentTriangle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_CgalBbox3)->Unit(benchmark::kNanosecond);
+#endif
+
+BENCHMARK(BM_LineIntersect)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_ClosestPointFormula)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TransformScaleAboutPoint)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TransformScrew)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TranslateScaleTranslate)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TransformInvert)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TransformIsInvertible)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TriangleTriangle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MoellerTriangleTriangle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_SegmentTriangle)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MoellerTrumbore)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_BoxFromPoints)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kNanosecond);
+
+// Heap allocations per call of each library operation, over kPairs calls.
+template <class F>
+void print_allocations(const char* label, F&& f) {
+    const std::size_t n = allocation_counter::during([&] {
+        for (std::size_t i = 0; i < kPairs; ++i) {
+            f(i);
+        }
+    });
+    std::printf("%-40s %.2f\n", label, static_cast<double>(n) / kPairs);
+}
+
+void print_all_allocations() {
+    std::printf("\nheap allocations per call:\n");
+    const auto& lines = line_pairs();
+    const auto& s = scalings();
+    const auto& t = general_transforms();
+    const auto& tris = triangle_pairs();
+    const auto& segs = segment_pairs();
+    print_allocations("Kv3dLine::intersect(line)", [&](std::size_t i) {
+        P at;
+        double a = 0.0, b = 0.0;
+        benchmark::DoNotOptimize(lines[i].first.intersect(lines[i].second, &at, &a, &b));
+    });
+    print_allocations("Kv3dTransform(double, const Kv3dPoint&)", [&](std::size_t i) {
+        benchmark::DoNotOptimize(Kv3dTransform(s[i].first, s[i].second));
+    });
+    print_allocations("Kv3dTransform screw motion", [&](std::size_t i) {
+        benchmark::DoNotOptimize(Kv3dTransform(s[i].second, V(1, 2, 3), s[i].first, 1.0));
+    });
+    print_allocations("Kv3dTransform::invert (general)", [&](std::size_t i) {
+        Kv3dTransform T = t[i];
+        benchmark::DoNotOptimize(T.invert());
+    });
+    print_allocations("Kv3dTransform::is_invertible",
+                      [&](std::size_t i) { benchmark::DoNotOptimize(t[i].is_invertible()); });
+    print_allocations("Kv3dTriangle::intersect(triangle)", [&](std::size_t i) {
+        benchmark::DoNotOptimize(tris[i].a.intersect(tris[i].b));
+    });
+    print_allocations("Kv3dTriangle::intersect(segment)", [&](std::size_t i) {
+        benchmark::DoNotOptimize(segs[i].t.intersect(segs[i].s));
+    });
+    print_allocations("Kv3dBBox from 10^6 points (per call)", [&](std::size_t i) {
+        if (i == 0) {
+            benchmark::DoNotOptimize(Kv3dBBox(box_points()));
+        }
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return run_benchmarks_with_ratios(argc, argv, [](const RatioReporter& reporter) {
+        std::printf("\ntime ratios (library / textbook or peer), same run:\n");
+        reporter.print_ratio("line-line / closest-point formula", "BM_LineIntersect",
+                             "BM_ClosestPointFormula");
+        reporter.print_ratio("scale about point / direct product", "BM_TransformScaleAboutPoint",
+                             "BM_TranslateScaleTranslate");
+        reporter.print_ratio("triangle-triangle / Moeller", "BM_TriangleTriangle",
+                             "BM_MoellerTriangleTriangle");
+        reporter.print_ratio("triangle-triangle / CGAL", "BM_TriangleTriangle",
+                             "BM_CgalTriangleTriangle");
+        reporter.print_ratio("segment-triangle / Moeller-Trumbore", "BM_SegmentTriangle",
+                             "BM_MoellerTrumbore");
+        reporter.print_ratio("segment-triangle / CGAL", "BM_SegmentTriangle",
+                             "BM_CgalSegmentTriangle");
+        reporter.print_ratio("box of 10^6 points / plain loop", "BM_BoxFromPoints",
+                             "BM_PlainMinMaxLoop");
+        reporter.print_ratio("box of 10^6 points / CGAL bbox_3", "BM_BoxFromPoints",
+                             "BM_CgalBbox3");
+        std::printf("\nnanoseconds per call:\n");
+        const char* const names[] = {
+            "BM_LineIntersect",         "BM_ClosestPointFormula",     "BM_TransformScaleAboutPoint",
+            "BM_TransformScrew",        "BM_TranslateScaleTranslate", "BM_TransformInvert",
+            "BM_TransformIsInvertible", "BM_TriangleTriangle",        "BM_MoellerTriangleTriangle",
+            "BM_CgalTriangleTriangle",  "BM_SegmentTriangle",         "BM_MoellerTrumbore",
+            "BM_CgalSegmentTriangle"};
+        for (const char* name : names) {
+            reporter.print_per_item(name, name, kPairs);
+        }
+        for (const char* name : {"BM_BoxFromPoints", "BM_PlainMinMaxLoop", "BM_CgalBbox3"}) {
+            reporter.print_per_item(name, name, kBoxPoints);
+        }
+        print_all_allocations();
+    });
+}

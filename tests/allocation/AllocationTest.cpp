@@ -1,0 +1,182 @@
+// Value-type operations never allocate: each case below runs a representative
+// call with the process-wide allocation counter watching (operator new and
+// malloc replaced in this executable; the sanitizer's allocation hook in the
+// AddressSanitizer build). Batch operations on arrays may allocate once per
+// call; those listed here need no allocation at all.
+//
+// Adding a case is one line in kCases: a name and a lambda.
+
+#include <kv3d/kv3d.h>
+#include <kvla/KvLaInverse.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/AllocationCounter.h"
+
+namespace {
+
+using P = Kv3dPoint;
+using V = Kv3dVector;
+using D = Kv3dDirection;
+
+// Inputs, built before any counting starts.
+const P p(1, 2, 3), q(-2, 0.5, 4), r(0.3, -1, 2);
+const V u(1, 0.5, -2), v(0.2, 3, 1);
+const D d(1, 1, 2);
+const Kv3dBBox box = Kv3dTriangle(p, q, r).bbox(), other_box(P(5, 5, 5));
+const Kv3dLine line(p, u), skew(q, v), segment(P(0.25, 0.25, -1), V(0, 0, 2));
+const Kv3dRay ray(p, d);
+const Kv3dPlane plane(p, u, v), other_plane(q, v, V(1, 0, 0));
+const Kv3dTriangle tri(P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)),
+    crossing(P(0.2, 0.2, -1), P(0.3, 0.2, 1), P(0.2, 0.4, 1));
+const Kv3dTriangle apart(P(0, 0, 5), P(1, 0, 5), P(0, 1, 5));
+const Kv3dCoordSys general(p, u, v, V(0.5, -1, 4));
+const Kv3dCartesCoordSys cartesian(q, u, v);
+const Kv3dTransform screw(p, u, 0.7, 2.0), skewed(general);
+const KvArray<double> coords{1, 2, 3, 4, 5, 6};
+const KvArray<Kv3dPoint> points{p, q, r, P(4, -1, 0)};
+KvArray<KvPair<P, P>> pairs{KvPair<P, P>(p, q), KvPair<P, P>(q, r), KvPair<P, P>(r, p),
+                            KvPair<P, P>(P(4, -1, 0), P(0, 0, 1))};
+KvArray<Kv3dPoint> moved_points{p, q, r};
+KvMatrix<double> rotation(3, 3);
+
+// Results go here so that no call is optimised away.
+volatile double g_sink;
+template <class T>
+void sink(const T& value) {
+    g_sink = static_cast<double>(sizeof value);
+}
+void sink(double value) { g_sink = value; }
+void sink(bool value) { g_sink = value ? 1.0 : 0.0; }
+
+struct Case {
+    const char* name;
+    void (*run)();
+};
+
+// clang-format off
+const Case kCases[] = {
+    // Vector types.
+    {"Kv3dPoint arithmetic and predicates", [] { sink(p.distance(q) + (p + u).x() + (p - q).length()); sink(p.geom_equal(q)); }},
+    {"Kv3dPoint::apply", [] { P a = p; sink(a.apply(screw)); }},
+    {"Kv3dVector products and direction", [] { sink((u * v).direction()); sink(u % v); }},
+    {"Kv3dVector predicates", [] { sink(u.parallel(v)); sink(u.orthogonal(v)); sink(u.angle(v)); }},
+    {"Kv3dVector::apply", [] { V a = u; sink(a.apply(skewed)); }},
+    {"Kv3dDirection from components and apply", [] { D a(3, 4, 12); sink(a.apply(skewed)); }},
+    {"vector types from KvArray<double>", [] { sink(P(coords, 2)); sink(V(coords, 4)); sink(D(coords, 5)); }},
+    // Box.
+    {"Kv3dBBox growth", [] { Kv3dBBox b(p); b.update_bbox(q); b.update_bbox(other_box); sink(b); }},
+    {"Kv3dBBox from a point array", [] { sink(Kv3dBBox(points)); }},
+    {"Kv3dBBox tests", [] { Kv3dBBox out; sink(box.intersect(other_box, &out)); sink(box.contains(r)); sink(box.intersect_extended(other_box, 0.1)); }},
+    {"Kv3dBBox::apply", [] { Kv3dBBox b = box; sink(b.apply(screw)); }},
+    // Line and ray.
+    {"Kv3dLine projection and distances", [] { sink(line.find_parameter(q)); sink(line.image(q)); sink(line.distance(skew)); }},
+    {"Kv3dLine::intersect(line) with every output", [] { P at; double s = 0, t = 0; sink(line.intersect(skew, &at, &s, &t)); }},
+    {"Kv3dLine::intersect(box)", [] { sink(line.intersect(box)); }},
+    {"Kv3dLine::apply", [] { Kv3dLine l = line; sink(l.apply(screw)); }},
+    {"Kv3dRay distance", [] { sink(ray.distance(q)); sink(ray.position(2.0)); }},
+    // Plane.
+    {"Kv3dPlane constructors", [] { sink(Kv3dPlane(p, q, r)); sink(Kv3dPlane(p, d, nullptr)); }},
+    {"Kv3dPlane::intersect(line)", [] { P at; KvUVPar uv; double t = 0; sink(plane.intersect(line, &at, &uv, &t)); }},
+    {"Kv3dPlane::intersect(plane) and (box)", [] { Kv3dLine l; sink(plane.intersect(other_plane, &l)); sink(plane.intersect(box)); }},
+    {"Kv3dPlane projection and apply", [] { Kv3dPlane a = plane; sink(a.find_parameter(q)); sink(a.apply(screw)); }},
+    // Triangle.
+    {"Kv3dTriangle measures", [] { sink(tri.normal()); sink(tri.area()); sink(tri.bbox()); sink(tri.find_parameter(q)); }},
+    {"Kv3dTriangle::intersect(segment)", [] { sink(tri.intersect(segment)); sink(tri.intersect(line)); }},
+    {"Kv3dTriangle::intersect(triangle)", [] { sink(tri.intersect(crossing)); sink(tri.intersect(apart)); }},
+    {"Kv3dTriangle::apply", [] { Kv3dTriangle a = tri; sink(a.apply(skewed)); }},
+    // Parabola.
+    {"Kv3dParabola", [] { Kv3dParabola a(points); sink(a.evaluate(0.3)); sink(a.distance(q)); sink(a.apply(screw)); }},
+    // Coordinate systems.
+    {"Kv3dCoordSys evaluate and find_parameter", [] { sink(general.find_parameter(q)); sink(general.evaluate(KvUVWPar(1, 2, 3))); sink(general.geom_valid()); }},
+    {"Kv3dCartesCoordSys constructors", [] { sink(Kv3dCartesCoordSys(p, u, Kv3d::Y_AXIS)); sink(Kv3dCartesCoordSys(p, u, Kv3d::X_AXIS, v, Kv3d::Z_AXIS)); }},
+    {"Kv3dCartesCoordSys::find_parameter", [] { sink(cartesian.find_parameter(r)); }},
+    // Transform.
+    {"Kv3dTransform(double, const Kv3dPoint&)", [] { sink(Kv3dTransform(2.5, p)); }},
+    {"Kv3dTransform(sx, sy, sz, const Kv3dPoint&)", [] { sink(Kv3dTransform(2.0, 3.0, 0.5, p)); }},
+    {"Kv3dTransform screw motion", [] { sink(Kv3dTransform(p, u, 0.3, 1.0)); }},
+    {"Kv3dTransform(const Kv3dPlane&, double)", [] { sink(Kv3dTransform(plane, 0.5)); }},
+    {"Kv3dTransform from coordinate systems", [] { sink(Kv3dTransform(general, Kv3dTransform::GLOBAL_TO_LOCAL)); sink(Kv3dTransform(general, cartesian)); }},
+    {"Kv3dTransform from point pairs", [] { sink(Kv3dTransform(pairs, Kv3dTransform::AFFINE)); sink(Kv3dTransform(pairs, Kv3dTransform::SIMILARITY)); }},
+    {"Kv3dTransform::invert general and marked", [] { Kv3dTransform a = skewed, b = screw; sink(a.invert()); sink(b.invert()); }},
+    {"Kv3dTransform::is_invertible", [] { sink(skewed.is_invertible()); }},
+    {"Kv3dTransform composition and predicates", [] { Kv3dTransform a = skewed; a.apply(screw); a.transpose(); sink(a.is_orient_preserving()); }},
+    {"Kv3d_apply to a point array", [] { Kv3d_apply(screw, moved_points); sink(moved_points[0]); }},
+    // Rotations and conversions.
+    {"Kv3d_get_rotation_matrix into a 3 x 3 matrix", [] { Kv3d_get_rotation_matrix(d, 0.4, rotation); sink(rotation(1, 2)); }},
+    {"Kv3d_rotate_vector and the cylindrical conversions", [] { P a = p; V b = u; Kv3d_trafo_cartesian_to_cylindrical(a, b); sink(Kv3d_rotate_vector(u, v, 0.2)); }},
+};
+// clang-format on
+
+TEST(Allocation, CounterSeesTheHeap) {
+    // Through volatile pointers, so that the compiler cannot elide the pairs.
+    EXPECT_EQ(allocation_counter::during([] {
+                  double* volatile x = new double(1.0);
+                  delete x;
+              }),
+              1u)
+        << "case: operator new";
+    EXPECT_GE(allocation_counter::during([] {
+                  std::vector<int> a(100);
+                  sink(a.data());
+              }),
+              1u)
+        << "case: std::vector";
+    EXPECT_EQ(allocation_counter::during([] {
+                  void* volatile x = std::malloc(16);
+                  std::free(x);
+              }),
+              1u)
+        << "case: malloc";
+    EXPECT_EQ(allocation_counter::during([] {
+                  KvLaDblMat m(7, 7, 0.0);
+                  sink(m(6, 6));
+              }),
+              1u)
+        << "case: a 7 x 7 KvLaDblMat";
+}
+
+TEST(Allocation, ValueTypesNeverAllocate) {
+    for (const Case& c : kCases) {
+        EXPECT_EQ(allocation_counter::during([&c] {
+                      for (int i = 0; i < 3; ++i) {
+                          c.run();
+                      }
+                  }),
+                  0u)
+            << "case: " << c.name;
+    }
+}
+
+TEST(Allocation, SmallLinearAlgebraNeverAllocates) {
+    const double m[16] = {2, 1, 0, 0, 1, 3, 1, 0, 0, 1, 4, 1, 5, 6, 7, 1};
+    double inv[16];
+    EXPECT_EQ(allocation_counter::during([&] {
+                  int rank = 0;
+                  sink(kvla_inverse(m, 4, inv, 1e-15, &rank));
+              }),
+              0u)
+        << "case: kvla_inverse, 4 x 4 plain storage";
+    const KvLaDblMat a(m, 4, 4);
+    EXPECT_EQ(allocation_counter::during([&] {
+                  KvLaDblMat b = a, c = a * b, e;
+                  int rank = 0;
+                  sink(kvla_inverse(c.tr(), e, 1e-15, &rank));
+              }),
+              0u)
+        << "case: KvLaDblMat 4 x 4 copy, product, transpose, kvla_inverse";
+    const double singular[16] = {1, 2, 3, 4, 2, 4, 6, 8, 0, 1, 0, 1, 1, 0, 0, 1};
+    EXPECT_EQ(allocation_counter::during([&] {
+                  int rank = 0;
+                  sink(kvla_inverse(singular, 4, inv, 1e-15, &rank));
+              }),
+              0u)
+        << "case: kvla_inverse, singular 4 x 4 (decided by the SVD)";
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The box of a point array against the written step applied point by point:
+// the same corners to the bit, NaN and signed zeros included, from an empty
+// box and from one already grown.
+
+#include <kv3d/kv3d.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using P = Kv3dPoint;
+const double kNan = std::numeric_limits<double>::quiet_NaN();
+
+bool same_bits(const P& a, const P& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void expect_same_box(const std::string& name, const Kv3dBBox& start, const KvArray<P>& points) {
+    Kv3dBBox stepwise = start;
+    for (const P& p : points) {
+        stepwise.update_bbox(p);
+    }
+    Kv3dBBox whole = start;
+    whole.update_bbox(points);
+    EXPECT_TRUE(same_bits(whole.bbmin(), stepwise.bbmin())) << "case: " << name << " (minimum)";
+    EXPECT_TRUE(same_bits(whole.bbmax(), stepwise.bbmax())) << "case: " << name << " (maximum)";
+}
+
+TEST(BBoxArray, EqualsThePointByPointGrowth) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> u(-100, 100);
+    std::uniform_int_distribution<int> pick(0, 19);
+    // Mostly random coordinates, now and then NaN, infinities, and zeros of
+    // either sign.
+    auto coordinate = [&] {
+        switch (pick(rng)) {
+            case 0:
+                return kNan;
+            case 1:
+                return -0.0;
+            case 2:
+                return 0.0;
+            case 3:
+                return pick(rng) < 10 ? HUGE_VAL : -HUGE_VAL;
+            default:
+                return u(rng);
+        }
+    };
+    for (int trial = 0; trial < 300; ++trial) {
+        KvArray<P> points;
+        const int n = trial % 7 == 0 ? trial % 3 : 1 + trial % 50;
+        for (int i = 0; i < n; ++i) {
+            const double x = coordinate(), y = coordinate();
+            points.append(P(x, y, coordinate()));
+        }
+        const std::string name = "#" + std::to_string(trial) + ", " + std::to_string(n) + " points";
+        expect_same_box(name + " from empty", Kv3dBBox(), points);
+        expect_same_box(name + " from grown", Kv3dBBox(P(1, -2, 3)), points);
+        Kv3dBBox built(points);
+        Kv3dBBox grown;
+        grown.update_bbox(points);
+        EXPECT_TRUE(same_bits(built.bbmin(), grown.bbmin()))
+            << "case: " << name << " (constructor)";
+    }
+}
+
+TEST(BBoxArray, FirstPointOfAnEmptyBoxTakesBothCorners) {
+    const KvArray<P> points{P(kNan, 1, 2), P(5, 5, 5)};
+    const Kv3dBBox b(points);
+    EXPECT_TRUE(std::isnan(b.bbmin().x())) << "case: NaN first point, minimum x";
+    EXPECT_TRUE(std::isnan(b.bbmax().x())) << "case: NaN first point, maximum x";
+    EXPECT_EQ(b.bbmax().y(), 5.0) << "case: NaN first point, later point still grows y";
+    EXPECT_FALSE(b.is_empty()) << "case: NaN first point";
+}
+
+}  // namespace

@@ -1,0 +1,418 @@
+// Kv3dTriangle::intersect (segment and triangle) against a literal version of
+// the written algorithms: every edge in order, the parallel test through both
+// unit directions of the segment, the segment test or the point test, the
+// crossing of the plane, then the in-plane rule; for two triangles the edges
+// of the other first. The library reorders the sub-tests and skips them all
+// where a separation proves the answer false; the answers must be equal on
+// every pair.
+//
+// KV3D_ORACLE_PAIRS sets the number of random pairs (default 200000, 20000
+// under AddressSanitizer); README's development section gives the command
+// for a long run.
+
+#include <kv3d/kv3d.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/RandomDraw.h"
+#include "support/ResolutionGuard.h"
+
+namespace {
+
+using P = Kv3dPoint;
+using V = Kv3dVector;
+using D = Kv3dDirection;
+
+// ---- The literal algorithms ----------------------------------------------
+
+namespace literal {
+
+const double kParallelCos = 0.9999999999999998;
+
+double triple(const V& x, const V& y, const V& z) { return x % (y * z); }
+bool unit(double v) { return v >= 0.0 && v <= 1.0; }
+
+// Segment A0 + s a against B0 + w b: B0 - A0 = s a + u (a x b) - w b.
+bool segment_test(const P& A0, const V& a, const P& B0, const V& b) {
+    const V c = a * b;
+    const double det = triple(a, c, -b);
+    if (!(std::fabs(det) > 1e-15)) {
+        return false;
+    }
+    const V r = B0 - A0;
+    const double s = triple(r, c, -b) / det;
+    const double u = triple(a, r, -b) / det;
+    const double w = triple(a, c, r) / det;
+    if (!unit(s) || !unit(u) || !unit(w)) {
+        return false;
+    }
+    return (A0 + a * s).distance(B0 + b * w) < 1e-15;
+}
+
+bool on_segment(const P& q, const P& S0, const V& v) {
+    if (v.numerical_zero()) {
+        return false;
+    }
+    const double t = (v % (q - S0)) / (v % v);
+    return unit(t) && (S0 + v * t).distance(q) < 1e-15;
+}
+
+// q - p0 = s e1 + t e2 + k n; the foot in the closed triangle and |k| |n|
+// strictly below the point tolerance.
+bool inside(const Kv3dTriangle& T, const P& q) {
+    const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0(), n = e1 * e2;
+    const double det = triple(e1, e2, n);
+    if (!(std::fabs(det) > 1e-15)) {
+        return false;
+    }
+    const V r = q - T.p0();
+    const double s = triple(r, e2, n) / det, t = triple(e1, r, n) / det;
+    const double k = triple(e1, e2, r) / det;
+    return s >= 0.0 && t >= 0.0 && s + t <= 1.0 &&
+           std::fabs(k) * n.length() < Kv3dResObj::same_point_tol();
+}
+
+bool point_test(const Kv3dTriangle& T, const P& q) {
+    const P v[3] = {T.p0(), T.p1(), T.p2()};
+    for (int i = 0; i < 3; ++i) {
+        if (on_segment(q, v[i], v[(i + 1) % 3] - v[i])) {
+            return true;
+        }
+    }
+    return inside(T, q);
+}
+
+// The in-plane rule: both ends strictly within the point tolerance of the
+// plane, then the projected segment clipped against the closed triangle.
+bool in_plane(const Kv3dTriangle& T, const P& B0, const V& b) {
+    const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0(), n = e1 * e2;
+    const D nd = n.direction();
+    if (nd.x() == 0.0 && nd.y() == 0.0 && nd.z() == 0.0) {
+        return false;
+    }
+    const double tol = Kv3dResObj::same_point_tol();
+    const P B1 = B0 + b;
+    if (!(std::fabs(nd % (B0 - T.p0())) < tol) || !(std::fabs(nd % (B1 - T.p0())) < tol)) {
+        return false;
+    }
+    const double det = triple(e1, e2, n);
+    if (!(det > 0.0)) {
+        return false;
+    }
+    const V r0 = B0 - T.p0(), r1 = B1 - T.p0();
+    const double s0 = triple(r0, e2, n) / det, t0 = triple(e1, r0, n) / det;
+    const double s1 = triple(r1, e2, n) / det, t1 = triple(e1, r1, n) / det;
+    if (!std::isfinite(s0) || !std::isfinite(t0) || !std::isfinite(s1) || !std::isfinite(t1)) {
+        return false;
+    }
+    double lo = 0.0, hi = 1.0;
+    const double f[3][2] = {{s0, s1}, {t0, t1}, {(1.0 - s0) - t0, (1.0 - s1) - t1}};
+    for (const auto& g : f) {
+        if (g[0] >= 0.0 && g[1] >= 0.0) {
+            continue;
+        }
+        if (g[0] < 0.0 && g[1] < 0.0) {
+            return false;
+        }
+        const double lambda = g[0] / (g[0] - g[1]);
+        if (g[0] < 0.0) {
+            lo = std::max(lo, lambda);
+        } else {
+            hi = std::min(hi, lambda);
+        }
+    }
+    return lo <= hi;
+}
+
+bool segment(const Kv3dTriangle& T, const Kv3dLine& line) {
+    if (!T.numerical_valid() || line.vector().numerical_zero()) {
+        return false;
+    }
+    const P& B0 = line.basepoint();
+    const V& b = line.vector();
+    const P v[3] = {T.p0(), T.p1(), T.p2()};
+    for (int i = 0; i < 3; ++i) {
+        const Kv3dLine edge(v[i], v[(i + 1) % 3] - v[i]);
+        const D dl = b.direction(), dr = (-b).direction(), de = edge.vector().direction();
+        const bool parallel = dl % de >= kParallelCos || dr % de >= kParallelCos;
+        if (parallel ? point_test(T, B0) : segment_test(edge.basepoint(), edge.vector(), B0, b)) {
+            return true;
+        }
+    }
+    const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0();
+    const double det = triple(e1, e2, -b);
+    if (std::fabs(det) > 1e-15) {
+        const V r = B0 - T.p0();
+        const double s = triple(r, e2, -b) / det, t = triple(e1, r, -b) / det;
+        const double u = triple(e1, e2, r) / det;
+        if (s >= 0.0 && t >= 0.0 && s + t <= 1.0 && u >= 0.0 && u <= 1.0) {
+            return true;
+        }
+    }
+    return in_plane(T, B0, b);
+}
+
+bool triangles(const Kv3dTriangle& a, const Kv3dTriangle& b) {
+    if (!a.numerical_valid() || !b.numerical_valid()) {
+        return false;
+    }
+    for (const auto& [t, o] : {std::make_pair(&a, &b), std::make_pair(&b, &a)}) {
+        const P v[3] = {o->p0(), o->p1(), o->p2()};
+        for (int i = 0; i < 3; ++i) {
+            if (segment(*t, Kv3dLine(v[i], v[(i + 1) % 3] - v[i]))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace literal
+
+// ---- Pair generators ------------------------------------------------------
+
+// A distance drawn around the point tolerance: exactly it, an ulp below, a
+// relative 1e-9 off either side, zero, or spread over a factor of 10.
+double around_tolerance(RandomDraw& d) {
+    const double tol = Kv3dResObj::same_point_tol();
+    switch (d.pick(6)) {
+        case 0:
+            return tol;
+        case 1:
+            return std::nextafter(tol, 0.0);
+        case 2:
+            return tol * (1.0 - 1e-9);
+        case 3:
+            return tol * (1.0 + 1e-9);
+        case 4:
+            return 0.0;
+        default:
+            return tol * std::pow(10.0, d.uniform(-1.0, 1.0));
+    }
+}
+
+struct Pair {
+    Kv3dTriangle a;
+    Kv3dTriangle b;
+};
+
+// Triangles with vertices in a cube of side 2 r about c.
+Kv3dTriangle random_triangle(RandomDraw& d, const P& c, double r) {
+    const P a = c + d.point(r).as_vector(), b = c + d.point(r).as_vector();
+    return Kv3dTriangle(a, b, c + d.point(r).as_vector());
+}
+
+// Where the triangle is far out: a centre up to the model extent, sometimes
+// beyond it.
+P centre(RandomDraw& d) {
+    switch (d.pick(4)) {
+        case 0:
+            return d.point(8000.0);
+        case 1:
+            return d.point(1e5);
+        default:
+            return P(0, 0, 0);
+    }
+}
+
+// Pairs of every kind the tests must agree on.
+Pair random_pair(RandomDraw& d) {
+    const P c = centre(d);
+    const double r = std::pow(10.0, d.uniform(-3, 1));
+    return {random_triangle(d, c, r), random_triangle(d, c, r)};
+}
+
+// The second triangle has a vertex (or a point on an edge) moved to about the
+// point tolerance from a point of the first (on its edge, a vertex, or
+// inside), in a random direction or along the normal.
+Pair touching_pair(RandomDraw& d) {
+    const P c = centre(d);
+    const double r = std::pow(10.0, d.uniform(-2, 1));
+    const Kv3dTriangle a = random_triangle(d, c, r);
+    const double u = d.pick(3) == 0 ? 0.0 : d.uniform(0, 1);
+    const double w = d.pick(3) == 0 ? 0.0 : d.uniform(0, 1 - u);
+    const P target = a.evaluate(KvTrianglePar(1 - u - w, u, w));
+    const V offset = (d.pick(2) == 0 ? a.normal() * 1.0 : d.unit()) * around_tolerance(d);
+    const P tip = target + offset;
+    const P q = tip + d.unit() * (r * d.uniform(0.1, 1));
+    const P s = tip + d.unit() * (r * d.uniform(0.1, 1));
+    switch (d.pick(3)) {
+        case 0:
+            return {a, Kv3dTriangle(tip, q, s)};
+        case 1:  // the touching point on an edge of b
+            return {a, Kv3dTriangle(tip + (tip - q) * d.uniform(0.1, 1), q, s)};
+        default:
+            return {Kv3dTriangle(q, tip, s), a};
+    }
+}
+
+// The second triangle in the plane of the first, moved along the normal by
+// about the point tolerance, tilted by up to about 1e-6, overlapping or not.
+Pair coplanar_pair(RandomDraw& d) {
+    const P c = centre(d);
+    const double r = std::pow(10.0, d.uniform(-2, 1));
+    const Kv3dTriangle a = random_triangle(d, c, r);
+    const V e1 = a.p1() - a.p0(), e2 = a.p2() - a.p0();
+    const V n = a.normal() * 1.0;
+    auto in_plane = [&](double lo, double hi) {
+        return a.p0() + e1 * d.uniform(lo, hi) + e2 * d.uniform(lo, hi);
+    };
+    const double spread = d.pick(3) == 0 ? 2.5 : 1.0;
+    P v[3];
+    for (P& p : v) {
+        p = in_plane(-0.5 * spread, spread) + n * around_tolerance(d) * (d.pick(2) ? 1 : -1);
+    }
+    if (d.pick(3) == 0) {
+        v[0] = v[0] + n * (r * std::pow(10.0, d.uniform(-9, -5)));
+    }
+    return {a, Kv3dTriangle(v[0], v[1], v[2])};
+}
+
+// Collinear vertices, coincident ones, slivers, tiny and huge triangles.
+Pair degenerate_pair(RandomDraw& d) {
+    const P c = centre(d);
+    const Kv3dTriangle a = random_triangle(d, c, 1.0);
+    const P p = c + d.point(1).as_vector(), q = c + d.point(1).as_vector();
+    Kv3dTriangle b;
+    switch (d.pick(6)) {
+        case 0:  // collinear
+            b = Kv3dTriangle(p, q, p + (q - p) * d.uniform(-1, 2));
+            break;
+        case 1:  // a repeated vertex
+            b = Kv3dTriangle(p, p, q);
+            break;
+        case 2:  // sliver: the third vertex a hair off the line
+            b = Kv3dTriangle(p, q,
+                             p + (q - p) * 0.5 + d.unit() * std::pow(10.0, d.uniform(-16, -6)));
+            break;
+        case 3:  // tiny
+            b = Kv3dTriangle(p, p + d.unit() * 1e-12, p + d.unit() * 1e-12);
+            break;
+        case 4:  // huge, through the neighbourhood of a
+            b = Kv3dTriangle(p + d.unit() * 1e6, p + d.unit() * 1e6, p);
+            break;
+        default:  // an edge of a reused, the third vertex anywhere
+            b = Kv3dTriangle(a.p0(), a.p1(), p);
+    }
+    return d.pick(2) == 0 ? Pair{a, b} : Pair{b, a};
+}
+
+// Exact small coordinates: shared vertices and edges, a vertex exactly on an
+// edge or in the plane, touching boxes, exact coplanar overlaps.
+Pair exact_pair(RandomDraw& d) {
+    auto grid = [&] { return P(d.pick(5) * 0.5, d.pick(5) * 0.5, d.pick(3) * 0.5); };
+    const Kv3dTriangle a(grid(), grid(), grid());
+    return {a, Kv3dTriangle(grid(), grid(), d.pick(2) == 0 ? a.p0() : grid())};
+}
+
+std::string describe(const Kv3dTriangle& t) {
+    std::ostringstream out;
+    out.precision(17);
+    out << "(" << t[0] << ", " << t[1] << ", " << t[2] << ") (" << t[3] << ", " << t[4] << ", "
+        << t[5] << ") (" << t[6] << ", " << t[7] << ", " << t[8] << ")";
+    return out.str();
+}
+
+long pair_count() {
+#if defined(__SANITIZE_ADDRESS__)
+    long n = 20000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    long n = 20000;
+#else
+    long n = 200000;
+#endif
+#else
+    long n = 200000;
+#endif
+    if (const char* s = std::getenv("KV3D_ORACLE_PAIRS")) {
+        n = std::max(1L, std::atol(s));
+    }
+    return n;
+}
+
+struct Kind {
+    const char* name;
+    Pair (*make)(RandomDraw&);
+};
+
+const Kind kKinds[] = {{"random", random_pair},
+                       {"nearly touching", touching_pair},
+                       {"nearly coplanar", coplanar_pair},
+                       {"degenerate", degenerate_pair},
+                       {"exact", exact_pair}};
+
+// Every pair both ways, and each of its six edges as a segment against the
+// other triangle. A few disagreements are listed in full.
+TEST(TriangleIntersectOracle, AgreesWithTheLiteralAlgorithms) {
+    const long pairs = pair_count();
+    RandomDraw d(20261206);
+    long disagreements[5] = {};
+    long tested[5] = {};
+    for (long n = 0; n < pairs; ++n) {
+        const int k = static_cast<int>(n % 5);
+        const Pair p = kKinds[k].make(d);
+        ++tested[k];
+        bool same = p.a.intersect(p.b) == literal::triangles(p.a, p.b) &&
+                    p.b.intersect(p.a) == literal::triangles(p.b, p.a);
+        const P va[3] = {p.a.p0(), p.a.p1(), p.a.p2()};
+        for (int i = 0; i < 3 && same; ++i) {
+            const Kv3dLine edge(va[i], va[(i + 1) % 3] - va[i]);
+            same = p.b.intersect(edge) == literal::segment(p.b, edge);
+        }
+        if (!same && ++disagreements[k] <= 5) {
+            ADD_FAILURE() << "case: " << kKinds[k].name << " #" << n << ": " << describe(p.a)
+                          << " and " << describe(p.b);
+        }
+    }
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(disagreements[k], 0)
+            << "case: " << kKinds[k].name << ", " << tested[k] << " pairs";
+    }
+}
+
+// Segments with an end exactly on the plane, exactly at the point tolerance
+// from it and an ulp either side, and segments along an edge.
+TEST(TriangleIntersectOracle, SegmentsAtTheThresholds) {
+    const Kv3dTriangle t(P(0, 0, 0), P(1, 0, 0), P(0, 1, 0));
+    const double tol = Kv3dResObj::same_point_tol();
+    const double heights[] = {0.0, std::nextafter(tol, 0.0), tol, std::nextafter(tol, 1.0), -tol};
+    int k = 0;
+    for (double h : heights) {
+        for (double x : {0.25, 1.0, 1.25}) {
+            const Kv3dLine down(P(x, 0.25, 1.0), P(x, 0.25, h));
+            const Kv3dLine flat(P(x, 0.25, h), P(x + 0.5, 0.5, h));
+            const Kv3dLine along(P(-0.5, 0.0, h), P(x, 0.0, h));
+            for (const Kv3dLine& s : {down, flat, along}) {
+                EXPECT_EQ(t.intersect(s), literal::segment(t, s))
+                    << "case: height " << h << ", x " << x << ", segment " << k++;
+            }
+        }
+    }
+}
+
+// Under a coarse point tolerance the separations must clear it, and under a
+// fine one the rounding margin dominates.
+TEST(TriangleIntersectOracle, AgreesUnderOtherResolutions) {
+    for (double tol : {0.5, 1e-9}) {
+        ResolutionGuard guard(tol, 1e-7, 8000.0);
+        RandomDraw d(7);
+        long disagreements = 0;
+        for (int n = 0; n < 20000; ++n) {
+            const Pair p = kKinds[n % 5].make(d);
+            disagreements += p.a.intersect(p.b) != literal::triangles(p.a, p.b) ? 1 : 0;
+        }
+        EXPECT_EQ(disagreements, 0) << "case: point tolerance " << tol;
+    }
+}
+
+}  // namespace

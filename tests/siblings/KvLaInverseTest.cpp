@@ -1,0 +1,282 @@
+// kvla_inverse against its definition, kvla_inverse_by_svd: the same answer
+// and rank on every matrix, and the same inverse up to the rounding of two
+// LU factorisations.
+
+#include <kvla/KvLaAlgorithms.h>
+#include <kvla/KvLaDblMat.h>
+#include <kvla/KvLaInverse.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/InverseSpread.h"
+
+namespace {
+
+const double kEps = std::numeric_limits<double>::epsilon();
+
+struct Outcome {
+    bool ok = false;
+    int rank = -1;
+    KvLaDblMat inverse;
+};
+
+Outcome by_svd(const KvLaDblMat& a, double tol) {
+    Outcome o;
+    o.ok = kvla_inverse_by_svd(a, o.inverse, tol, &o.rank);
+    return o;
+}
+
+Outcome fast(const KvLaDblMat& a, double tol) {
+    Outcome o;
+    o.ok = kvla_inverse(a, o.inverse, tol, &o.rank);
+    return o;
+}
+
+// The plain-storage form, written back into a matrix.
+Outcome raw(const KvLaDblMat& a, double tol) {
+    Outcome o;
+    std::vector<double> inv(static_cast<std::size_t>(a.rows() * a.rows()), 0.0);
+    o.ok = kvla_inverse(a.data(), a.rows(), inv.data(), tol, &o.rank);
+    if (o.ok) {
+        o.inverse = KvLaDblMat(inv.data(), a.rows(), a.rows());
+    }
+    return o;
+}
+
+bool same_bits(const KvLaDblMat& x, const KvLaDblMat& y) {
+    return x.rows() == y.rows() && x.cols() == y.cols() &&
+           std::memcmp(x.data(), y.data(), sizeof(double) * x.rows() * x.cols()) == 0;
+}
+
+class Generator {
+public:
+    explicit Generator(unsigned seed) : rng_(seed) {}
+
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+    int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+    KvLaDblMat random(int n) {
+        KvLaDblMat m(n, n, 0.0);
+        for (int k = 0; k < n * n; ++k) {
+            m.data()[k] = uniform(-1.0, 1.0);
+        }
+        return m;
+    }
+    // Rows and columns scaled by powers of ten up to 10^+-40.
+    KvLaDblMat badly_scaled(int n) {
+        KvLaDblMat m = random(n);
+        for (int i = 0; i < n; ++i) {
+            const double r = std::pow(10.0, uniform(-40, 40));
+            const double c = std::pow(10.0, uniform(-40, 40));
+            for (int k = 0; k < n; ++k) {
+                m(i, k) *= r;
+                m(k, i) *= c;
+            }
+        }
+        return m;
+    }
+    // One column a combination of the others plus a perturbation of 1e-17 .. 1e-3.
+    KvLaDblMat nearly_singular(int n) {
+        KvLaDblMat m = random(n);
+        const int j = integer(0, n - 1);
+        const double delta = std::pow(10.0, uniform(-17, -3));
+        for (int i = 0; i < n; ++i) {
+            double s = delta * uniform(-1.0, 1.0);
+            for (int k = 0; k < n; ++k) {
+                s += k == j ? 0.0 : m(i, k) * (k + 1) * 0.25;
+            }
+            m(i, j) = s;
+        }
+        return m;
+    }
+    // Small integers, one column an exact integer combination of two others
+    // (or zero): rank n - 1 exactly.
+    KvLaDblMat rank_deficient(int n) {
+        KvLaDblMat m(n, n, 0.0);
+        for (int k = 0; k < n * n; ++k) {
+            m.data()[k] = integer(-5, 5);
+        }
+        const int j = integer(0, n - 1);
+        const int p = (j + 1) % n;
+        const int q = (j + 2) % n;
+        const int cp = integer(-3, 3);
+        const int cq = n > 2 ? integer(-3, 3) : 0;
+        for (int i = 0; i < n; ++i) {
+            m(i, j) = n == 1 ? 0.0 : cp * m(i, p) + (q != j ? cq * m(i, q) : 0.0);
+        }
+        return m;
+    }
+    // An affine 4 x 4 map: last row 0, 0, 0, 1, the linear part random or
+    // nearly singular.
+    KvLaDblMat affine(bool near_singular) {
+        KvLaDblMat m = near_singular ? nearly_singular(4) : random(4);
+        for (int j = 0; j < 4; ++j) {
+            m(3, j) = j == 3 ? 1.0 : 0.0;
+            m(j, 3) = j == 3 ? 1.0 : uniform(-8000, 8000);
+        }
+        return m;
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+struct Kind {
+    const char* name;
+    std::function<KvLaDblMat(Generator&, int)> make;
+};
+
+// Every kind at every order 1 .. 7 (7 takes the general path), with the
+// tolerance of the geometry code and random tolerances 1e-16 .. 1e-2, which
+// move the threshold across the singular values.
+TEST(KvLaInverse, AgreesWithTheSingularValuePath) {
+    const Kind kinds[] = {
+        {"random", [](Generator& g, int n) { return g.random(n); }},
+        {"badly scaled", [](Generator& g, int n) { return g.badly_scaled(n); }},
+        {"nearly singular", [](Generator& g, int n) { return g.nearly_singular(n); }},
+        {"rank deficient", [](Generator& g, int n) { return g.rank_deficient(n); }},
+        {"affine", [](Generator& g, int) { return g.affine(false); }},
+        {"affine nearly singular", [](Generator& g, int) { return g.affine(true); }},
+    };
+    Generator g(20261206);
+    for (const Kind& kind : kinds) {
+        for (int n = 1; n <= 7; ++n) {
+            for (int trial = 0; trial < 150; ++trial) {
+                const KvLaDblMat a = kind.make(g, n);
+                const double tol = trial % 2 == 0 ? 1e-15 : std::pow(10.0, g.uniform(-16, -2));
+                const std::string name = std::string(kind.name) + " order " +
+                                         std::to_string(a.rows()) + " #" + std::to_string(trial);
+                const Outcome r = by_svd(a, tol);
+                const Outcome f = fast(a, tol);
+                const Outcome p = raw(a, tol);
+                ASSERT_EQ(f.ok, r.ok) << "case: " << name;
+                ASSERT_EQ(p.ok, r.ok) << "case: " << name << " (plain storage)";
+                EXPECT_EQ(f.rank, r.rank) << "case: " << name;
+                EXPECT_EQ(p.rank, r.rank) << "case: " << name << " (plain storage)";
+                if (r.ok) {
+                    EXPECT_LE(inverse_spread::spread(a, f.inverse, r.inverse),
+                              2.0 * a.rows() * kEps)
+                        << "case: " << name;
+                    EXPECT_TRUE(same_bits(p.inverse, f.inverse))
+                        << "case: " << name << " (plain storage)";
+                }
+            }
+        }
+    }
+}
+
+// Where no proof of full rank applies (a negative tolerance, or rank below
+// the order), the small path runs the same decomposition as the reference:
+// the same bits.
+TEST(KvLaInverse, SmallSingularValuePathIsTheReferenceBitForBit) {
+    Generator g(7);
+    for (int n = 1; n <= 6; ++n) {
+        for (int trial = 0; trial < 40; ++trial) {
+            const KvLaDblMat a = trial % 2 == 0 ? g.nearly_singular(n) : g.badly_scaled(n);
+            const std::string name = "order " + std::to_string(n) + " #" + std::to_string(trial);
+            const Outcome r = by_svd(a, -1e-15);
+            const Outcome f = fast(a, -1e-15);
+            ASSERT_EQ(f.ok, r.ok) << "case: " << name;
+            EXPECT_EQ(f.rank, r.rank) << "case: " << name;
+            EXPECT_TRUE(same_bits(f.inverse, r.inverse)) << "case: " << name;
+        }
+    }
+}
+
+// The rank threshold itself: the 2 x 2 matrix with unit columns (1, 0) and
+// (cos t, sin t) has singular values sqrt(1 +- cos t), whose ratio is
+// tan(t / 2). Tolerances just below, at and above that ratio.
+TEST(KvLaInverse, RankAtTheThreshold) {
+    for (double t : {1e-3, 1e-6, 0.3}) {
+        const double c = std::cos(t), s = std::sin(t);
+        const double m[4] = {1.0, 0.0, c, s};
+        const KvLaDblMat a(m, 2, 2);
+        const double ratio = std::tan(t / 2);
+        for (double f : {0.5, 1.0 - 1e-9, 1.0, 1.0 + 1e-9, 2.0}) {
+            const std::string name = "t " + std::to_string(t) + " tol/ratio " + std::to_string(f);
+            const Outcome r = by_svd(a, ratio * f);
+            const Outcome q = fast(a, ratio * f);
+            EXPECT_EQ(q.rank, r.rank) << "case: " << name;
+            EXPECT_EQ(q.ok, r.ok) << "case: " << name;
+        }
+        EXPECT_EQ(fast(a, ratio * 0.5).rank, 2) << "case: t " << t << " well below";
+        EXPECT_EQ(fast(a, ratio * 2.0).rank, 1) << "case: t " << t << " well above";
+    }
+}
+
+TEST(KvLaInverse, DiagonalAndPermutationInvertExactly) {
+    const double d[16] = {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8};
+    const double d_inv[16] = {0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125};
+    const double p[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0};  // columns e1, e2, e0
+    const double p_inv[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0};
+    double out[16];
+    int rank = -1;
+    ASSERT_TRUE(kvla_inverse(d, 4, out, 1e-15, &rank)) << "case: diagonal";
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_EQ(out[k], d_inv[k]) << "case: diagonal, element " << k;
+    }
+    ASSERT_TRUE(kvla_inverse(p, 3, out, 1e-15, &rank)) << "case: permutation";
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(out[k], p_inv[k]) << "case: permutation, element " << k;
+    }
+}
+
+TEST(KvLaInverse, PlainStorageRefusals) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double with_nan[4] = {1, 0, nan, 1};
+    const double singular[4] = {1, 2, 2, 4};
+    double out[4] = {7, 7, 7, 7};
+    int rank = -1;
+    EXPECT_FALSE(kvla_inverse(with_nan, 2, out, 1e-15, &rank)) << "case: NaN";
+    EXPECT_EQ(rank, 0) << "case: NaN";
+    EXPECT_FALSE(kvla_inverse(singular, 2, out, 1e-15, &rank)) << "case: singular";
+    EXPECT_EQ(rank, 1) << "case: singular";
+    EXPECT_FALSE(kvla_inverse(singular, 0, out, 1e-15, &rank)) << "case: order 0";
+    EXPECT_EQ(rank, 0) << "case: order 0";
+    EXPECT_FALSE(kvla_inverse(nullptr, 2, out, 1e-15, &rank)) << "case: null matrix";
+    EXPECT_EQ(out[0], 7.0) << "case: nothing written";
+}
+
+TEST(KvLaDblMat, SmallMatricesLiveInsideTheObject) {
+    const KvLaDblMat six(6, 6, 1.0), seven(7, 7, 1.0);
+    const char* begin = reinterpret_cast<const char*>(&six);
+    const char* at = reinterpret_cast<const char*>(six.data());
+    EXPECT_TRUE(at >= begin && at < begin + sizeof six) << "case: 6 x 6 inline";
+    const char* begin7 = reinterpret_cast<const char*>(&seven);
+    const char* at7 = reinterpret_cast<const char*>(seven.data());
+    EXPECT_FALSE(at7 >= begin7 && at7 < begin7 + sizeof seven) << "case: 7 x 7 on the heap";
+}
+
+TEST(KvLaDblMat, CopyMoveAndAssignAcrossTheInlineLimit) {
+    KvLaDblMat big(7, 7, 2.0), small(2, 3, 5.0);
+    big(6, 6) = 9.0;
+    KvLaDblMat copy = big;
+    EXPECT_EQ(copy(6, 6), 9.0) << "case: copy of a heap matrix";
+    copy = small;
+    EXPECT_EQ(copy.rows(), 2) << "case: heap matrix assigned a small one";
+    EXPECT_EQ(copy(1, 2), 5.0) << "case: heap matrix assigned a small one";
+    KvLaDblMat moved = std::move(big);
+    EXPECT_EQ(moved(6, 6), 9.0) << "case: move of a heap matrix";
+    EXPECT_EQ(big.rows(), 0) << "case: moved-from heap matrix";  // NOLINT(bugprone-use-after-move)
+    KvLaDblMat moved_small(std::move(small));
+    EXPECT_EQ(moved_small(1, 2), 5.0) << "case: move of a small matrix";
+    EXPECT_EQ(small.cols(), 0)
+        << "case: moved-from small matrix";  // NOLINT(bugprone-use-after-move)
+    moved = std::move(moved_small);
+    EXPECT_EQ(moved.rows(), 2) << "case: heap matrix move-assigned a small one";
+    EXPECT_EQ(moved(0, 0), 5.0) << "case: heap matrix move-assigned a small one";
+    EXPECT_EQ((-moved)(1, 1), -5.0) << "case: negation";
+}
+
+}  // namespace
