@@ -30,6 +30,7 @@
 #include <kv3d/Kv3dParabola.h>
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dPoint.h>
+#include <kv3d/Kv3dPointCompare.h>
 #include <kv3d/Kv3dRay.h>
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dRotation.h>
