@@ -22,6 +22,7 @@
 #include <kv3d/Kv3dApply.h>
 #include <kv3d/Kv3dArithmetic.h>
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dBSphere.h>
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dPoint.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// The working array of the enclosing-sphere construction, for any input:
+// the points in their current order, sorted by distance from a reference
+// point and thinned (a point within b of the last point kept is dropped).
+//
+// The points stay where the caller has them; the set holds their indices in
+// the current order and their keys (squared distances from the reference)
+// beside them. The sort is a stable radix sort of (key, index), so points at
+// equal distance keep the order of the previous sort, as a stable comparison
+// sort with Kv3dPointCompare would leave them.
+class Kv3dSortedPointSet {
+public:
+    // Scratch bytes for n points (8-byte aligned).
+    static std::size_t scratch_bytes(std::size_t n);
+
+    Kv3dSortedPointSet(const Kv3dPoint* points, std::size_t n, double b, unsigned char* scratch);
+
+    // The first sort and thinning, by distance from (0, 0, 0).
+    void begin() { order_by(Kv3dPoint(0.0, 0.0, 0.0)); }
+    // Sorts the points kept so far by distance from o and thins them.
+    void order_by(const Kv3dPoint& o);
+    std::size_t size() const { return n_; }
+    // The point at rank r, 0 the nearest.
+    const Kv3dPoint& at_rank(std::size_t r) const { return points_[index_[r]]; }
+    // Adds every point kept to the box.
+    void grow_box(Kv3dBBox& box) const;
+    // Every point kept lies within r of x (Kv3d_distance_less_than_maximum_distance).
+    bool all_within(const Kv3dPoint& x, double r) const;
+
+private:
+    const Kv3dPoint* points_;
+    std::size_t n_;
+    double b_;
+    Kv3dPoint origin_;
+    double* keys_;
+    double* key_scratch_;
+    std::uint32_t* index_;
+    std::uint32_t* index_scratch_;
+    std::uint32_t* counts_;
+};
