@@ -25,8 +25,8 @@ std::size_t tail_target(std::size_t n) { return std::max<std::size_t>(2048, n / 
 
 std::size_t Kv3dCleanPointSet::scratch_bytes(std::size_t n) {
     // Keys (8n) and a tail of at most n / 2 points with its sort scratch
-    // (12n); the float keys of the close-pair test (16n) come first and are
-    // overwritten. Counters as the sorted set has them.
+    // (12n); the close-pair test (16n) comes first and is overwritten.
+    // Counters as the sorted set has them.
     return n * 20 + kv3d_detail::kKeySortCounts * sizeof(std::uint32_t);
 }
 
@@ -45,35 +45,51 @@ bool Kv3dCleanPointSet::prepare(const Kv3dBSphere& old) {
         }
     }
     // One sweep: the range of every coordinate, the box of the points, and
-    // each point's distance from the first point, rounded to float.
-    float* keys = reinterpret_cast<float*>(scratch_);
-    float* key_scratch = keys + n_;
-    std::uint32_t* index = reinterpret_cast<std::uint32_t*>(key_scratch + n_);
-    std::uint32_t* index_scratch = index + n_;
+    // each point's distance from the first point.
+    std::uint32_t* keys = reinterpret_cast<std::uint32_t*>(scratch_);
+    std::uint32_t* index = keys + n_;
+    double* distance = reinterpret_cast<double*>(index + n_);
     const Kv3dPoint reference = points_[0];
     box_ = Kv3dBBox(reference);
+    double farthest = 0.0;
     for (std::size_t i = 0; i < n_; ++i) {
         const Kv3dPoint& p = points_[i];
         if (!in_range(p)) {
             return false;
         }
         box_.update_bbox(p);
-        keys[i] = static_cast<float>(p.distance(reference));
+        distance[i] = p.distance(reference);
+        farthest = std::max(farthest, distance[i]);
+    }
+    return no_close_pairs(keys, index, distance, farthest);
+}
+
+bool Kv3dCleanPointSet::no_close_pairs(std::uint32_t* keys, std::uint32_t* index, double* distance,
+                                       double farthest) const {
+    // Two points within b of each other lie at distances from the reference
+    // that differ by less than b (1 + 1e-15), and each distance is computed
+    // within 1e-15 of itself. So, with the distances scaled to 32-bit fixed
+    // point (rounded down, monotone) and sorted, only the following keys
+    // within the scaled window (plus one for the rounding down, one for the
+    // product's rounding) can belong to such a pair. Clustered input (many
+    // points at nearly one distance) gives up after a bounded effort.
+    const double scale = farthest > 0.0 ? 4294967040.0 / farthest : 0.0;
+    const double window = (b_ * 1.001 + farthest * 1e-15) * scale + 2.0;
+    if (!(window < 4294967296.0)) {
+        return false;
+    }
+    const std::uint64_t reach = static_cast<std::uint64_t>(window);
+    for (std::size_t i = 0; i < n_; ++i) {
+        keys[i] = static_cast<std::uint32_t>(distance[i] * scale);
         index[i] = static_cast<std::uint32_t>(i);
     }
+    // The distances are read: their space becomes the sort's scratch.
+    std::uint32_t* key_scratch = reinterpret_cast<std::uint32_t*>(index + n_);
     std::uint32_t* counts = reinterpret_cast<std::uint32_t*>(scratch_ + n_ * 20);
-    kv3d_detail::sort_by_key(keys, index, n_, key_scratch, index_scratch, counts);
-    // No two points within b: sorted by that distance, each point is tested
-    // against the following points whose distance differs by at most b plus
-    // the roundings. Two points within b of each other lie at distances from
-    // the reference that differ by less than b (plus a rounding of the double
-    // distances far below 1e-15 of them); rounded to float each moves by at
-    // most 2^-24 of itself. Clustered input (many points at nearly one
-    // distance) gives up after a bounded effort.
+    kv3d_detail::sort_by_key(keys, index, n_, key_scratch, key_scratch + n_, counts);
     std::size_t effort = 0;
     for (std::size_t i = 0; i + 1 < n_; ++i) {
-        const double d = keys[i];
-        const double limit = d + (b_ * 1.001 + (d + b_) * 0x1p-22);
+        const std::uint64_t limit = keys[i] + reach;
         for (std::size_t j = i + 1; j < n_ && keys[j] <= limit; ++j) {
             if (++effort > 4 * n_ || Kv3d_distance_less_than_maximum_distance(
                                          points_[index[i]], points_[index[j]], b_)) {

@@ -54,6 +54,11 @@ private:
     // Reference points: the origin and the centres of at most 8 passes.
     static constexpr int kMaxHistory = 9;
 
+    // No two points within b, from their distances from the first point (the
+    // farthest at `farthest`): keys and index hold n elements, the distances
+    // are overwritten.
+    bool no_close_pairs(std::uint32_t* keys, std::uint32_t* index, double* distance,
+                        double farthest) const;
     // Point i comes after point j in the order of this pass.
     bool comes_after(std::uint32_t i, double key_i, std::uint32_t j, double key_j) const;
     void keep_last(std::uint32_t i, double key);

@@ -20,7 +20,7 @@ struct KeyBits<double> {
     using type = std::uint64_t;
 };
 template <>
-struct KeyBits<float> {
+struct KeyBits<std::uint32_t> {
     using type = std::uint32_t;
 };
 
@@ -105,8 +105,8 @@ void sort_by_key(double* keys, std::uint32_t* index, std::size_t n, double* key_
     radix_sort(keys, index, n, key_scratch, index_scratch, counts);
 }
 
-void sort_by_key(float* keys, std::uint32_t* index, std::size_t n, float* key_scratch,
-                 std::uint32_t* index_scratch, std::uint32_t* counts) {
+void sort_by_key(std::uint32_t* keys, std::uint32_t* index, std::size_t n,
+                 std::uint32_t* key_scratch, std::uint32_t* index_scratch, std::uint32_t* counts) {
     radix_sort(keys, index, n, key_scratch, index_scratch, counts);
 }
 

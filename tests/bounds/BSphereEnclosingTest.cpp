@@ -116,18 +116,20 @@ TEST(BSphereEnclosing, HugeAndTinyClouds) {
     }
 }
 
-// One pair of points 0.5 b apart in an otherwise spread cloud, placed so
-// that their distances from the first point round to neighbouring floats
-// (2^-14 apart near 1000): the thinning drops one of them.
-TEST(BSphereEnclosing, SingleNearPairAcrossAFloatStep) {
+// One pair of points 0.99 b apart, one behind the other as seen from the
+// first point, in an otherwise spread cloud, at several distances (so that
+// their fixed-point distance keys fall differently): the thinning drops one
+// of them, the sort-free working array must not be chosen.
+TEST(BSphereEnclosing, SingleNearPair) {
     std::mt19937 rng(9);
-    KvArray<P> pts = cloud(kCube, 999, 400.0, rng);
-    pts[0] = P(0, 0, 0);
-    const double x = 1000 + 0x1p-15 - 0.25 * b;
-    pts.append(P(x, 0, 0));
-    pts.append(P(x + 0.5 * b, 0, 0));
-    ASSERT_NE(static_cast<float>(x), static_cast<float>(x + 0.5 * b)) << "case: float step";
-    check_update(pts, Ball(), "near pair across a float step");
+    for (int k = 0; k < 16; ++k) {
+        KvArray<P> pts = cloud(kCube, 999, 400.0, rng);
+        pts[0] = P(0, 0, 0);
+        const double x = 1000 + 0.37 * k;
+        pts.append(P(x, 0, 0));
+        pts.append(P(x + 0.99 * b, 0, 0));
+        check_update(pts, Ball(), "near pair at " + std::to_string(x));
+    }
 }
 
 TEST(BSphereEnclosing, SmallSets) {

@@ -13,43 +13,16 @@
 
 namespace {
 
-// The radix sort against std::stable_sort by value, NaN last: sizes around
-// the insertion-sort limit, many ties, infinities, NaN of either sign (all
-// NaN last, +NaN before -NaN as their bits order them), keys that share
-// their high digits.
-template <class Key>
-void check_against_stable_sort(std::size_t n, int flavour, std::mt19937& rng,
-                               const std::string& name) {
-    std::uniform_int_distribution<int> small(0, 9);
-    std::uniform_real_distribution<double> u(0.0, 1e3);
-    std::vector<Key> keys(n);
-    for (Key& k : keys) {
-        const int pick = small(rng);
-        if (flavour == 1 && pick < 5) {
-            k = static_cast<Key>(small(rng));  // ties
-        } else if (flavour == 2 && pick == 0) {
-            k = std::numeric_limits<Key>::infinity();
-        } else if (flavour == 2 && pick == 1) {
-            k = small(rng) % 2 ? std::numeric_limits<Key>::quiet_NaN()
-                               : -std::numeric_limits<Key>::quiet_NaN();
-        } else if (flavour == 3) {
-            k = static_cast<Key>(1000.0 + u(rng) * 1e-9);  // high digits shared
-        } else {
-            k = static_cast<Key>(u(rng));
-        }
-    }
+// Sorts with sort_by_key and checks the order against std::stable_sort with
+// `before`, and that the keys moved along with their indices.
+template <class Key, class Before>
+void check_sort(const std::vector<Key>& keys, Before before, const std::string& name) {
+    const std::size_t n = keys.size();
     std::vector<std::uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
     std::vector<std::uint32_t> expected = order;
-    std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
-        if (std::isnan(keys[a]) && std::isnan(keys[b])) {
-            return !std::signbit(keys[a]) && std::signbit(keys[b]);  // +NaN, then -NaN
-        }
-        if (std::isnan(keys[a]) || std::isnan(keys[b])) {
-            return std::isnan(keys[b]);
-        }
-        return keys[a] < keys[b];
-    });
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return before(keys[a], keys[b]); });
     std::vector<Key> sorted = keys;
     std::vector<Key> key_scratch(n);
     std::vector<std::uint32_t> index_scratch(n);
@@ -62,14 +35,53 @@ void check_against_stable_sort(std::size_t n, int flavour, std::mt19937& rng,
     }
 }
 
-TEST(KeySort, StableAscendingNaNLast) {
+// Double keys by value, NaN last (+NaN before -NaN, as their bits order
+// them): sizes around the insertion-sort limit, many ties, infinities, NaN
+// of either sign, keys that share their high digits.
+TEST(KeySort, DoubleKeysStableAscendingNaNLast) {
     std::mt19937 rng(11);
+    std::uniform_int_distribution<int> small(0, 9);
+    std::uniform_real_distribution<double> u(0.0, 1e3);
+    const auto before = [](double a, double b) {
+        if (std::isnan(a) && std::isnan(b)) {
+            return !std::signbit(a) && std::signbit(b);
+        }
+        return std::isnan(a) || std::isnan(b) ? std::isnan(b) : a < b;
+    };
     for (std::size_t n : {0, 1, 2, 63, 64, 65, 200, 5000}) {
         for (int flavour = 0; flavour < 4; ++flavour) {
-            const std::string name =
-                std::to_string(n) + " keys, flavour " + std::to_string(flavour);
-            check_against_stable_sort<double>(n, flavour, rng, "double, " + name);
-            check_against_stable_sort<float>(n, flavour, rng, "float, " + name);
+            std::vector<double> keys(n);
+            for (double& k : keys) {
+                const int pick = small(rng);
+                if (flavour == 1 && pick < 5) {
+                    k = pick;  // ties
+                } else if (flavour == 2 && pick == 0) {
+                    k = std::numeric_limits<double>::infinity();
+                } else if (flavour == 2 && pick == 1) {
+                    k = std::copysign(std::numeric_limits<double>::quiet_NaN(), small(rng) - 4.5);
+                } else {
+                    k = flavour == 3 ? 1000.0 + u(rng) * 1e-9 : u(rng);  // high digits shared
+                }
+            }
+            check_sort(keys, before,
+                       std::to_string(n) + " double keys, flavour " + std::to_string(flavour));
+        }
+    }
+}
+
+TEST(KeySort, UnsignedKeysStableAscending) {
+    std::mt19937 rng(12);
+    std::uniform_int_distribution<std::uint32_t> any;
+    std::uniform_int_distribution<std::uint32_t> few(0, 20);
+    for (std::size_t n : {0, 1, 64, 65, 3000}) {
+        for (int flavour = 0; flavour < 3; ++flavour) {
+            std::vector<std::uint32_t> keys(n);
+            for (std::uint32_t& k : keys) {
+                k = flavour == 0 ? any(rng) : flavour == 1 ? few(rng) : 0xfff00000u + few(rng);
+            }
+            check_sort(
+                keys, [](std::uint32_t a, std::uint32_t b) { return a < b; },
+                std::to_string(n) + " unsigned keys, flavour " + std::to_string(flavour));
         }
     }
 }

@@ -12,16 +12,17 @@ namespace kv3d_detail {
 constexpr std::size_t kKeySortCounts = 6 * 2048;
 
 // Sort n (key, index) pairs ascending by key, stably: pairs with equal keys
-// keep their order. Keys are distances or sums of squares: +0, positive,
-// +infinity or NaN; NaN keys go last. For such keys the order of the bit
-// patterns is the order of the values, so a least-significant-digit radix
-// sort on the bits gives the order a comparison sort would, in a few linear
-// passes; digits that are the same for every key are skipped. key_scratch and
-// index_scratch hold n elements each, counts kKeySortCounts; n is below 2^32.
-// Allocates nothing.
+// keep their order. Double keys are sums of squares: +0, positive, +infinity
+// or NaN; NaN keys go last. For such keys, as for unsigned integers, the
+// order of the bit patterns is the order of the values, so a
+// least-significant-digit radix sort on the bits gives the order a
+// comparison sort would, in a few linear passes; digits that are the same
+// for every key are skipped. key_scratch and index_scratch hold n elements
+// each, counts kKeySortCounts; n is below 2^32. Allocates nothing.
 KV3D_API void sort_by_key(double* keys, std::uint32_t* index, std::size_t n, double* key_scratch,
                           std::uint32_t* index_scratch, std::uint32_t* counts);
-KV3D_API void sort_by_key(float* keys, std::uint32_t* index, std::size_t n, float* key_scratch,
-                          std::uint32_t* index_scratch, std::uint32_t* counts);
+KV3D_API void sort_by_key(std::uint32_t* keys, std::uint32_t* index, std::size_t n,
+                          std::uint32_t* key_scratch, std::uint32_t* index_scratch,
+                          std::uint32_t* counts);
 
 }  // namespace kv3d_detail
