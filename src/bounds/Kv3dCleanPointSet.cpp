@@ -146,10 +146,9 @@ void Kv3dCleanPointSet::order_by(const Kv3dPoint& o) {
     if (passes_ < kMaxHistory) {
         history_[passes_++] = o;
     }
-    const Kv3dPointCompare order(o);
-    // The first three points in their order, then one sweep.
+    rekey(o);
+    // The first three points in their order, then one sweep over the keys.
     for (std::uint32_t i = 0; i < 3; ++i) {
-        keys_[i] = order.key(points_[i]);
         last_[i] = i;
         last_key_[i] = keys_[i];
     }
@@ -161,16 +160,23 @@ void Kv3dCleanPointSet::order_by(const Kv3dPoint& o) {
             }
         }
     }
-    double lowest = std::min(keys_[0], std::min(keys_[1], keys_[2]));
-    double highest = std::max(keys_[0], std::max(keys_[1], keys_[2]));
     for (std::size_t i = 3; i < n_; ++i) {
+        if (!(last_key_[2] > keys_[i])) {
+            keep_last(static_cast<std::uint32_t>(i), keys_[i]);
+        }
+    }
+}
+
+void Kv3dCleanPointSet::rekey(const Kv3dPoint& o) {
+    key_origin_ = o;
+    const Kv3dPointCompare order(o);
+    double lowest = HUGE_VAL;
+    double highest = -HUGE_VAL;
+    for (std::size_t i = 0; i < n_; ++i) {
         const double key = order.key(points_[i]);
         keys_[i] = key;
         lowest = std::min(lowest, key);
         highest = std::max(highest, key);
-        if (!(last_key_[2] > key)) {
-            keep_last(static_cast<std::uint32_t>(i), key);
-        }
     }
     collect_tail(lowest, highest);
 }
@@ -211,8 +217,9 @@ void Kv3dCleanPointSet::collect_tail(double lowest, double highest) {
     kv3d_detail::sort_by_key(tail_keys_, tail_index_, tail_n_, key_scratch, index_scratch, counts_);
 }
 
-bool Kv3dCleanPointSet::all_within(const Kv3dPoint& x, double r) const {
-    const double bound = kv3d_detail::certified_key_bound(history_[passes_ - 1], x, r);
+bool Kv3dCleanPointSet::all_within(const Kv3dPoint& x, double r, bool& costly) const {
+    costly = false;
+    const double bound = kv3d_detail::certified_key_bound(key_origin_, x, r);
     std::size_t t = tail_n_;
     for (; t > 0 && !(tail_keys_[t - 1] < bound); --t) {
         if (!Kv3d_distance_less_than_maximum_distance(points_[tail_index_[t - 1]], x, r)) {
@@ -224,6 +231,7 @@ bool Kv3dCleanPointSet::all_within(const Kv3dPoint& x, double r) const {
     }
     // The bound reaches below the tail: the points there with keys at or
     // above it are tested too.
+    costly = true;
     for (std::size_t i = 0; i < n_; ++i) {
         if (keys_[i] < tail_floor_ && !(keys_[i] < bound) &&
             !Kv3d_distance_less_than_maximum_distance(points_[i], x, r)) {

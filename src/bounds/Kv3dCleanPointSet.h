@@ -40,13 +40,18 @@ public:
     void begin();
     // The keys from o, the three last points and the tail.
     void order_by(const Kv3dPoint& o);
+    // The keys from o and the tail, for the sphere tests that follow (the
+    // three last points stay).
+    void rekey(const Kv3dPoint& o);
     std::size_t size() const { return n_; }
     // The point at rank r; only the ranks n - 3 to n - 1 are known.
     const Kv3dPoint& at_rank(std::size_t r) const { return points_[last_[n_ - 1 - r]]; }
     // Without -0.0 the box of the points is the same in any order: it is
     // formed once, in prepare(), and added as a box.
     void grow_box(Kv3dBBox& box) const;
-    bool all_within(const Kv3dPoint& x, double r) const;
+    // Every point lies within r of x; costly is set when the points below
+    // the tail had to be read.
+    bool all_within(const Kv3dPoint& x, double r, bool& costly) const;
 
 private:
     // Below this many points the sorted set is as fast.
@@ -71,8 +76,9 @@ private:
     Kv3dBBox box_;
     Kv3dPoint history_[kMaxHistory];
     int passes_ = 0;
-    // Keys of the current pass by input index.
+    // Keys by input index, from key_origin_.
     double* keys_ = nullptr;
+    Kv3dPoint key_origin_;
     // The three last points, last_[0] the very last.
     std::uint32_t last_[3] = {0, 0, 0};
     double last_key_[3] = {0.0, 0.0, 0.0};

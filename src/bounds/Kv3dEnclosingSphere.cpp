@@ -76,8 +76,15 @@ void Kv3dEnclosingSphere::enclose(Kv3dBSphere& S, KvIterator<Kv3dPoint>& it) {
 }
 
 template <class Set>
+bool Kv3dEnclosingSphere::encloses(const Set& A, const Kv3dBSphere& X, bool& costly) const {
+    costly = false;
+    return !X.is_empty() && X.contains(old_) && A.all_within(X.center_, X.radius_, costly);
+}
+
+template <class Set>
 bool Kv3dEnclosingSphere::encloses(const Set& A, const Kv3dBSphere& X) const {
-    return !X.is_empty() && X.contains(old_) && A.all_within(X.center_, X.radius_);
+    bool costly = false;
+    return encloses(A, X, costly);
 }
 
 template <class Set>
@@ -181,7 +188,7 @@ bool Kv3dEnclosingSphere::refine(Set& A, Kv3dBSphere& T) const {
 }
 
 template <class Set>
-bool Kv3dEnclosingSphere::bisect(const Set& A, const Kv3dPoint& a0, const Kv3dPoint& a1,
+bool Kv3dEnclosingSphere::bisect(Set& A, const Kv3dPoint& a0, const Kv3dPoint& a1,
                                  const Kv3dPoint& p1, Kv3dBSphere& T) const {
     // Finer steps for longer segments, measured in units of b.
     const double length = a0.distance(a1) / b_;
@@ -193,12 +200,18 @@ bool Kv3dEnclosingSphere::bisect(const Set& A, const Kv3dPoint& a0, const Kv3dPo
         const double mid = (hi + lo) * 0.5;
         const Kv3dPoint x = kv3d_detail::segment_point(a0, a1, mid);
         const Kv3dBSphere U(x, p1.distance(x) + b_);
-        if (encloses(A, U)) {
+        bool costly = false;
+        if (encloses(A, U, costly)) {
             T = U;
             changed = true;
             hi = mid;
         } else {
             lo = mid;
+        }
+        // The next centres lie closer to x than to the keys' reference (they
+        // close in on one point): keys from x prove more of them inside.
+        if (costly) {
+            A.rekey(x);
         }
     }
     return changed;

@@ -44,7 +44,10 @@ private:
     void run(Kv3dBSphere& S, const Kv3dPoint* points, std::size_t n, unsigned char* scratch);
     template <class Set>
     void run(Kv3dBSphere& S, Set& A);
-    // X is not empty and holds every point of A and S0.
+    // X is not empty and holds every point of A and S0; costly is set when
+    // the test had to read many points.
+    template <class Set>
+    bool encloses(const Set& A, const Kv3dBSphere& X, bool& costly) const;
     template <class Set>
     bool encloses(const Set& A, const Kv3dBSphere& X) const;
     // One refinement pass; true when T changed.
@@ -52,7 +55,7 @@ private:
     bool refine(Set& A, Kv3dBSphere& T) const;
     // The bisection of the centre along a0 -> a1; true when T changed.
     template <class Set>
-    bool bisect(const Set& A, const Kv3dPoint& a0, const Kv3dPoint& a1, const Kv3dPoint& p1,
+    bool bisect(Set& A, const Kv3dPoint& a0, const Kv3dPoint& a1, const Kv3dPoint& p1,
                 Kv3dBSphere& T) const;
 
     const double b_;

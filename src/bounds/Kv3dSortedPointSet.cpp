@@ -54,7 +54,8 @@ void Kv3dSortedPointSet::grow_box(Kv3dBBox& box) const {
     }
 }
 
-bool Kv3dSortedPointSet::all_within(const Kv3dPoint& x, double r) const {
+bool Kv3dSortedPointSet::all_within(const Kv3dPoint& x, double r, bool& costly) const {
+    costly = false;
     // Keys below the bound are inside for certain; the rest are tested from
     // the farthest down, where an outside point shows up first. Keys ascend,
     // NaN keys last.

@@ -32,7 +32,11 @@ public:
     // Adds every point kept to the box.
     void grow_box(Kv3dBBox& box) const;
     // Every point kept lies within r of x (Kv3d_distance_less_than_maximum_distance).
-    bool all_within(const Kv3dPoint& x, double r) const;
+    // costly stays false: keys from another point would need another sort,
+    // and the order of this one carries the ties of the next.
+    bool all_within(const Kv3dPoint& x, double r, bool& costly) const;
+    // Nothing to do (see all_within).
+    void rekey(const Kv3dPoint&) {}
 
 private:
     const Kv3dPoint* points_;

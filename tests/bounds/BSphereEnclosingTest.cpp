@@ -105,6 +105,15 @@ TEST(BSphereEnclosing, EqualsTheLiteralConstructionAndEnclosesEverything) {
     }
 }
 
+// Clouds large enough that the trials reach below the far points kept
+// sorted, and the keys are taken again from a trial centre.
+TEST(BSphereEnclosing, LargeClouds) {
+    std::mt19937 rng(10);
+    for (int shape : {kSurface, kGauss, kNearPairs}) {
+        check_update(cloud(shape, 30000, 10.0, rng), Ball(), "shape " + std::to_string(shape));
+    }
+}
+
 TEST(BSphereEnclosing, HugeAndTinyClouds) {
     std::mt19937 rng(8);
     for (int e : {-120, -30, 30, 120}) {
