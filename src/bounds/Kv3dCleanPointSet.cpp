@@ -30,9 +30,9 @@ std::size_t Kv3dCleanPointSet::scratch_bytes(std::size_t n) {
     return n * 20 + kv3d_detail::kKeySortCounts * sizeof(std::uint32_t);
 }
 
-Kv3dCleanPointSet::Kv3dCleanPointSet(const Kv3dPoint* points, std::size_t n, double b,
-                                     unsigned char* scratch)
-    : points_(points), n_(n), b_(b), scratch_(scratch) {}
+Kv3dCleanPointSet::Kv3dCleanPointSet(const Kv3dPoint* points, const std::uint32_t* members,
+                                     std::size_t n, double b, unsigned char* scratch)
+    : points_(points), members_(members), n_(n), b_(b), scratch_(scratch) {}
 
 bool Kv3dCleanPointSet::prepare(const Kv3dBSphere& old) {
     if (n_ < kMinPoints) {
@@ -49,11 +49,11 @@ bool Kv3dCleanPointSet::prepare(const Kv3dBSphere& old) {
     std::uint32_t* keys = reinterpret_cast<std::uint32_t*>(scratch_);
     std::uint32_t* index = keys + n_;
     double* distance = reinterpret_cast<double*>(index + n_);
-    const Kv3dPoint reference = points_[0];
+    const Kv3dPoint reference = point(0);
     box_ = Kv3dBBox(reference);
     double farthest = 0.0;
     for (std::size_t i = 0; i < n_; ++i) {
-        const Kv3dPoint& p = points_[i];
+        const Kv3dPoint& p = point(i);
         if (!in_range(p)) {
             return false;
         }
@@ -91,8 +91,8 @@ bool Kv3dCleanPointSet::no_close_pairs(std::uint32_t* keys, std::uint32_t* index
     for (std::size_t i = 0; i + 1 < n_; ++i) {
         const std::uint64_t limit = keys[i] + reach;
         for (std::size_t j = i + 1; j < n_ && keys[j] <= limit; ++j) {
-            if (++effort > 4 * n_ || Kv3d_distance_less_than_maximum_distance(
-                                         points_[index[i]], points_[index[j]], b_)) {
+            if (++effort > 4 * n_ ||
+                Kv3d_distance_less_than_maximum_distance(point(index[i]), point(index[j]), b_)) {
                 return false;
             }
         }
@@ -117,8 +117,8 @@ bool Kv3dCleanPointSet::comes_after(std::uint32_t i, double key_i, std::uint32_t
     // Equal keys keep the order of the pass before, back to the input order.
     for (int h = passes_ - 2; h >= 0; --h) {
         const Kv3dPointCompare order(history_[h]);
-        const double ki = order.key(points_[i]);
-        const double kj = order.key(points_[j]);
+        const double ki = order.key(point(i));
+        const double kj = order.key(point(j));
         if (ki != kj) {
             return ki > kj;
         }
@@ -173,7 +173,7 @@ void Kv3dCleanPointSet::rekey(const Kv3dPoint& o) {
     double lowest = HUGE_VAL;
     double highest = -HUGE_VAL;
     for (std::size_t i = 0; i < n_; ++i) {
-        const double key = order.key(points_[i]);
+        const double key = order.key(point(i));
         keys_[i] = key;
         lowest = std::min(lowest, key);
         highest = std::max(highest, key);
@@ -222,7 +222,7 @@ bool Kv3dCleanPointSet::all_within(const Kv3dPoint& x, double r, bool& costly) c
     const double bound = kv3d_detail::certified_key_bound(key_origin_, x, r);
     std::size_t t = tail_n_;
     for (; t > 0 && !(tail_keys_[t - 1] < bound); --t) {
-        if (!Kv3d_distance_less_than_maximum_distance(points_[tail_index_[t - 1]], x, r)) {
+        if (!Kv3d_distance_less_than_maximum_distance(point(tail_index_[t - 1]), x, r)) {
             return false;
         }
     }
@@ -234,7 +234,7 @@ bool Kv3dCleanPointSet::all_within(const Kv3dPoint& x, double r, bool& costly) c
     costly = true;
     for (std::size_t i = 0; i < n_; ++i) {
         if (keys_[i] < tail_floor_ && !(keys_[i] < bound) &&
-            !Kv3d_distance_less_than_maximum_distance(points_[i], x, r)) {
+            !Kv3d_distance_less_than_maximum_distance(point(i), x, r)) {
             return false;
         }
     }

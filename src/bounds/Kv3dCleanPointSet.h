@@ -27,7 +27,15 @@ public:
     // Kv3dSortedPointSet needs.
     static std::size_t scratch_bytes(std::size_t n);
 
-    Kv3dCleanPointSet(const Kv3dPoint* points, std::size_t n, double b, unsigned char* scratch);
+    // The points points[members[k]], k < n, or points[0..n) when members is
+    // null. Members ascend, so that their positions order ties as their
+    // input indices do: the points that a first sort and thinning kept can
+    // go on as a clean set.
+    Kv3dCleanPointSet(const Kv3dPoint* points, const std::uint32_t* members, std::size_t n,
+                      double b, unsigned char* scratch);
+
+    // Below this many points the sorted set is as fast.
+    static constexpr std::size_t kMinPoints = 256;
 
     // True when the set is clean and its box can be formed in any order:
     // enough points, all coordinates finite, below 1e150 in magnitude and
@@ -45,7 +53,7 @@ public:
     void rekey(const Kv3dPoint& o);
     std::size_t size() const { return n_; }
     // The point at rank r; only the ranks n - 3 to n - 1 are known.
-    const Kv3dPoint& at_rank(std::size_t r) const { return points_[last_[n_ - 1 - r]]; }
+    const Kv3dPoint& at_rank(std::size_t r) const { return point(last_[n_ - 1 - r]); }
     // Without -0.0 the box of the points is the same in any order: it is
     // formed once, in prepare(), and added as a box.
     void grow_box(Kv3dBBox& box) const;
@@ -54,8 +62,9 @@ public:
     bool all_within(const Kv3dPoint& x, double r, bool& costly) const;
 
 private:
-    // Below this many points the sorted set is as fast.
-    static constexpr std::size_t kMinPoints = 256;
+    const Kv3dPoint& point(std::size_t k) const {
+        return members_ != nullptr ? points_[members_[k]] : points_[k];
+    }
     // Reference points: the origin and the centres of at most 8 passes.
     static constexpr int kMaxHistory = 9;
 
@@ -70,6 +79,7 @@ private:
     void collect_tail(double lowest, double highest);
 
     const Kv3dPoint* points_;
+    const std::uint32_t* members_;
     std::size_t n_;
     double b_;
     unsigned char* scratch_;

@@ -23,13 +23,15 @@ bool finite(const Kv3dPoint& p) {
     return std::isfinite(p.x()) && std::isfinite(p.y()) && std::isfinite(p.z());
 }
 
-// Scratch for the construction on n points (and a copy of them, when asked),
-// or null when n is too large or memory ran out.
+// Scratch for the construction on n points: a copy of them when asked, the
+// working array, and room for n indices. Null when n is too large or memory
+// ran out.
 std::unique_ptr<unsigned char[]> scratch(std::size_t n, std::size_t copy) {
     if (n > std::numeric_limits<std::uint32_t>::max()) {
         return nullptr;
     }
-    const std::size_t bytes = copy * sizeof(Kv3dPoint) + Kv3dSortedPointSet::scratch_bytes(n);
+    const std::size_t bytes =
+        copy * sizeof(Kv3dPoint) + Kv3dSortedPointSet::scratch_bytes(n) + n * sizeof(std::uint32_t);
     return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[bytes]);
 }
 
@@ -89,7 +91,6 @@ bool Kv3dEnclosingSphere::encloses(const Set& A, const Kv3dBSphere& X) const {
 
 template <class Set>
 void Kv3dEnclosingSphere::run(Kv3dBSphere& S, Set& A) {
-    A.begin();
     Kv3dBBox box(S);
     A.grow_box(box);
     if (box.is_empty()) {
@@ -219,16 +220,39 @@ bool Kv3dEnclosingSphere::bisect(Set& A, const Kv3dPoint& a0, const Kv3dPoint& a
 
 void Kv3dEnclosingSphere::run(Kv3dBSphere& S, const Kv3dPoint* points, std::size_t n,
                               unsigned char* scratch) {
-    Kv3dCleanPointSet clean(points, n, b_, scratch);
+    Kv3dCleanPointSet clean(points, nullptr, n, b_, scratch);
     if (clean.prepare(old_)) {
+        clean.begin();
         run(S, clean);
         return;
     }
     Kv3dSortedPointSet sorted(points, n, b_, scratch);
-    run(S, sorted);
+    sorted.begin();
     if (sorted.size() == n) {
+        run(S, sorted);
         return;
     }
+    // When the points the first thinning kept are clean, no later pass drops
+    // one of them, and they go on unsorted.
+    if (sorted.size() >= Kv3dCleanPointSet::kMinPoints) {
+        std::uint32_t* members =
+            reinterpret_cast<std::uint32_t*>(scratch + Kv3dSortedPointSet::scratch_bytes(n));
+        const std::size_t m = sorted.kept_in_input_order(members);
+        Kv3dCleanPointSet kept(points, members, m, b_, scratch);
+        if (kept.prepare(old_)) {
+            kept.begin();
+            run(S, kept);
+            take_dropped(S, points, n);
+            return;
+        }
+        sorted.restart();
+        sorted.begin();
+    }
+    run(S, sorted);
+    take_dropped(S, points, n);
+}
+
+void Kv3dEnclosingSphere::take_dropped(Kv3dBSphere& S, const Kv3dPoint* points, std::size_t n) {
     // The spheres were tested against the thinned points only: a point the
     // thinning dropped lies within b of one that was kept and may stick out
     // by less than b. Each such point is taken by point growth, which keeps

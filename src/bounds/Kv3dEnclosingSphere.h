@@ -28,7 +28,9 @@
 //
 // The working array is a Kv3dCleanPointSet when no two points lie within b
 // of each other (thinning then never drops a point and nothing needs
-// sorting), otherwise a Kv3dSortedPointSet; both give the same result. The
+// sorting), otherwise a Kv3dSortedPointSet, which after its first sort and
+// thinning hands the points it kept to a Kv3dCleanPointSet when they are
+// clean; all give the same result. The
 // scratch memory of either is allocated once per call.
 class Kv3dEnclosingSphere {
 public:
@@ -40,10 +42,15 @@ public:
 private:
     explicit Kv3dEnclosingSphere(const Kv3dBSphere& S);
 
-    // Runs on the points, with scratch of Kv3dSortedPointSet::scratch_bytes(n).
+    // Runs on the points, with the scratch block that enclose() allocates.
     void run(Kv3dBSphere& S, const Kv3dPoint* points, std::size_t n, unsigned char* scratch);
+    // The construction from the box on, on a working array after its first
+    // sort and thinning.
     template <class Set>
     void run(Kv3dBSphere& S, Set& A);
+    // Grows S by each point it does not contain (after a thinning dropped
+    // points).
+    static void take_dropped(Kv3dBSphere& S, const Kv3dPoint* points, std::size_t n);
     // X is not empty and holds every point of A and S0; costly is set when
     // the test had to read many points.
     template <class Set>

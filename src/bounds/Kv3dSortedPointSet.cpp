@@ -4,6 +4,8 @@
 #include <kv3d/Kv3dTolerance.h>
 #include <kv3d/detail/Kv3dKeySort.h>
 
+#include <algorithm>
+
 #include "Kv3dKeyBound.h"
 
 std::size_t Kv3dSortedPointSet::scratch_bytes(std::size_t n) {
@@ -13,15 +15,36 @@ std::size_t Kv3dSortedPointSet::scratch_bytes(std::size_t n) {
 
 Kv3dSortedPointSet::Kv3dSortedPointSet(const Kv3dPoint* points, std::size_t n, double b,
                                        unsigned char* scratch)
-    : points_(points), n_(n), b_(b) {
+    : points_(points), n_(n), all_(n), b_(b) {
     keys_ = reinterpret_cast<double*>(scratch);
     key_scratch_ = keys_ + n;
     index_ = reinterpret_cast<std::uint32_t*>(key_scratch_ + n);
     index_scratch_ = index_ + n;
     counts_ = index_scratch_ + n;
-    for (std::size_t i = 0; i < n; ++i) {
+    restart();
+}
+
+void Kv3dSortedPointSet::restart() {
+    n_ = all_;
+    for (std::size_t i = 0; i < n_; ++i) {
         index_[i] = static_cast<std::uint32_t>(i);
     }
+}
+
+std::size_t Kv3dSortedPointSet::kept_in_input_order(std::uint32_t* out) {
+    // A mark per input index, in the space of the keys.
+    unsigned char* kept = reinterpret_cast<unsigned char*>(keys_);
+    std::fill(kept, kept + all_, static_cast<unsigned char>(0));
+    for (std::size_t r = 0; r < n_; ++r) {
+        kept[index_[r]] = 1;
+    }
+    std::size_t m = 0;
+    for (std::size_t i = 0; i < all_; ++i) {
+        if (kept[i] != 0) {
+            out[m++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    return m;
 }
 
 void Kv3dSortedPointSet::order_by(const Kv3dPoint& o) {

@@ -24,6 +24,12 @@ public:
 
     // The first sort and thinning, by distance from (0, 0, 0).
     void begin() { order_by(Kv3dPoint(0.0, 0.0, 0.0)); }
+    // Writes the input indices of the points kept, ascending, to out and
+    // returns their number. The keys are lost: begin() must run again
+    // before the set is used.
+    std::size_t kept_in_input_order(std::uint32_t* out);
+    // Every point again, unsorted.
+    void restart();
     // Sorts the points kept so far by distance from o and thins them.
     void order_by(const Kv3dPoint& o);
     std::size_t size() const { return n_; }
@@ -40,7 +46,9 @@ public:
 
 private:
     const Kv3dPoint* points_;
+    // Points kept, and given.
     std::size_t n_;
+    std::size_t all_;
     double b_;
     Kv3dPoint origin_;
     double* keys_;
