@@ -97,30 +97,25 @@ Kv3dBSphere ritter(const KvArray<Kv3dPoint>& pts) {
     return Kv3dBSphere(c, r);
 }
 
-void BM_Kv3dEnclosing(benchmark::State& state) {
+// Times sphere(points) on the cloud of the state's arguments; keeps the radius.
+template <class Sphere>
+void time_sphere(benchmark::State& state, const char* method, Sphere sphere) {
     const int shape = static_cast<int>(state.range(0));
     const std::size_t n = static_cast<std::size_t>(state.range(1));
     const KvArray<Kv3dPoint>& pts = cloud(shape, n);
     double r = 0.0;
     for (auto _ : state) {
-        const Kv3dBSphere s(pts);
-        r = s.radius();
+        r = sphere(pts).radius();
         benchmark::DoNotOptimize(r);
     }
-    radii()[key("kv3d", shape, n)] = r;
+    radii()[key(method, shape, n)] = r;
 }
 
-void BM_Ritter(benchmark::State& state) {
-    const int shape = static_cast<int>(state.range(0));
-    const std::size_t n = static_cast<std::size_t>(state.range(1));
-    const KvArray<Kv3dPoint>& pts = cloud(shape, n);
-    double r = 0.0;
-    for (auto _ : state) {
-        r = ritter(pts).radius();
-        benchmark::DoNotOptimize(r);
-    }
-    radii()[key("ritter", shape, n)] = r;
+void BM_Kv3dEnclosing(benchmark::State& state) {
+    time_sphere(state, "kv3d", [](const KvArray<Kv3dPoint>& pts) { return Kv3dBSphere(pts); });
 }
+
+void BM_Ritter(benchmark::State& state) { time_sphere(state, "ritter", ritter); }
 
 #ifdef KV3D_BENCH_WITH_CGAL
 using CgalKernel = CGAL::Cartesian<double>;
@@ -167,54 +162,60 @@ BENCHMARK(BM_Ritter)->Apply(clouds);
 BENCHMARK(BM_CgalMinSphere)->Apply(clouds);
 #endif
 
-// Console output plus the real time per iteration of every plain run.
+// Console output plus the real and CPU time per iteration of every plain run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+                real_[r.benchmark_name()] = r.GetAdjustedRealTime();
+                cpu_[r.benchmark_name()] = r.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
 
-    double time(const char* bench, int shape, std::size_t n) const {
-        const auto it = times_.find(std::string(bench) + "/" + std::to_string(shape) + "/" +
-                                    std::to_string(n) + "/real_time");
-        if (it != times_.end()) {
-            return it->second;
-        }
-        const auto plain =
-            times_.find(std::string(bench) + "/" + std::to_string(shape) + "/" + std::to_string(n));
-        return plain != times_.end() ? plain->second : 0.0;
+    double real(const char* bench, int shape, std::size_t n) const {
+        return at(real_, bench, shape, n);
+    }
+    double cpu(const char* bench, int shape, std::size_t n) const {
+        return at(cpu_, bench, shape, n);
     }
 
 private:
-    std::map<std::string, double> times_;
+    static double at(const std::map<std::string, double>& t, const char* bench, int shape,
+                     std::size_t n) {
+        const auto it =
+            t.find(std::string(bench) + "/" + std::to_string(shape) + "/" + std::to_string(n));
+        return it != t.end() ? it->second : 0.0;
+    }
+
+    std::map<std::string, double> real_;
+    std::map<std::string, double> cpu_;
 };
 
 double ratio(double a, double b) { return a > 0.0 && b > 0.0 ? a / b : 0.0; }
 
-void print_summary(const RatioReporter& reporter) {
-    std::printf("\n%-8s %8s  %12s %12s  %10s %10s\n", "cloud", "points", "kv3d/exact",
-                "kv3d/ritter", "r/exact", "ritter r/e");
+void print_summary(const RatioReporter& t) {
+    std::printf("\n%-8s %8s  %19s  %19s  %9s %10s\n", "cloud", "points", "kv3d/exact real cpu",
+                "kv3d/ritter real cpu", "r/exact", "ritter r/e");
     for (long n : {100000L, 1000000L}) {
         for (int shape : {kCube, kSurface, kGauss}) {
             const std::size_t m = static_cast<std::size_t>(n);
-            const double t_kv3d = reporter.time("BM_Kv3dEnclosing", shape, m);
-            const double t_ritter = reporter.time("BM_Ritter", shape, m);
-            const double t_exact = reporter.time("BM_CgalMinSphere", shape, m);
+            const char* kv3d = "BM_Kv3dEnclosing";
             const double exact = radii()[key("exact", shape, m)];
-            std::printf("%-8s %8ld  %12.3f %12.3f  %10.6f %10.6f\n", kShapeNames[shape], n,
-                        ratio(t_kv3d, t_exact), ratio(t_kv3d, t_ritter),
+            std::printf("%-8s %8ld  %9.3f %9.3f  %9.3f %9.3f  %9.6f %10.6f\n", kShapeNames[shape],
+                        n, ratio(t.real(kv3d, shape, m), t.real("BM_CgalMinSphere", shape, m)),
+                        ratio(t.cpu(kv3d, shape, m), t.cpu("BM_CgalMinSphere", shape, m)),
+                        ratio(t.real(kv3d, shape, m), t.real("BM_Ritter", shape, m)),
+                        ratio(t.cpu(kv3d, shape, m), t.cpu("BM_Ritter", shape, m)),
                         ratio(radii()[key("kv3d", shape, m)], exact),
                         ratio(radii()[key("ritter", shape, m)], exact));
         }
     }
     std::printf(
-        "(time ratios of real time per call; radius ratios over the exact minimal\n"
-        " radius; 0 where the exact sphere was not measured)\n");
+        "(time ratios per call, real and CPU; radii over the exact minimal radius;\n"
+        " 0 where a peer was not measured)\n");
 }
 
 }  // namespace

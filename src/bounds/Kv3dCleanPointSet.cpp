@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "Kv3dKeyBound.h"
 
@@ -13,7 +14,12 @@ namespace {
 
 constexpr std::size_t kBuckets = 1024;
 
-bool in_range(double v) { return std::fabs(v) <= 1e150 && !(v == 0.0 && std::signbit(v)); }
+// Finite, below 1e150 in magnitude, and not -0.0.
+bool in_range(double v) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return std::fabs(v) <= 1e150 && bits != (std::uint64_t{1} << 63);
+}
 
 bool in_range(const Kv3dPoint& p) { return in_range(p.x()) && in_range(p.y()) && in_range(p.z()); }
 
@@ -50,17 +56,25 @@ bool Kv3dCleanPointSet::prepare(const Kv3dBSphere& old) {
     std::uint32_t* index = keys + n_;
     double* distance = reinterpret_cast<double*>(index + n_);
     const Kv3dPoint reference = point(0);
-    box_ = Kv3dBBox(reference);
+    Kv3dPoint lo = reference;
+    Kv3dPoint hi = reference;
+    bool range = true;
     double farthest = 0.0;
     for (std::size_t i = 0; i < n_; ++i) {
         const Kv3dPoint& p = point(i);
-        if (!in_range(p)) {
-            return false;
+        for (int axis = 0; axis < 3; ++axis) {
+            range = range && in_range(p[axis]);
+            lo[axis] = std::min(lo[axis], p[axis]);
+            hi[axis] = std::max(hi[axis], p[axis]);
         }
-        box_.update_bbox(p);
         distance[i] = p.distance(reference);
         farthest = std::max(farthest, distance[i]);
     }
+    if (!range) {
+        return false;
+    }
+    box_ = Kv3dBBox(lo);
+    box_.update_bbox(hi);
     return no_close_pairs(keys, index, distance, farthest);
 }
 
@@ -69,9 +83,11 @@ bool Kv3dCleanPointSet::no_close_pairs(std::uint32_t* keys, std::uint32_t* index
     // Two points within b of each other lie at distances from the reference
     // that differ by less than b (1 + 1e-15), and each distance is computed
     // within 1e-15 of itself. So, with the distances scaled to 32-bit fixed
-    // point (rounded down, monotone) and sorted, only the following keys
-    // within the scaled window (plus one for the rounding down, one for the
-    // product's rounding) can belong to such a pair. Clustered input (many
+    // point (rounded down, monotone), only keys within the scaled window
+    // (plus one for the rounding down, one for the product's rounding) can
+    // belong to such a pair. The keys are sorted by their high bits only:
+    // a key's partners within the window then lie in its own group or in the
+    // following groups up to that of key + reach. Clustered input (many
     // points at nearly one distance) gives up after a bounded effort.
     const double scale = farthest > 0.0 ? 4294967040.0 / farthest : 0.0;
     const double window = (b_ * 1.001 + farthest * 1e-15) * scale + 2.0;
@@ -86,13 +102,24 @@ bool Kv3dCleanPointSet::no_close_pairs(std::uint32_t* keys, std::uint32_t* index
     // The distances are read: their space becomes the sort's scratch.
     std::uint32_t* key_scratch = reinterpret_cast<std::uint32_t*>(index + n_);
     std::uint32_t* counts = reinterpret_cast<std::uint32_t*>(scratch_ + n_ * 20);
-    kv3d_detail::sort_by_key(keys, index, n_, key_scratch, key_scratch + n_, counts);
+    // Groups of 2^11 keys hold about n / 2^21 points each: up to 2^20 points
+    // the pass that orders within them is not worth its time.
+    int low = 0;
+    if (n_ <= (std::size_t{1} << 20)) {
+        low = kv3d_detail::kKeySortLowBits;
+        kv3d_detail::sort_by_high_bits(keys, index, n_, key_scratch, key_scratch + n_, counts);
+    } else {
+        kv3d_detail::sort_by_key(keys, index, n_, key_scratch, key_scratch + n_, counts);
+    }
     std::size_t effort = 0;
     for (std::size_t i = 0; i + 1 < n_; ++i) {
-        const std::uint64_t limit = keys[i] + reach;
-        for (std::size_t j = i + 1; j < n_ && keys[j] <= limit; ++j) {
-            if (++effort > 4 * n_ ||
-                Kv3d_distance_less_than_maximum_distance(point(index[i]), point(index[j]), b_)) {
+        const std::uint64_t key = keys[i];
+        const std::uint64_t last_group = (key + reach) >> low;
+        for (std::size_t j = i + 1; j < n_ && (keys[j] >> low) <= last_group; ++j) {
+            const std::uint64_t other = keys[j];
+            const std::uint64_t gap = other > key ? other - key : key - other;
+            if (++effort > 4 * n_ || (gap <= reach && Kv3d_distance_less_than_maximum_distance(
+                                                          point(index[i]), point(index[j]), b_))) {
                 return false;
             }
         }

@@ -52,10 +52,12 @@ void insertion_sort(Key* keys, std::uint32_t* index, std::size_t n) {
     }
 }
 
+// LSD radix sort on the digits from first_digit up (the lower ones are
+// ignored: keys equal above them keep their order).
 template <class Key>
 void radix_sort(Key* keys, std::uint32_t* index, std::size_t n, Key* key_scratch,
-                std::uint32_t* index_scratch, std::uint32_t* counts) {
-    if (n <= kInsertionLimit) {
+                std::uint32_t* index_scratch, std::uint32_t* counts, int first_digit) {
+    if (n <= kInsertionLimit && first_digit == 0) {
         insertion_sort(keys, index, n);
         return;
     }
@@ -63,7 +65,7 @@ void radix_sort(Key* keys, std::uint32_t* index, std::size_t n, Key* key_scratch
     std::fill(counts, counts + digits * kBuckets, 0u);
     for (std::size_t i = 0; i < n; ++i) {
         const auto kb = bits(keys[i]);
-        for (int d = 0; d < digits; ++d) {
+        for (int d = first_digit; d < digits; ++d) {
             ++counts[d * kBuckets + digit(kb, d)];
         }
     }
@@ -71,9 +73,9 @@ void radix_sort(Key* keys, std::uint32_t* index, std::size_t n, Key* key_scratch
     std::uint32_t* from_index = index;
     Key* to_keys = key_scratch;
     std::uint32_t* to_index = index_scratch;
-    for (int d = 0; d < digits; ++d) {
+    for (int d = first_digit; d < digits; ++d) {
         std::uint32_t* count = counts + d * kBuckets;
-        if (count[digit(bits(from_keys[0]), d)] == n) {
+        if (n == 0 || count[digit(bits(from_keys[0]), d)] == n) {
             continue;  // every key has this digit
         }
         // Bucket starts, then a stable scatter in input order.
@@ -102,12 +104,18 @@ void radix_sort(Key* keys, std::uint32_t* index, std::size_t n, Key* key_scratch
 
 void sort_by_key(double* keys, std::uint32_t* index, std::size_t n, double* key_scratch,
                  std::uint32_t* index_scratch, std::uint32_t* counts) {
-    radix_sort(keys, index, n, key_scratch, index_scratch, counts);
+    radix_sort(keys, index, n, key_scratch, index_scratch, counts, 0);
 }
 
 void sort_by_key(std::uint32_t* keys, std::uint32_t* index, std::size_t n,
                  std::uint32_t* key_scratch, std::uint32_t* index_scratch, std::uint32_t* counts) {
-    radix_sort(keys, index, n, key_scratch, index_scratch, counts);
+    radix_sort(keys, index, n, key_scratch, index_scratch, counts, 0);
+}
+
+void sort_by_high_bits(std::uint32_t* keys, std::uint32_t* index, std::size_t n,
+                       std::uint32_t* key_scratch, std::uint32_t* index_scratch,
+                       std::uint32_t* counts) {
+    radix_sort(keys, index, n, key_scratch, index_scratch, counts, 1);
 }
 
 }  // namespace kv3d_detail

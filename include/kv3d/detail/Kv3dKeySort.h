@@ -25,4 +25,11 @@ KV3D_API void sort_by_key(std::uint32_t* keys, std::uint32_t* index, std::size_t
                           std::uint32_t* key_scratch, std::uint32_t* index_scratch,
                           std::uint32_t* counts);
 
+// The same by keys >> kKeySortLowBits only: keys equal in their high bits
+// keep their order. One pass fewer.
+constexpr int kKeySortLowBits = 11;
+KV3D_API void sort_by_high_bits(std::uint32_t* keys, std::uint32_t* index, std::size_t n,
+                                std::uint32_t* key_scratch, std::uint32_t* index_scratch,
+                                std::uint32_t* counts);
+
 }  // namespace kv3d_detail
