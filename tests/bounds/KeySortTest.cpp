@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -13,10 +14,15 @@
 
 namespace {
 
-// Sorts with sort_by_key and checks the order against std::stable_sort with
+using DoubleSort = void (*)(double*, std::uint32_t*, std::size_t, double*, std::uint32_t*,
+                            std::uint32_t*);
+using UnsignedSort = void (*)(std::uint32_t*, std::uint32_t*, std::size_t, std::uint32_t*,
+                              std::uint32_t*, std::uint32_t*);
+
+// Sorts with sort and checks the order against std::stable_sort with
 // `before`, and that the keys moved along with their indices.
-template <class Key, class Before>
-void check_sort(const std::vector<Key>& keys, Before before, const std::string& name) {
+template <class Key, class Before, class Sort>
+void check_sort(const std::vector<Key>& keys, Before before, const std::string& name, Sort sort) {
     const std::size_t n = keys.size();
     std::vector<std::uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
@@ -27,8 +33,7 @@ void check_sort(const std::vector<Key>& keys, Before before, const std::string& 
     std::vector<Key> key_scratch(n);
     std::vector<std::uint32_t> index_scratch(n);
     std::vector<std::uint32_t> counts(kv3d_detail::kKeySortCounts);
-    kv3d_detail::sort_by_key(sorted.data(), order.data(), n, key_scratch.data(),
-                             index_scratch.data(), counts.data());
+    sort(sorted.data(), order.data(), n, key_scratch.data(), index_scratch.data(), counts.data());
     ASSERT_EQ(order, expected) << "case: " << name;
     for (std::size_t i = 0; i < n; ++i) {
         ASSERT_EQ(std::memcmp(&sorted[i], &keys[order[i]], sizeof(Key)), 0) << "case: " << name;
@@ -64,7 +69,8 @@ TEST(KeySort, DoubleKeysStableAscendingNaNLast) {
                 }
             }
             check_sort(keys, before,
-                       std::to_string(n) + " double keys, flavour " + std::to_string(flavour));
+                       std::to_string(n) + " double keys, flavour " + std::to_string(flavour),
+                       static_cast<DoubleSort>(kv3d_detail::sort_by_key));
         }
     }
 }
@@ -79,9 +85,15 @@ TEST(KeySort, UnsignedKeysStableAscending) {
             for (std::uint32_t& k : keys) {
                 k = flavour == 0 ? any(rng) : flavour == 1 ? few(rng) : 0xfff00000u + few(rng);
             }
-            check_sort(
-                keys, [](std::uint32_t a, std::uint32_t b) { return a < b; },
-                std::to_string(n) + " unsigned keys, flavour " + std::to_string(flavour));
+            const std::string name =
+                std::to_string(n) + " unsigned keys, flavour " + std::to_string(flavour);
+            check_sort(keys, std::less<std::uint32_t>(), name,
+                       static_cast<UnsignedSort>(kv3d_detail::sort_by_key));
+            // By the high bits only: equal high bits keep their order.
+            const auto high = [](std::uint32_t a, std::uint32_t b) {
+                return (a >> kv3d_detail::kKeySortLowBits) < (b >> kv3d_detail::kKeySortLowBits);
+            };
+            check_sort(keys, high, "high bits, " + name, kv3d_detail::sort_by_high_bits);
         }
     }
 }
