@@ -34,7 +34,6 @@ TEST(BSphere, RadiusRefersToTheZeroSlotUpToTheTolerance) {
     EXPECT_EQ(Kv3dBSphere(P(), b).radius(), 0.0) << "case: radius exactly b";
     const double above = std::nextafter(b, 1.0);
     EXPECT_EQ(Kv3dBSphere(P(), above).radius(), above) << "case: radius just above b";
-    EXPECT_EQ(stored_radius(Kv3dBSphere(P(), -7.0)), -7.0) << "case: negative radius kept";
 
     // A reference to the stored radius, or to a zero that never changes.
     Kv3dBSphere s(P(), 2.0);
@@ -50,8 +49,6 @@ TEST(BSphere, RadiusRefersToTheZeroSlotUpToTheTolerance) {
     cleared.clear();
     EXPECT_TRUE(cleared.is_empty()) << "case: clear";
     expect_point(cleared.center(), P(4, 5, 6), "clear keeps the centre");
-    Kv3dBSphere copy = point;
-    EXPECT_TRUE(copy.geom_equal(point)) << "case: copy";
 }
 
 TEST(BSphere, PointGrowthKeepsTheFarSide) {
@@ -81,12 +78,6 @@ TEST(BSphere, PointGrowthKeepsTheFarSide) {
     e.update_bsphere(P(1, 1, 1));
     EXPECT_EQ(stored_radius(e), b) << "case: empty sphere grown by a point";
     expect_point(e.center(), P(1, 1, 1), "empty sphere grown by a point");
-    // A point sphere takes a point closer than b, and grows for one at b.
-    Kv3dBSphere q(P(1, 1, 1));
-    q.update_bsphere(P(1 + 0.5 * b, 1, 1));
-    EXPECT_EQ(stored_radius(q), b) << "case: point sphere, point at b / 2";
-    q.update_bsphere(P(1, 1 + 2 * b, 1));
-    EXPECT_GT(stored_radius(q), b) << "case: point sphere, point at 2 b";
 }
 
 TEST(BSphere, SphereGrowth) {
@@ -118,9 +109,6 @@ TEST(BSphere, SphereGrowth) {
     EXPECT_TRUE(empty.is_empty()) << "case: empty by empty";
     empty.update_bsphere(Kv3dBSphere(P(1, 2, 3), 4.0));
     EXPECT_TRUE(empty.geom_equal(Kv3dBSphere(P(1, 2, 3), 4.0))) << "case: empty by non-empty";
-    Kv3dBSphere self(P(1, 2, 3), 4.0);
-    self.update_bsphere(self);
-    EXPECT_EQ(stored_radius(self), 4.0) << "case: grown by itself";
 }
 
 TEST(BSphere, ContainmentAtTheTolerance) {
@@ -138,9 +126,6 @@ TEST(BSphere, ContainmentAtTheTolerance) {
     EXPECT_TRUE(s.contains(Kv3dBSphere())) << "case: empty sphere";
     EXPECT_TRUE(s.contains(KvArray<P>())) << "case: empty array";
     EXPECT_FALSE(s.contains(KvArray<P>{P(1, 0, 0), P(0, 2.5, 0)})) << "case: one point outside";
-    KvArray<P> inside{P(1, 0, 0), P(0, 1.9, 0)};
-    KvArrayIterator<P> it(inside);
-    EXPECT_TRUE(s.contains(it)) << "case: iterator inside";
     Kv3dBBox box(P(-1, -1, -1));
     box.update_bbox(P(1, 1, 1));
     EXPECT_TRUE(s.contains(box)) << "case: box inside";
@@ -149,7 +134,6 @@ TEST(BSphere, ContainmentAtTheTolerance) {
 
     const Kv3dBSphere empty;
     EXPECT_FALSE(empty.contains(P())) << "case: empty sphere, point";
-    EXPECT_FALSE(empty.contains(KvArray<P>())) << "case: empty sphere, empty array";
     EXPECT_FALSE(empty.contains(Kv3dBBox())) << "case: empty sphere, empty box";
     EXPECT_FALSE(empty.contains(Kv3dBSphere())) << "case: empty sphere, empty sphere";
 }
@@ -194,9 +178,6 @@ TEST(BSphere, FarthestShellPointAndExtremes) {
     expect_point(out, P(10, 0, 1), "seen from the centre");
     s.compute_furthermost_point_on_shell(P(12, 0, 0), out);
     expect_point(out, P(9, 0, 0), "seen from (12, 0, 0)");
-    P untouched(7, 7, 7);
-    Kv3dBSphere().compute_furthermost_point_on_shell(P(), untouched);
-    expect_point(untouched, P(7, 7, 7), "empty sphere");
 
     P extremes[6];
     ASSERT_EQ(Kv3dBSphere(P(1, 2, 3), 2.0).axis_extreme_points(extremes), 6);
@@ -220,7 +201,6 @@ TEST(BSphere, SphereIntersection) {
     ASSERT_TRUE(Kv3dBSphere(P(), 3.0).intersect(Kv3dBSphere(P(1, 0, 0), 1.0), &small));
     EXPECT_TRUE(small.geom_equal(Kv3dBSphere(P(1, 0, 0), 1.0))) << "case: small inside";
     EXPECT_FALSE(a.intersect(Kv3dBSphere(), &r)) << "case: empty other";
-    EXPECT_FALSE(Kv3dBSphere().intersect(a, &r)) << "case: empty this";
     // The result may be either operand.
     Kv3dBSphere self(P(), 2.0);
     const Kv3dBSphere other(P(3, 0, 0), 2.0);
@@ -273,7 +253,6 @@ TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
     expect_point(of.bbmax(), P(1.5, 2.5, 3.5), "box of a sphere, max");
     const Kv3dBBox of_point{Kv3dBSphere(P(1, 2, 3))};
     expect_point(of_point.bbmin(), P(1, 2, 3), "box of a point sphere, min");
-    expect_point(of_point.bbmax(), P(1, 2, 3), "box of a point sphere, max");
     EXPECT_TRUE(Kv3dBBox(Kv3dBSphere()).is_empty()) << "case: box of the empty sphere";
 
     Kv3dBBox grown;
@@ -295,9 +274,6 @@ TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
     small.update_bbox(P(0.1, 0.1, 0.1));
     small.update_bbox(Kv3dBSphere(P(), 1.0));
     expect_point(small.bbmin(), P(-1, -1, -1), "box inside the sphere, min");
-    Kv3dBBox untouched = box;
-    untouched.update_bbox(Kv3dBSphere());
-    expect_point(untouched.bbmax(), P(4, 4, 4), "empty sphere");
 
     EXPECT_TRUE(box.contains(Kv3dBSphere())) << "case: empty sphere in a box";
     EXPECT_FALSE(Kv3dBBox().contains(Kv3dBSphere())) << "case: empty sphere, empty box";
