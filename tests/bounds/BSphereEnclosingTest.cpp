@@ -145,6 +145,9 @@ TEST(BSphereEnclosing, SmallSets) {
     one.update_bsphere(KvArray<P>{P(1, 2, 3)});
     EXPECT_EQ(stored_radius(one), b) << "case: one point";
     EXPECT_EQ(one.center().z(), 3.0) << "case: one point";
+    // A sphere and one point outside it: P1 and P2 are that point, so the
+    // equidistant trial has no centre (a division by zero) and fails.
+    check_update(KvArray<P>{P(3, 0, 0)}, Ball{P(), 1.0}, "sphere and one point");
 
     const double d = 3.0;
     const Kv3dBSphere two(KvArray<P>{P(1, 1, 1), P(1, 1 + d, 1)});
