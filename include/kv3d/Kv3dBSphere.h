@@ -68,12 +68,15 @@ public:
     // the bounding box and is refined by at most eight passes, each trying a
     // sphere on the two farthest points, a centre equidistant from them, then
     // a bisection of the centre along a segment; a candidate is kept only when
-    // it encloses everything and is no larger. Not the minimal sphere.
+    // it encloses everything and is no larger. Points closer than b to a point
+    // kept count as that point meanwhile; any of them left outside is taken
+    // at the end by point growth. Not the minimal sphere.
     void update_bsphere(const KvArray<Kv3dPoint, KvAllocator<Kv3dPoint>>& points);
     void update_bsphere(KvIterator<Kv3dPoint>& it);
 
     // Point tests: within the radius of the centre (strict). All false for an
-    // empty sphere; an empty array or iterator is contained by any other.
+    // empty sphere; an empty array or iterator is contained by any other
+    // sphere.
     bool contains(const Kv3dPoint& p) const {
         return !is_empty() && Kv3d_distance_less_than_maximum_distance(p, center_, radius_);
     }
@@ -114,10 +117,9 @@ public:
     int axis_extreme_points(Kv3dPoint (&points)[6]) const;
 
     // The centre moves as a point; the radius is multiplied by the largest
-    // singular value of the linear part (an upper bound of it, a few units in
-    // the last place above), so that the sphere still bounds the image of what
-    // it bounded. A transform marked orthonormal leaves the radius exactly as
-    // it is; an empty sphere stays empty.
+    // singular value of the linear part (an upper bound of it, 2^-44 relative
+    // above), so that the sphere still bounds the image of what it bounded. A transform marked
+    // orthonormal leaves the radius exactly as it is; an empty sphere stays empty.
     Kv3dBSphere& apply(const Kv3dTransform& T);
 
     void debug(KvJournal& journal, KvDebug level, bool flag, int depth) const;
