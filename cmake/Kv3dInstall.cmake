@@ -16,6 +16,7 @@ install(DIRECTORY include/kv3d DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
   PATTERN detail EXCLUDE)
 install(FILES
   include/kv3d/detail/Kv3dArrayRead.h
+  include/kv3d/detail/Kv3dLoadTime.h
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/kv3d/detail")
 install(DIRECTORY siblings/kvcore/include/kv DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 install(DIRECTORY siblings/kvla/include/kvla DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")

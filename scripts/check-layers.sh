@@ -18,6 +18,7 @@ declare -A header_layer=(
   [Kv3dTolerance.h]=foundation
   [Kv3dFitting.h]=fitting
   [Kv3dDistance.h]=fitting
+  [Kv3dSegmentPoint.h]=bounds
   [kv3d.h]=tool
 )
 

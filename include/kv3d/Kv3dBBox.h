@@ -7,6 +7,7 @@
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/kv3d_export.h>
 
+class Kv3dBSphere;
 class Kv3dTransform;
 
 // Axis-aligned bounding box given by its minimum and maximum corner.
@@ -25,6 +26,9 @@ public:
     explicit Kv3dBBox(const KvArray<Kv3dPoint, KvAllocator<Kv3dPoint>>& points);
     // The empty box grown by update_bbox(it).
     explicit Kv3dBBox(KvIterator<Kv3dPoint>& it);
+    // The box of a sphere: its centre -+ radius() on every axis (a point
+    // sphere gives the box of its centre); empty for an empty sphere.
+    explicit Kv3dBBox(const Kv3dBSphere& s);
     Kv3dBBox& operator=(const Kv3dBBox&) = default;
 
     // Minimum x > maximum x (strict).
@@ -75,6 +79,11 @@ public:
     void update_bbox(const KvArray<Kv3dPoint, KvAllocator<Kv3dPoint>>& points);
     // Restarts the iterator and adds every element up to its end.
     void update_bbox(KvIterator<Kv3dPoint>& it);
+    // Grows the box to hold a sphere. A box whose corners the sphere holds
+    // becomes the sphere's box; an empty box or sphere changes nothing; a box
+    // that holds the sphere stays; otherwise the sphere's six axis-extreme
+    // points are added.
+    void update_bbox(const Kv3dBSphere& s);
 
     // Overlap within the point tolerance. When result is given it receives
     // the common part; on an axis where the boxes only come within the
@@ -96,6 +105,11 @@ public:
     }
     // False for an empty box; otherwise both corners of other are contained.
     bool contains(const Kv3dBBox& other) const;
+    // False for an empty box, true for an empty sphere; otherwise the six
+    // axis-extreme points of the sphere are contained.
+    bool contains(const Kv3dBSphere& s) const;
+    // The sphere's intersect(const Kv3dBBox&) with this box.
+    bool intersect(const Kv3dBSphere& s) const;
 
     // The smallest box holding the images of the eight corners. An empty box
     // has no corners and stays empty.

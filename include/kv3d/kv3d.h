@@ -22,6 +22,7 @@
 #include <kv3d/Kv3dApply.h>
 #include <kv3d/Kv3dArithmetic.h>
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dBSphere.h>
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>
@@ -31,6 +32,7 @@
 #include <kv3d/Kv3dParabola.h>
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dPoint.h>
+#include <kv3d/Kv3dPointCompare.h>
 #include <kv3d/Kv3dRay.h>
 #include <kv3d/Kv3dRegistration.h>
 #include <kv3d/Kv3dResObj.h>

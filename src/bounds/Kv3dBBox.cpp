@@ -1,4 +1,5 @@
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dBSphere.h>
 #include <kv3d/Kv3dTransform.h>
 
 #include <cstddef>
@@ -11,6 +12,17 @@ Kv3dBBox::Kv3dBBox(const KvArray<Kv3dPoint, KvAllocator<Kv3dPoint>>& points) {
 Kv3dBBox::Kv3dBBox(KvIterator<Kv3dPoint>& it) {
     clear();
     update_bbox(it);
+}
+
+Kv3dBBox::Kv3dBBox(const Kv3dBSphere& s) {
+    clear();
+    if (s.is_empty()) {
+        return;
+    }
+    const Kv3dPoint& c = s.center();
+    const double r = s.radius();
+    min_ = Kv3dPoint(c.x() - r, c.y() - r, c.z() - r);
+    max_ = Kv3dPoint(c.x() + r, c.y() + r, c.z() + r);
 }
 
 // update_bbox(p[i]) for every point in order, with the corners held in
@@ -49,6 +61,20 @@ void Kv3dBBox::update_bbox(KvIterator<Kv3dPoint>& it) {
         if (p != nullptr) {
             update_bbox(*p);
         }
+    }
+}
+
+void Kv3dBBox::update_bbox(const Kv3dBSphere& s) {
+    if (s.contains(*this)) {
+        *this = Kv3dBBox(s);
+        return;
+    }
+    Kv3dPoint extremes[6];
+    if (is_empty() || s.axis_extreme_points(extremes) == 0 || contains(s)) {
+        return;
+    }
+    for (const Kv3dPoint& p : extremes) {
+        update_bbox(p);
     }
 }
 
@@ -102,6 +128,22 @@ bool Kv3dBBox::contains(const Kv3dBBox& other) const {
     }
     return contains(other.max_) && contains(other.min_);
 }
+
+bool Kv3dBBox::contains(const Kv3dBSphere& s) const {
+    if (is_empty()) {
+        return false;
+    }
+    Kv3dPoint extremes[6];
+    const int n = s.axis_extreme_points(extremes);
+    for (int i = 0; i < n; ++i) {
+        if (!contains(extremes[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Kv3dBBox::intersect(const Kv3dBSphere& s) const { return s.intersect(*this); }
 
 Kv3dBBox& Kv3dBBox::apply(const Kv3dTransform& T) {
     if (is_empty()) {

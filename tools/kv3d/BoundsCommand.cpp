@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dBSphere.h>
 #include <kv3d/Kv3dPoint.h>
 
 #include <cstddef>
@@ -32,6 +33,13 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
         r.vector("size", "size", box.bbmax() - box.bbmin());
         r.point("center", "centre", (box.bbmin() + box.bbmax()) * 0.5);
         r.end_section();
+        const Kv3dBSphere sphere(points);
+        r.begin_section("sphere", "Enclosing sphere");
+        r.point("center", "centre", sphere.center());
+        r.number("radius", "radius", sphere.radius());
+        r.number("box_sphere_radius", "radius of the sphere around the box",
+                 Kv3dBSphere(box).radius());
+        r.end_section();
         r.count("out_of_range", "points beyond the model extent", out_of_range);
         return r.str();
     });
@@ -40,7 +48,8 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
 Command add_bounds_command(CLI::App& tool) {
     auto args = std::make_shared<BoundsArgs>();
     CLI::App* bounds = tool.add_subcommand(
-        "bounds", "Print the bounding box (minimum, maximum, size) of a point file");
+        "bounds",
+        "Print the bounding box (minimum, maximum, size) and an enclosing sphere of a point file");
     bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
         ->required();
     add_json_flag(*bounds, args->json);

@@ -12,7 +12,8 @@ struct BoundsArgs : CommonArgs {
     std::string points_path;
 };
 
-// The bounding box of a point file: minimum and maximum corner and size.
+// The bounding box of a point file (minimum and maximum corner, size) and the
+// enclosing sphere of its points, beside the sphere around the box.
 int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err);
 
 // Adds the bounds subcommand to the tool.

@@ -1,16 +1,18 @@
 #include <kv/KvArray.h>
 #include <kv/KvJournal.h>
 #include <kv3d/Kv3dBBox.h>
+#include <kv3d/Kv3dBSphere.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTransform.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "DemoSections.h"
 #include "ReportWriter.h"
 
-// Demo section on the bounding volumes.
+// Demo sections on the bounding volumes.
 
 namespace kv3dcli {
 
@@ -55,6 +57,49 @@ void demo_bounding_box(ReportWriter& r) {
     std::ostringstream text;
     KvJournal journal(text);
     journal << box;
+    r.lines("journal", "journal text", split_lines(text.str()));
+    r.end_section();
+}
+
+void demo_bounding_sphere(ReportWriter& r) {
+    // A flange: two rings of bolt holes and a boss on top.
+    KvArray<Kv3dPoint> flange;
+    for (int i = 0; i < 12; ++i) {
+        const double a = i * 0.5235987755982988;
+        flange.append(Kv3dPoint(60 * std::cos(a), 60 * std::sin(a), 0));
+        flange.append(Kv3dPoint(35 * std::cos(a), 35 * std::sin(a), 8));
+    }
+    flange.append(Kv3dPoint(0, 0, 30));
+    const Kv3dBSphere sphere(flange);
+    const Kv3dBBox box(flange);
+    r.begin_section("bounding_sphere", "Bounding sphere");
+    r.count("points", "points of the flange", flange.size());
+    r.point("center", "enclosing sphere: centre", sphere.center());
+    r.number("radius", "enclosing sphere: radius", sphere.radius());
+    r.number("box_sphere_radius", "sphere around the box: radius", Kv3dBSphere(box).radius());
+    r.flag("contains_all", "contains every point", sphere.contains(flange));
+    r.number("point_sphere_radius", "radius() of a point sphere",
+             Kv3dBSphere(Kv3dPoint(1, 2, 3)).radius());
+
+    Kv3dBSphere grown(Kv3dPoint(0, 0, 0), 1.0);
+    grown.update_bsphere(Kv3dPoint(3, 0, 0));
+    r.point("grown_center", "unit sphere grown by (3, 0, 0): centre", grown.center());
+    r.number("grown_radius", "... radius (2 + b)", grown.radius());
+    Kv3dBSphere meet;
+    Kv3dBSphere(Kv3dPoint(0, 0, 0), 2.0).intersect(Kv3dBSphere(Kv3dPoint(3, 0, 0), 2.0), &meet);
+    r.point("meet_center", "spheres r 2 at 0 and 3 on x meet: centre", meet.center());
+    r.number("meet_radius", "... radius", meet.radius());
+    Kv3dBBox unit(Kv3dPoint(0, 0, 0));
+    unit.update_bbox(Kv3dPoint(1, 1, 1));
+    r.flag("meets_box_over_edge", "sphere r 0.1 over a box edge meets it",
+           Kv3dBSphere(Kv3dPoint(1.05, 1.05, 0.5), 0.1).intersect(unit));
+    Kv3dBSphere scaled = sphere;
+    scaled.apply(Kv3dTransform(2.0, Kv3dPoint(0, 0, 0)));
+    r.number("scaled_radius", "scaled by 2: radius", scaled.radius());
+
+    std::ostringstream text;
+    KvJournal journal(text);
+    journal << Kv3dBSphere(Kv3dPoint(1, 2, 3), 4.0);
     r.lines("journal", "journal text", split_lines(text.str()));
     r.end_section();
 }

@@ -20,6 +20,7 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_snapping(r);
         demo_journal(r);
         demo_bounding_box(r);
+        demo_bounding_sphere(r);
         demo_transform(r);
         demo_point_pair_fit(r);
         demo_registration(r);

@@ -15,6 +15,7 @@ void demo_predicates(ReportWriter& r);
 void demo_snapping(ReportWriter& r);
 void demo_journal(ReportWriter& r);
 void demo_bounding_box(ReportWriter& r);
+void demo_bounding_sphere(ReportWriter& r);
 void demo_transform(ReportWriter& r);
 void demo_point_pair_fit(ReportWriter& r);
 void demo_registration(ReportWriter& r);

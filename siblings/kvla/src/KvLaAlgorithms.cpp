@@ -389,3 +389,31 @@ bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDb
     v = to_kvla(svd.matrixV());
     return true;
 }
+
+double kvla_spectral_norm_3x3(const double* a) {
+    // Non-finite entries first: the decomposition means nothing for them.
+    double big = 0.0;
+    for (int i = 0; i < 9; ++i) {
+        if (std::isnan(a[i])) {
+            return a[i];
+        }
+        big = std::max(big, std::fabs(a[i]));
+    }
+    if (std::isinf(big) || big == 0.0) {
+        return big;
+    }
+    // Scaled by a power of two (exactly) to a largest entry in [0.5, 1), so
+    // that nothing over- or underflows. Fixed-size Eigen types live on the
+    // stack. The two-sided Jacobi iteration stops at off-diagonal entries
+    // below 2 eps times the diagonal, and its rotations are backward stable,
+    // so its largest singular value is within a few tens of eps of the exact
+    // one relative to it; raising it by 256 eps (2^-44) makes it an upper
+    // bound.
+    int exponent = 0;
+    std::frexp(big, &exponent);
+    const Eigen::Matrix3d m = Eigen::Map<const Eigen::Matrix<double, 3, 3, Eigen::RowMajor>>(a) *
+                              std::ldexp(1.0, -exponent);
+    const Eigen::JacobiSVD<Eigen::Matrix3d> svd(m);
+    const double sigma = svd.singularValues()(0) * (1.0 + 0x1p-44);
+    return std::ldexp(sigma, exponent);
+}

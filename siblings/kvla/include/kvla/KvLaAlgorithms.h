@@ -65,3 +65,12 @@ KVLA_API bool kvla_smallest_singular_vector(const KvLaDblMat& a, double toleranc
 // itself. False, writing nothing, for an empty a, one holding a non-finite
 // value, and one whose largest singular value overflows.
 KVLA_API bool kvla_svd(const KvLaDblMat& a, KvLaDblMat& u, KvArray<double>& sigma, KvLaDblMat& v);
+
+// The largest singular value (spectral norm) of the 3 x 3 matrix held in the
+// nine values a[0..8], row by row (a[3 * i + j] is entry (i, j)). A matrix
+// and its transpose have the same singular values, so column-major storage
+// gives the same bound, up to rounding. It is raised by 2^-44 relative (256
+// units of roundoff) so that it is never below the exact norm:
+// |A v| <= result |v| for every v. Allocates nothing. NaN when an entry is
+// NaN, infinity when one is infinite and none is NaN; 0.0 for the zero matrix.
+KVLA_API double kvla_spectral_norm_3x3(const double* a);

@@ -1,0 +1,308 @@
+#include <kv3d/detail/Kv3dSegmentPoint.h>
+#include <kv3d/kv3d.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "EnclosingOracle.h"
+
+namespace {
+
+using enclosing_oracle::Ball;
+using enclosing_oracle::stored_radius;
+using P = Kv3dPoint;
+const double b = kv3d_detail::bsphere_tol();
+
+bool same_bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+void expect_same(const Kv3dBSphere& s, const Ball& expected, const std::string& name) {
+    EXPECT_TRUE(same_bits(s.center().x(), expected.c.x())) << "case: centre x, " << name;
+    EXPECT_TRUE(same_bits(s.center().y(), expected.c.y())) << "case: centre y, " << name;
+    EXPECT_TRUE(same_bits(s.center().z(), expected.c.z())) << "case: centre z, " << name;
+    EXPECT_TRUE(same_bits(stored_radius(s), expected.r)) << "case: radius, " << name;
+}
+
+enum Shape { kCube, kSurface, kGauss, kNearPairs, kChains, kGrid, kSwapped, kShapes };
+
+// Clouds of several shapes about a random centre, at a given scale. Near
+// pairs, chains of near points and copies exercise the thinning; the grid (many points at equal
+// distances) and the cloud symmetric under swapping x and y (whose pairs stay at equal distances
+// from the first centres, which have equal x and y) exercise the order of ties.
+KvArray<P> cloud(int shape, std::size_t n, double scale, std::mt19937& rng) {
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::normal_distribution<double> g(0.0, 1.0);
+    std::uniform_int_distribution<int> step(-6, 6);
+    const double cxy = u(rng) * scale;
+    const P centre(cxy, shape == kSwapped ? cxy : u(rng) * scale, u(rng) * scale);
+    KvArray<P> pts;
+    for (std::size_t i = 0; i < n; ++i) {
+        double x = u(rng), y = u(rng), z = u(rng);
+        if (shape == kSurface) {
+            const double l = std::sqrt(x * x + y * y + z * z);
+            x /= l, y /= l, z /= l;
+        } else if (shape == kGauss) {
+            x = g(rng), y = g(rng), z = g(rng);
+        } else if (shape == kNearPairs && i % 2 == 1) {  // 0.4 b from the point before
+            const P& q = pts[i - 1];
+            pts.append(P(q.x() + 0.4 * b, q.y(), q.z() - 0.1 * b));
+            continue;
+        } else if (shape == kChains && i % 4 != 0) {  // 0.6 b and 1.2 b away, then a copy
+            const P& q = pts[i - i % 4];
+            pts.append(i % 4 == 3 ? q : P(q.x() + 0.6 * b * (i % 4), q.y(), q.z()));
+            continue;
+        } else if (shape == kGrid) {
+            x = step(rng) / 6.0, y = step(rng) / 6.0, z = step(rng) / 6.0;
+        } else if (shape == kSwapped && i % 2 == 1) {
+            const P& q = pts[i - 1];
+            pts.append(P(q.y(), q.x(), q.z()));
+            continue;
+        }
+        pts.append(P(centre.x() + x * scale, centre.y() + y * scale, centre.z() + z * scale));
+    }
+    return pts;
+}
+
+// The array and iterator updates of old by pts equal the literal
+// construction bit for bit. Where b exceeds the rounding of the coordinates
+// (not for huge ones) they also enclose the old sphere and every point.
+void check_update(const KvArray<P>& pts, const Ball& old, const std::string& name,
+                  bool encloses = true) {
+    const Ball expected = enclosing_oracle::update(old, pts);
+    Kv3dBSphere s = old.sphere();
+    s.update_bsphere(pts);
+    expect_same(s, expected, "array, " + name);
+    KvArrayIterator<P> it(pts);
+    Kv3dBSphere t = old.sphere();
+    t.update_bsphere(it);
+    expect_same(t, expected, "iterator, " + name);
+    if (encloses) {
+        EXPECT_TRUE(s.contains(pts)) << "case: every point, " << name;
+        EXPECT_TRUE(s.contains(old.sphere())) << "case: old sphere, " << name;
+    }
+}
+
+TEST(BSphereEnclosing, EqualsTheLiteralConstructionAndEnclosesEverything) {
+    std::mt19937 rng(7);
+    int count = 0;
+    for (int shape = 0; shape < kShapes; ++shape) {
+        for (std::size_t n : {1, 2, 3, 7, 40, 255, 256, 300, 900, 2500}) {
+            for (double scale : {1e-3, 1.0, 1e3}) {
+                const KvArray<P> pts = cloud(shape, n, scale, rng);
+                // No old sphere, one beside the cloud, a radius-0 one on a point.
+                const Ball olds[] = {Ball(), Ball{P(scale, 0, 0), 0.5 * scale}, Ball{pts[0], 0.0}};
+                check_update(pts, olds[count++ % 3],
+                             "shape " + std::to_string(shape) + ", " + std::to_string(n) +
+                                 " points, scale " + std::to_string(scale));
+            }
+        }
+    }
+}
+
+// Clouds large enough that the trials reach below the far points kept
+// sorted, and the keys are taken again from a trial centre.
+TEST(BSphereEnclosing, LargeClouds) {
+    std::mt19937 rng(10);
+    for (int shape : {kSurface, kGauss, kNearPairs}) {
+        check_update(cloud(shape, 30000, 10.0, rng), Ball(), "shape " + std::to_string(shape));
+    }
+}
+
+TEST(BSphereEnclosing, HugeAndTinyClouds) {
+    std::mt19937 rng(8);
+    for (int e : {-120, -30, 30, 120}) {
+        for (int shape : {kCube, kGrid, kNearPairs}) {
+            check_update(cloud(shape, 600, std::pow(10.0, e), rng), Ball(),
+                         "scale 1e" + std::to_string(e) + ", shape " + std::to_string(shape),
+                         e < 0);
+        }
+    }
+}
+
+// One pair of points 0.99 b apart, one behind the other as seen from the
+// first point, in an otherwise spread cloud, at several distances (so that
+// their fixed-point distance keys fall differently): the thinning drops one
+// of them, the sort-free working array must not be chosen.
+TEST(BSphereEnclosing, SingleNearPair) {
+    std::mt19937 rng(9);
+    for (int k = 0; k < 16; ++k) {
+        KvArray<P> pts = cloud(kCube, 999, 400.0, rng);
+        pts[0] = P(0, 0, 0);
+        const double x = 1000 + 0.37 * k;
+        pts.append(P(x, 0, 0));
+        pts.append(P(x + 0.99 * b, 0, 0));
+        check_update(pts, Ball(), "near pair at " + std::to_string(x));
+    }
+}
+
+TEST(BSphereEnclosing, SmallSets) {
+    Kv3dBSphere one;
+    one.update_bsphere(KvArray<P>{P(1, 2, 3)});
+    EXPECT_EQ(stored_radius(one), b) << "case: one point";
+    EXPECT_EQ(one.center().z(), 3.0) << "case: one point";
+    // A sphere and one point outside it: P1 and P2 are that point, so the
+    // equidistant trial has no centre (a division by zero) and fails.
+    check_update(KvArray<P>{P(3, 0, 0)}, Ball{P(), 1.0}, "sphere and one point");
+
+    const double d = 3.0;
+    const Kv3dBSphere two(KvArray<P>{P(1, 1, 1), P(1, 1 + d, 1)});
+    EXPECT_NEAR(stored_radius(two), d / 2 + 1.5 * b, 1e-15) << "case: two points";
+    EXPECT_LT(two.center().distance(P(1, 1 + d / 2, 1)), b) << "case: two points";
+
+    KvArray<P> corners;
+    for (int i = 0; i < 8; ++i) {
+        corners.append(P(i & 1 ? 2 : 0, i & 2 ? 2 : 0, i & 4 ? 2 : 0));
+    }
+    const Kv3dBSphere cube(corners);
+    EXPECT_TRUE(cube.contains(corners)) << "case: cube corners";
+    EXPECT_GE(cube.radius(), std::sqrt(3.0)) << "case: cube corners";
+    EXPECT_LE(cube.radius(), std::sqrt(3.0) + 1.5 * b) << "case: cube corners";
+
+    // An empty sphere given nothing stays empty, its centre reset.
+    Kv3dBSphere empty(P(5, 5, 5), -1.0);
+    empty.update_bsphere(KvArray<P>());
+    EXPECT_TRUE(empty.is_empty()) << "case: empty array";
+    EXPECT_EQ(empty.center().x(), 0.0) << "case: empty array";
+    const KvArray<P> none;
+    KvArrayIterator<P> end(none);
+    EXPECT_TRUE(Kv3dBSphere(end).is_empty()) << "case: empty iterator";
+    Kv3dBSphere kept(P(5, 5, 5), 2.0);
+    kept.update_bsphere(none);
+    kept.update_bsphere(end);
+    EXPECT_EQ(stored_radius(kept), 2.0) << "case: empty array and iterator";
+}
+
+// Counts how often the construction restarts the iterator and reads it.
+class CountingIterator : public KvArrayIterator<P> {
+public:
+    using KvArrayIterator<P>::KvArrayIterator;
+    void restart() override {
+        ++restarts;
+        KvArrayIterator<P>::restart();
+    }
+    const P* current() const override {
+        ++reads;
+        return KvArrayIterator<P>::current();
+    }
+    int restarts = 0;
+    mutable int reads = 0;
+};
+
+TEST(BSphereEnclosing, EnclosedPointsAreReadOnce) {
+    const KvArray<P> pts{P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)};
+    Kv3dBSphere s(P(), 5.0);
+    CountingIterator it(pts);
+    s.update_bsphere(it);
+    EXPECT_EQ(it.restarts, 1) << "case: enclosed points";
+    EXPECT_EQ(it.reads, 3) << "case: enclosed points";
+    EXPECT_EQ(stored_radius(s), 5.0) << "case: enclosed points";
+    s.update_bsphere(pts);
+    EXPECT_EQ(stored_radius(s), 5.0) << "case: enclosed array";
+}
+
+TEST(BSphereEnclosing, GrowthByABox) {
+    Kv3dBBox box(P(0, 0, 0));
+    box.update_bbox(P(4, 4, 4));
+    // A box that holds the sphere replaces it by its own sphere.
+    Kv3dBSphere held(P(2, 2, 2), 1.0);
+    held.update_bsphere(box);
+    expect_same(held, enclosing_oracle::ball(Kv3dBSphere(box)), "box holding the sphere");
+    // A sphere holding the corners stays as it is.
+    Kv3dBSphere big(P(2, 2, 2), 4.0);
+    big.update_bsphere(box);
+    EXPECT_EQ(stored_radius(big), 4.0) << "case: sphere holding the box";
+    // Otherwise the corners are enclosed, with the old sphere.
+    KvArray<P> corners;
+    for (int i = 0; i < 8; ++i) {
+        corners.append(P(i & 1 ? 4 : 0, i & 2 ? 4 : 0, i & 4 ? 4 : 0));
+    }
+    const Ball old{P(6, 2, 2), 1.5};
+    Kv3dBSphere beside = old.sphere();
+    beside.update_bsphere(box);
+    expect_same(beside, enclosing_oracle::update(old, corners), "sphere beside the box");
+    EXPECT_TRUE(beside.contains(old.sphere())) << "case: sphere beside the box";
+    Kv3dBSphere untouched(P(9, 9, 9), 1.0);
+    untouched.update_bsphere(Kv3dBBox());
+    EXPECT_EQ(untouched.center().x(), 9.0) << "case: empty box";
+    Kv3dBSphere empty(P(9, 9, 9), -1.0);
+    empty.update_bsphere(Kv3dBBox());
+    EXPECT_TRUE(empty.is_empty()) << "case: empty sphere, empty box";
+    EXPECT_EQ(empty.center().x(), 0.0) << "case: empty sphere, empty box";
+    Kv3dBSphere from_empty;
+    from_empty.update_bsphere(box);
+    expect_same(from_empty, enclosing_oracle::ball(Kv3dBSphere(box)), "empty sphere, box");
+}
+
+// Constructions and sorts on eight threads at once give the serial results.
+TEST(BSphereEnclosing, ConcurrentConstructionsAndSorts) {
+    std::mt19937 rng(21);
+    std::vector<KvArray<P>> clouds;
+    std::vector<Kv3dBSphere> serial;
+    for (int i = 0; i < 8; ++i) {
+        clouds.push_back(cloud(i % kShapes, 400 + 300 * i, 10.0, rng));
+        serial.push_back(Kv3dBSphere(clouds.back()));
+    }
+    std::vector<Kv3dBSphere> parallel(8);
+    std::vector<KvArray<P>> sorted(8);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&, i]() {
+            for (int round = 0; round < 5; ++round) {
+                parallel[i] = Kv3dBSphere(clouds[i]);
+                sorted[i] = clouds[i];
+                sorted[i].sort(Kv3dPointCompare(clouds[i][0]));
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "thread " + std::to_string(i);
+        expect_same(parallel[i], enclosing_oracle::ball(serial[i]), name);
+        KvArray<P> expected = clouds[i];
+        expected.sort(Kv3dPointCompare(clouds[i][0]));
+        EXPECT_EQ(std::memcmp(sorted[i].data(), expected.data(), expected.size() * sizeof(P)), 0)
+            << "case: sort, " << name;
+    }
+}
+
+// NaN and infinite coordinates neither crash nor hang (under the sanitizers
+// too); the array and the iterator forms still agree.
+TEST(BSphereEnclosing, NonFiniteInput) {
+    std::mt19937 rng(4);
+    const double inf = HUGE_VAL;
+    for (const P bad : {P(std::nan(""), 0, 0), P(0, inf, -inf), P(1e300, -1e300, inf)}) {
+        KvArray<P> pts = cloud(kCube, 500, 1.0, rng);
+        pts[250] = bad;
+        KvArrayIterator<P> it(pts);
+        const Kv3dBSphere s(pts);
+        const Kv3dBSphere t(it);
+        EXPECT_EQ(std::memcmp(&s, &t, sizeof s), 0)
+            << "case: " << bad.x() << ", " << bad.y() << ", " << bad.z();
+    }
+}
+
+// The bisection's segment points round exactly as the line through the two
+// points evaluates its parameter.
+TEST(BSphereEnclosing, SegmentPointIsTheLineEvaluation) {
+    std::mt19937 rng(12);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-200, 200);
+    for (int n = 0; n < 2000; ++n) {
+        const double scale = std::ldexp(1.0, exponent(rng));
+        const P a0(u(rng) * scale, u(rng), u(rng) * 1e5);
+        const P a1(u(rng) * scale, u(rng) * 1e-7, u(rng));
+        const double s = n % 3 == 0 ? std::ldexp(1.0, -(n % 64)) : u(rng);
+        const P x = kv3d_detail::segment_point(a0, a1, s);
+        const P y = Kv3dLine(a0, a1).evaluate(s);
+        ASSERT_EQ(std::memcmp(&x, &y, sizeof x), 0) << "case: sample " << n;
+    }
+}
+
+}  // namespace
