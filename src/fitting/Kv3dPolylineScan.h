@@ -18,8 +18,13 @@ inline std::size_t sampling_step(std::size_t n) { return n > 20 ? n / 20 : 1; }
 // distance plus 1e-6 (squared model units), above the sample itself.
 inline double sampled_bound(double smallest_square) { return 1.01 * smallest_square + 1e-6; }
 
-// s clamped to [0, 1]; -0.0 becomes 0.0, NaN stays NaN.
-inline double clamp_unit(double s) { return s <= 0.0 ? 0.0 : (s >= 1.0 ? 1.0 : s); }
+// s clamped to [0, 1]; -0.0 becomes 0.0, NaN stays NaN. Both comparisons
+// are made in any case, so that a loop around it can go without branches.
+inline double clamp_unit(double s) {
+    const bool low = s <= 0.0;
+    const bool high = s >= 1.0;
+    return low ? 0.0 : (high ? 1.0 : s);
+}
 
 // The point (1 - t) v[i] + t v[i + 1] of segment i.
 inline Kv3dPoint segment_point(const Kv3dPoint* v, std::size_t i, double t) {
