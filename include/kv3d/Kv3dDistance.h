@@ -40,6 +40,9 @@ KV3D_API double Kv3d_distance(const Kv3dRay& ray, const KvArray<Kv3dPoint>& poly
 
 // Polyline to polyline, segments of first in the outer loop, of second in the
 // inner. A one-vertex polyline on either side reduces to the point distance.
+// The sample is every step-th vertex of each polyline against every step-th
+// of the other; its smallest squared distance starts from +infinity, so that
+// polylines any distance apart get their true distance.
 // Each pair is triangularised by two Householder reflections and measured at
 // the closest approach of its carrier lines when that lies inside both
 // segments, else at the segment ends projected onto the other segment.
