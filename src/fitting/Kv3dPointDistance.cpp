@@ -150,29 +150,17 @@ double Kv3d_distance(const Kv3dPoint& q, const KvArray<Kv3dPoint>& polyline, Kv3
         return distance;
     }
 
-    // The sample: V0, every step-th vertex from V1 on before the last, then
-    // the last, which stands for the last segment.
-    double smallest = q.square_distance(v[0]);
-    std::size_t start = 0;
-    if (n > 2) {
-        const std::size_t step = kv3d_polyline::sampling_step(n);
-        for (std::size_t i = 1; i < n - 1; i += step) {
-            const double d = q.square_distance(v[i]);
-            if (d < smallest) {
-                smallest = d;
-                start = i;
-            }
-        }
-    }
-    const double last = q.square_distance(v[n - 1]);
-    if (last < smallest) {
-        smallest = last;
-        start = n - 2;
+    // The sample, then the last vertex, which stands for the last segment.
+    const auto square = [&q](const Kv3dPoint& p) { return q.square_distance(p); };
+    kv3d_polyline::Sample sample = kv3d_polyline::sample_vertices(v, n, square);
+    const double last = square(v[n - 1]);
+    if (last < sample.smallest) {
+        sample = kv3d_polyline::Sample{last, n - 2};
     }
 
     // The scan visits every segment in order; see Kv3dDistanceBox.h for why
     // a segment it passes over could not have changed the result.
-    PointScan scan(q, kv3d_polyline::sampled_bound(smallest), start);
+    PointScan scan(q, kv3d_polyline::sampled_bound(sample.smallest), sample.start);
     for (std::size_t first = 0; first + 1 < n; first += kBlock) {
         scan.scan_block(v, first, first + kBlock < n - 1 ? kBlock : n - 1 - first);
     }

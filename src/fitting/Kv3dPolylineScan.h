@@ -31,6 +31,29 @@ inline Kv3dPoint segment_point(const Kv3dPoint* v, std::size_t i, double t) {
     return v[i] * (1.0 - t) + v[i + 1] * t;
 }
 
+// The smallest sampled squared distance and the vertex where it was found.
+struct Sample {
+    double smallest;
+    std::size_t start;
+};
+
+// square(Vi) over V0 and every step-th vertex from V1 on before the last
+// (n >= 2): the first smallest, compared strictly.
+template <class Square>
+Sample sample_vertices(const Kv3dPoint* v, std::size_t n, Square&& square) {
+    Sample sample{square(v[0]), 0};
+    if (n > 2) {
+        const std::size_t step = sampling_step(n);
+        for (std::size_t i = 1; i < n - 1; i += step) {
+            const double d = square(v[i]);
+            if (d < sample.smallest) {
+                sample = Sample{d, i};
+            }
+        }
+    }
+    return sample;
+}
+
 // The distance whose square a scan ended with; below 1e-20 it is 0.0.
 inline double distance_of_square(double square) { return square < 1e-20 ? 0.0 : std::sqrt(square); }
 

@@ -47,20 +47,12 @@ double Kv3d_distance(const Kv3dRay& ray, const KvArray<Kv3dPoint>& polyline, Kv3
         return distance;
     }
 
-    // The sample: V0 and every step-th vertex from V1 on before the last.
-    double smallest = ray.distance_sqr(v[0]);
+    // The sample; the last vertex is not sampled.
+    const kv3d_polyline::Sample sample = kv3d_polyline::sample_vertices(
+        v, n, [&ray](const Kv3dPoint& p) { return ray.distance_sqr(p); });
     kv3d_polyline::ScanResult result;
-    if (n > 2) {
-        const std::size_t step = kv3d_polyline::sampling_step(n);
-        for (std::size_t i = 1; i < n - 1; i += step) {
-            const double d = ray.distance_sqr(v[i]);
-            if (d < smallest) {
-                smallest = d;
-                result.segment = i;
-            }
-        }
-    }
-    double bound = kv3d_polyline::sampled_bound(smallest);
+    result.segment = sample.start;
+    double bound = kv3d_polyline::sampled_bound(sample.smallest);
 
     KvLaDblMat a(2, 2, 0.0);
     KvLaDblMat b(2, 1, 0.0);

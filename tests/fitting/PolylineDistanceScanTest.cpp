@@ -26,50 +26,10 @@ using polyline_reference::Nearest;
 using polyline_reference::PairResult;
 using polyline_reference::Result;
 
-bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-void expect_same(const Nearest& got, const Nearest& want, const std::string& name) {
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_TRUE(same_bits(got.point[k], want.point[k]))
-            << "case: " << name << ", nearest[" << k << "] " << got.point[k] << " vs "
-            << want.point[k];
-    }
-    EXPECT_EQ(got.segment, want.segment) << "case: " << name;
-    EXPECT_TRUE(same_bits(got.parameter, want.parameter))
-        << "case: " << name << ", parameter " << got.parameter << " vs " << want.parameter;
-}
-
-void expect_same(const Result& got, const Result& want, const std::string& name) {
-    EXPECT_TRUE(same_bits(got.distance, want.distance))
-        << "case: " << name << ", distance " << got.distance << " vs " << want.distance;
-    expect_same(got.nearest, want.nearest, name);
-}
-
-void expect_same(const PairResult& got, const PairResult& want, const std::string& name) {
-    EXPECT_TRUE(same_bits(got.distance, want.distance))
-        << "case: " << name << ", distance " << got.distance << " vs " << want.distance;
-    expect_same(got.first, want.first, name + ", first");
-    expect_same(got.second, want.second, name + ", second");
-}
-
-Result point_distance(const P& q, const Poly& v) {
-    Result r;
-    r.distance = Kv3d_distance(q, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
-    return r;
-}
-
-Result ray_distance(const Kv3dRay& ray, const Poly& v) {
-    Result r;
-    r.distance = Kv3d_distance(ray, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
-    return r;
-}
-
-PairResult pair_distance(const Poly& a, const Poly& b) {
-    PairResult r;
-    r.distance = Kv3d_distance(a, b, r.first.point, r.second.point, &r.first.segment,
-                               &r.first.parameter, &r.second.segment, &r.second.parameter);
-    return r;
-}
+using polyline_reference::difference;
+using polyline_reference::library_pair;
+using polyline_reference::library_point;
+using polyline_reference::library_ray;
 
 // Polylines meant to break a faster scan: ties, repeated vertices, collinear
 // and parallel segments, lengths at the thresholds, large offsets, huge and
@@ -187,7 +147,8 @@ TEST(PolylineDistanceScan, PointScanMatchesTheLiteralScan) {
             const P q = maker.query(kind, v);
             const std::string name = std::string(PolylineMaker::name(kind)) + " round " +
                                      std::to_string(round) + " query " + std::to_string(k);
-            expect_same(point_distance(q, v), polyline_reference::point(q, v), name);
+            EXPECT_EQ(difference(library_point(q, v), polyline_reference::point(q, v)), "")
+                << "case: " << name;
         }
     }
 }
@@ -199,8 +160,9 @@ TEST(PolylineDistanceScan, RayScanMatchesTheLiteralScan) {
         const Poly v = maker.make(kind, 1 + maker.index(40));
         const Kv3dRay ray(maker.query(kind, v), round % 3 == 0 ? Kv3dDirection(1, 0, 0)
                                                                : maker.random_vector().direction());
-        expect_same(ray_distance(ray, v), polyline_reference::ray(ray, v),
-                    std::string(PolylineMaker::name(kind)) + " round " + std::to_string(round));
+        EXPECT_EQ(difference(library_ray(ray, v), polyline_reference::ray(ray, v)), "")
+            << "case: "
+            << std::string(PolylineMaker::name(kind)) + " round " + std::to_string(round);
     }
 }
 
@@ -217,7 +179,8 @@ TEST(PolylineDistanceScan, PairScanMatchesTheLiteralScan) {
         }
         const std::string name = std::string(PolylineMaker::name(kind_a)) + " against " +
                                  PolylineMaker::name(kind_b) + ", round " + std::to_string(round);
-        expect_same(pair_distance(a, b), polyline_reference::pair(a, b), name);
+        EXPECT_EQ(difference(library_pair(a, b), polyline_reference::pair(a, b)), "")
+            << "case: " << name;
     }
 }
 
@@ -229,9 +192,10 @@ TEST(PolylineDistanceScan, TiesGoToTheEarliestSegment) {
         const int k = i % 4;
         ring.append(P(k == 1 || k == 2 ? 1 : -1, k >= 2 ? 1 : -1, 0));
     }
-    const Result centre = point_distance(P(0, 0, 0), ring);
-    expect_same(centre, polyline_reference::point(P(0, 0, 0), ring),
-                "centre of a square run 16 times");
+    const Result centre = library_point(P(0, 0, 0), ring);
+    EXPECT_EQ(difference(centre, polyline_reference::point(P(0, 0, 0), ring)), "")
+        << "case: "
+        << "centre of a square run 16 times";
     EXPECT_EQ(centre.nearest.segment, 0) << "case: centre of a square run 16 times";
 
     // One segment run back and forth 39 times; every reflection is exact, and
@@ -241,11 +205,13 @@ TEST(PolylineDistanceScan, TiesGoToTheEarliestSegment) {
         retraced.append(P(i % 2 == 0 ? -1 : 1, 0, 0));
     }
     const Poly pole{P(0, -4, 3), P(0, 4, 3)};
-    const PairResult crossing = pair_distance(retraced, pole);
-    expect_same(crossing, polyline_reference::pair(retraced, pole), "retraced segment");
+    const PairResult crossing = library_pair(retraced, pole);
+    EXPECT_EQ(difference(crossing, polyline_reference::pair(retraced, pole)), "")
+        << "case: "
+        << "retraced segment";
     EXPECT_EQ(crossing.distance, 3.0) << "case: retraced segment";
     EXPECT_EQ(crossing.first.segment, 0) << "case: retraced segment";
-    const PairResult swapped = pair_distance(pole, retraced);
+    const PairResult swapped = library_pair(pole, retraced);
     EXPECT_EQ(swapped.second.segment, 0) << "case: retraced segment, swapped";
 }
 
@@ -307,7 +273,7 @@ TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
             two_smallest(
                 v.size() - 1, [&](std::size_t i) { return segment_distance(q, v[i], v[i + 1]); },
                 best, runner_up, where);
-            const Result r = point_distance(q, v);
+            const Result r = library_point(q, v);
             const std::string name =
                 "walk " + std::to_string(round) + " query " + std::to_string(k);
             EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best)) << "case: point, " << name;
@@ -323,7 +289,7 @@ TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
             const P back = ray.position(-1e4);
             ray_best = std::min(ray_best, segments_distance(back, far, v[i], v[i + 1]));
         }
-        EXPECT_NEAR(ray_distance(ray, v).distance, ray_best, 1e-9) << "case: ray, walk " << round;
+        EXPECT_NEAR(library_ray(ray, v).distance, ray_best, 1e-9) << "case: ray, walk " << round;
     }
     for (int round = 0; round < 3; ++round) {
         const Poly a = maker.make(PolylineMaker::kWalk, 1500);
@@ -337,7 +303,7 @@ TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
                          return segments_distance(a[i], a[i + 1], b[j], b[j + 1]);
                      },
                      best, runner_up, where);
-        const PairResult r = pair_distance(a, b);
+        const PairResult r = library_pair(a, b);
         const std::string name = "pair of walks " + std::to_string(round);
         EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best)) << "case: " << name;
         if (runner_up - best > 1e-9) {
@@ -358,9 +324,9 @@ TEST(PolylineDistanceScan, PairIsSymmetric) {
         for (std::size_t i = b.size(); i-- > 0;) {
             reversed.append(b[i]);
         }
-        const PairResult ab = pair_distance(a, b);
-        const PairResult ba = pair_distance(b, a);
-        const PairResult ar = pair_distance(a, reversed);
+        const PairResult ab = library_pair(a, b);
+        const PairResult ba = library_pair(b, a);
+        const PairResult ar = library_pair(a, reversed);
         const std::string name = "walks " + std::to_string(round);
         EXPECT_NEAR(ab.distance, ba.distance, 1e-12) << "case: swapped " << name;
         EXPECT_NEAR(ab.distance, ar.distance, 1e-12) << "case: reversed " << name;

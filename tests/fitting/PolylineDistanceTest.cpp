@@ -14,31 +14,14 @@ namespace {
 
 using P = Kv3dPoint;
 using Poly = KvArray<Kv3dPoint>;
+using polyline_reference::library_pair;
+using polyline_reference::library_point;
+using polyline_reference::library_ray;
 using polyline_reference::Nearest;
 using polyline_reference::PairResult;
 using polyline_reference::Result;
 
 const double kInf = std::numeric_limits<double>::infinity();
-
-// The library's answers in the reference's form.
-Result point_distance(const P& q, const Poly& v) {
-    Result r;
-    r.distance = Kv3d_distance(q, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
-    return r;
-}
-
-Result ray_distance(const Kv3dRay& ray, const Poly& v) {
-    Result r;
-    r.distance = Kv3d_distance(ray, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
-    return r;
-}
-
-PairResult pair_distance(const Poly& a, const Poly& b) {
-    PairResult r;
-    r.distance = Kv3d_distance(a, b, r.first.point, r.second.point, &r.first.segment,
-                               &r.first.parameter, &r.second.segment, &r.second.parameter);
-    return r;
-}
 
 void expect_point(const P& p, const P& expected, const std::string& name) {
     EXPECT_EQ(p.x(), expected.x()) << "case: " << name;
@@ -91,25 +74,25 @@ TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
 TEST(PolylineDistance, OneVertexPolylineGivesThatVertex) {
     const Poly one{P(1, 2, 2)};
     const Poly line{P(0, 5, 0), P(4, 5, 0)};
-    const Result point = point_distance(P(0, 0, 0), one);
+    const Result point = library_point(P(0, 0, 0), one);
     EXPECT_EQ(point.distance, 3.0) << "case: point";
     expect_nearest(point.nearest, P(1, 2, 2), 0, 0.0, "point");
 
-    const Result ray = ray_distance(Kv3dRay(P(0, 0, 0), Kv3dDirection(1, 0, 0)), one);
+    const Result ray = library_ray(Kv3dRay(P(0, 0, 0), Kv3dDirection(1, 0, 0)), one);
     EXPECT_EQ(ray.distance, std::sqrt(8.0)) << "case: ray";
     expect_nearest(ray.nearest, P(1, 2, 2), 0, 0.0, "ray");
 
-    const PairResult first_one = pair_distance(one, line);
+    const PairResult first_one = library_pair(one, line);
     EXPECT_EQ(first_one.distance, std::sqrt(13.0)) << "case: first has one vertex";
     expect_nearest(first_one.first, P(1, 2, 2), 0, 0.0, "first has one vertex: first");
     expect_nearest(first_one.second, P(1, 5, 0), 0, 0.25, "first has one vertex: second");
 
-    const PairResult second_one = pair_distance(line, one);
+    const PairResult second_one = library_pair(line, one);
     EXPECT_EQ(second_one.distance, std::sqrt(13.0)) << "case: second has one vertex";
     expect_nearest(second_one.first, P(1, 5, 0), 0, 0.25, "second has one vertex: first");
     expect_nearest(second_one.second, P(1, 2, 2), 0, 0.0, "second has one vertex: second");
 
-    const PairResult both = pair_distance(one, Poly{P(1, 2, 5)});
+    const PairResult both = library_pair(one, Poly{P(1, 2, 5)});
     EXPECT_EQ(both.distance, 3.0) << "case: both one vertex";
     expect_nearest(both.first, P(1, 2, 2), 0, 0.0, "both one vertex: first");
     expect_nearest(both.second, P(1, 2, 5), 0, 0.0, "both one vertex: second");
@@ -117,15 +100,15 @@ TEST(PolylineDistance, OneVertexPolylineGivesThatVertex) {
 
 TEST(PolylineDistance, PointAgainstAnElbow) {
     const Poly elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
-    const Result inside = point_distance(P(1, 0.5, 0), elbow);
+    const Result inside = library_point(P(1, 0.5, 0), elbow);
     EXPECT_EQ(inside.distance, 0.5) << "case: beside the first segment";
     expect_nearest(inside.nearest, P(1, 0, 0), 0, 0.5, "beside the first segment");
 
-    const Result beyond = point_distance(P(3, 3, 0), elbow);
+    const Result beyond = library_point(P(3, 3, 0), elbow);
     EXPECT_EQ(beyond.distance, std::sqrt(2.0)) << "case: beyond the last vertex";
     expect_nearest(beyond.nearest, P(2, 2, 0), 1, 1.0, "beyond the last vertex");
 
-    const Result on = point_distance(P(2, 1, 0), elbow);
+    const Result on = library_point(P(2, 1, 0), elbow);
     EXPECT_EQ(on.distance, 0.0) << "case: on the polyline";
     expect_nearest(on.nearest, P(2, 1, 0), 1, 0.5, "on the polyline");
 }
@@ -166,8 +149,8 @@ TEST(PolylineDistance, RepeatedVertexChangesNothing) {
     const Poly other{P(3, 1, 1), P(3, 1, -1)};
     const Kv3dRay ray(P(2.5, 1.5, 0), Kv3dDirection(0, 0, 1));
     for (const P& q : {P(2.5, -1, 0), P(3, 1, 0), P(1, 2.5, 0.5), P(-1, -1, 0)}) {
-        const Result a = point_distance(q, plain);
-        const Result b = point_distance(q, repeated);
+        const Result a = library_point(q, plain);
+        const Result b = library_point(q, repeated);
         const std::string name = "point (" + std::to_string(q.x()) + ", " + std::to_string(q.y()) +
                                  ", " + std::to_string(q.z()) + ")";
         EXPECT_EQ(a.distance, b.distance) << "case: " << name;
@@ -175,13 +158,13 @@ TEST(PolylineDistance, RepeatedVertexChangesNothing) {
         EXPECT_EQ(a.nearest.segment + (a.nearest.segment >= 1 ? 1 : 0), b.nearest.segment)
             << "case: " << name;
     }
-    const Result ra = ray_distance(ray, plain);
-    const Result rb = ray_distance(ray, repeated);
+    const Result ra = library_ray(ray, plain);
+    const Result rb = library_ray(ray, repeated);
     EXPECT_EQ(ra.distance, rb.distance) << "case: ray";
     expect_point(ra.nearest.point, rb.nearest.point, "ray");
     EXPECT_EQ(rb.nearest.segment, 2) << "case: ray";
-    const PairResult pa = pair_distance(other, plain);
-    const PairResult pb = pair_distance(other, repeated);
+    const PairResult pa = library_pair(other, plain);
+    const PairResult pb = library_pair(other, repeated);
     EXPECT_EQ(pa.distance, pb.distance) << "case: pair";
     expect_point(pa.second.point, pb.second.point, "pair");
     EXPECT_EQ(pb.second.segment, 2) << "case: pair";
@@ -192,11 +175,11 @@ TEST(PolylineDistance, RepeatedVertexChangesNothing) {
 // segment's end at the same distance.
 TEST(PolylineDistance, RayParallelToASegmentTakesItsMidpoint) {
     const Poly poly{P(0, 0, 0), P(2, 0, 0), P(2, -5, 0)};
-    const Result r = ray_distance(Kv3dRay(P(7, 1, 0), Kv3dDirection(-1, 0, 0)), poly);
+    const Result r = library_ray(Kv3dRay(P(7, 1, 0), Kv3dDirection(-1, 0, 0)), poly);
     EXPECT_EQ(r.distance, 1.0) << "case: parallel at distance 1";
     expect_nearest(r.nearest, P(1, 0, 0), 0, 0.5, "parallel at distance 1");
 
-    const Result skew = ray_distance(Kv3dRay(P(0.5, 3, 2), Kv3dDirection(0, 0, 1)), poly);
+    const Result skew = library_ray(Kv3dRay(P(0.5, 3, 2), Kv3dDirection(0, 0, 1)), poly);
     EXPECT_EQ(skew.distance, 3.0) << "case: ray across the first segment";
     expect_nearest(skew.nearest, P(0.5, 0, 0), 0, 0.25, "ray across the first segment");
 }
@@ -204,7 +187,7 @@ TEST(PolylineDistance, RayParallelToASegmentTakesItsMidpoint) {
 TEST(PolylineDistance, CrossingPolylinesMeetAtTheCrossing) {
     const Poly a{P(-1, -1, 0), P(0, 0, 0), P(2, 2, 0), P(3, 2, 0)};
     const Poly b{P(5, 5, 5), P(0, 2, 0), P(2, 0, 0)};
-    const PairResult r = pair_distance(a, b);
+    const PairResult r = library_pair(a, b);
     EXPECT_LE(r.distance, 1e-15) << "case: crossing at (1, 1, 0)";
     EXPECT_LE(r.first.point.distance(P(1, 1, 0)), 1e-15) << "case: crossing, first point";
     EXPECT_LE(r.second.point.distance(P(1, 1, 0)), 1e-15) << "case: crossing, second point";
@@ -213,7 +196,7 @@ TEST(PolylineDistance, CrossingPolylinesMeetAtTheCrossing) {
     EXPECT_NEAR(r.first.parameter, 0.5, 1e-15) << "case: crossing";
     EXPECT_NEAR(r.second.parameter, 0.5, 1e-15) << "case: crossing";
 
-    const PairResult swapped = pair_distance(b, a);
+    const PairResult swapped = library_pair(b, a);
     EXPECT_LE(swapped.distance, 1e-15) << "case: crossing, swapped";
     EXPECT_EQ(swapped.first.segment, 1) << "case: crossing, swapped";
     EXPECT_EQ(swapped.second.segment, 1) << "case: crossing, swapped";
@@ -224,13 +207,13 @@ TEST(PolylineDistance, CrossingPolylinesMeetAtTheCrossing) {
 // it, not the root of the bound (1.01 * 25 + 1e-6).
 TEST(PolylineDistance, NothingBelowTheBoundReturnsTheDistanceToTheNearestPoint) {
     const Poly cluster{P(1, 1, 1), P(1, 1, 1), P(1, 1, 1)};
-    const Result r = point_distance(P(4, 5, 1), cluster);
+    const Result r = library_point(P(4, 5, 1), cluster);
     EXPECT_EQ(r.distance, 5.0) << "case: three coincident vertices";
     expect_nearest(r.nearest, P(1, 1, 1), 0, 0.0, "three coincident vertices");
 
     // The last vertex stands for the last segment, which starts at V1.
     const Poly tiny{P(0, 0, 0), P(0, 0, 0), P(0, 0, 1e-21)};
-    const Result last = point_distance(P(0, 0, 4e-21), tiny);
+    const Result last = library_point(P(0, 0, 4e-21), tiny);
     EXPECT_EQ(last.distance, 4e-21) << "case: last vertex nearest";
     expect_nearest(last.nearest, P(0, 0, 0), 1, 0.0, "last vertex nearest");
 }
@@ -240,7 +223,7 @@ TEST(PolylineDistance, NothingBelowTheBoundReturnsTheDistanceToTheNearestPoint) 
 TEST(PolylineDistance, FarApartPolylinesGetTheirTrueDistance) {
     const Poly a{P(0, 0, 0), P(1e10, 0, 0), P(2e10, 0, 0)};
     const Poly b{P(1.5e10, 3e10, 0), P(1.5e10, 9e10, 0)};
-    const PairResult r = pair_distance(a, b);
+    const PairResult r = library_pair(a, b);
     EXPECT_NEAR(r.distance, 3e10, 1e-3) << "case: 3e10 apart";
     EXPECT_EQ(r.first.segment, 1) << "case: 3e10 apart";
     EXPECT_EQ(r.first.parameter, 0.5) << "case: 3e10 apart";
@@ -257,7 +240,7 @@ TEST(PolylineDistance, SamplingStepSwitchesAtFortyVertices) {
         for (std::size_t i = 0; i < n; ++i) {
             v.append(P(0, 0, static_cast<double>(i) * 1e-21));
         }
-        const Result r = point_distance(P(0, 0, 4e-21), v);
+        const Result r = library_point(P(0, 0, 4e-21), v);
         EXPECT_EQ(r.nearest.segment, n < 40 ? 4 : 3) << "case: " << n << " vertices";
     }
 }
@@ -277,7 +260,7 @@ TEST(PolylineDistance, PointSkipsSegmentsBelow1e20) {
     };
     for (const auto& c : cases) {
         const Poly v{P(0, 0, 0), P(c.length, 0, 0), P(c.length, 5, 0)};
-        const Result r = point_distance(P(-1, 0, 0), v);
+        const Result r = library_point(P(-1, 0, 0), v);
         EXPECT_EQ(r.nearest.segment, c.segment) << "case: " << c.name;
         EXPECT_EQ(r.distance, 1.0) << "case: " << c.name;
     }
@@ -296,7 +279,7 @@ TEST(PolylineDistance, PointProjectsOntoSegmentsFrom1e6) {
         {"just below is measured from V0", std::nextafter(1e-6, 0.0), 0.0},
     };
     for (const auto& c : cases) {
-        const Result r = point_distance(P(c.length / 2, 1, 0), Poly{P(0, 0, 0), P(c.length, 0, 0)});
+        const Result r = library_point(P(c.length / 2, 1, 0), Poly{P(0, 0, 0), P(c.length, 0, 0)});
         EXPECT_EQ(r.nearest.parameter, c.parameter) << "case: " << c.name;
     }
 }
@@ -317,8 +300,8 @@ TEST(PolylineDistance, SquaresBelow1e20AreZero) {
     };
     const Poly unit{P(0, 0, 0), P(1, 0, 0)};
     for (const auto& c : cases) {
-        EXPECT_EQ(point_distance(c.q, unit).distance, c.distance) << "case: point, " << c.name;
-        EXPECT_EQ(ray_distance(Kv3dRay(c.q, Kv3dDirection(1, 0, 0)), unit).distance, c.distance)
+        EXPECT_EQ(library_point(c.q, unit).distance, c.distance) << "case: point, " << c.name;
+        EXPECT_EQ(library_ray(Kv3dRay(c.q, Kv3dDirection(1, 0, 0)), unit).distance, c.distance)
             << "case: ray, " << c.name;
     }
 }
@@ -346,7 +329,7 @@ TEST(PolylineDistance, RayMeasuresGeomZeroSegmentsAtTheirFirstVertex) {
     };
     const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
     for (const auto& c : cases) {
-        const Result r = ray_distance(z_axis, Poly{P(c.length, 0, 0), P(0, 0, 0)});
+        const Result r = library_ray(z_axis, Poly{P(c.length, 0, 0), P(0, 0, 0)});
         EXPECT_EQ(r.nearest.parameter, c.parameter) << "case: " << c.name;
         EXPECT_EQ(r.distance, c.parameter == 0.0 ? c.length : 0.0) << "case: " << c.name;
     }
@@ -369,9 +352,9 @@ TEST(PolylineDistance, PairUsesTheClosestApproachAbove1e6) {
     const Poly across{P(0, -1, 1), P(0, 1, 1)};
     for (const auto& c : cases) {
         const Poly short_one{P(-c.length / 2, 0, 0), P(c.length / 2, 0, 0)};
-        EXPECT_NEAR(pair_distance(short_one, across).first.parameter, c.parameter, 1e-9)
+        EXPECT_NEAR(library_pair(short_one, across).first.parameter, c.parameter, 1e-9)
             << "case: first " << c.name;
-        EXPECT_NEAR(pair_distance(across, short_one).second.parameter, c.parameter, 1e-9)
+        EXPECT_NEAR(library_pair(across, short_one).second.parameter, c.parameter, 1e-9)
             << "case: second " << c.name;
     }
 
@@ -389,7 +372,7 @@ TEST(PolylineDistance, PairUsesTheClosestApproachAbove1e6) {
     const Poly along_x{P(-1, 0, 0), P(1, 0, 0)};
     for (const auto& c : slopes) {
         const Poly sloped{P(-0.5, -c.slope / 2, 1), P(0.5, c.slope / 2, 1)};
-        EXPECT_NEAR(pair_distance(along_x, sloped).first.parameter, c.first_parameter, 1e-9)
+        EXPECT_NEAR(library_pair(along_x, sloped).first.parameter, c.first_parameter, 1e-9)
             << "case: " << c.name;
     }
 }

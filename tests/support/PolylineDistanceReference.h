@@ -9,7 +9,10 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
+#include <sstream>
+#include <string>
 
 namespace polyline_reference {
 
@@ -294,6 +297,74 @@ inline PairResult pair(const KvArray<Kv3dPoint>& A, const KvArray<Kv3dPoint>& B)
     r.second = on_segment(B, st.sb, st.t);
     r.distance = st.improved ? st.Dbest : r.first.point.distance(r.second.point);
     return r;
+}
+
+// --- The library's answers in the same form, and how two answers differ.
+
+inline Result library_point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
+    Result r;
+    r.distance = Kv3d_distance(q, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
+    return r;
+}
+
+inline Result library_ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
+    Result r;
+    r.distance = Kv3d_distance(ray, v, r.nearest.point, &r.nearest.segment, &r.nearest.parameter);
+    return r;
+}
+
+inline PairResult library_pair(const KvArray<Kv3dPoint>& a, const KvArray<Kv3dPoint>& b) {
+    PairResult r;
+    r.distance = Kv3d_distance(a, b, r.first.point, r.second.point, &r.first.segment,
+                               &r.first.parameter, &r.second.segment, &r.second.parameter);
+    return r;
+}
+
+inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// "" when got and want agree to the bit (NaN with NaN of the same bits, 0.0
+// not with -0.0), else the first value in which they differ.
+inline std::string difference(const char* what, double got, double want) {
+    if (same_bits(got, want)) {
+        return std::string();
+    }
+    std::ostringstream text;
+    text.precision(17);
+    text << what << " " << got << " instead of " << want;
+    return text.str();
+}
+
+inline std::string difference(const Nearest& got, const Nearest& want) {
+    const char* const axes[] = {"nearest x", "nearest y", "nearest z"};
+    for (int k = 0; k < 3; ++k) {
+        const std::string d = difference(axes[k], got.point[k], want.point[k]);
+        if (!d.empty()) {
+            return d;
+        }
+    }
+    if (got.segment != want.segment) {
+        return "segment " + std::to_string(got.segment) + " instead of " +
+               std::to_string(want.segment);
+    }
+    return difference("parameter", got.parameter, want.parameter);
+}
+
+inline std::string difference(const Result& got, const Result& want) {
+    const std::string d = difference("distance", got.distance, want.distance);
+    return d.empty() ? difference(got.nearest, want.nearest) : d;
+}
+
+inline std::string difference(const PairResult& got, const PairResult& want) {
+    std::string d = difference("distance", got.distance, want.distance);
+    if (!d.empty()) {
+        return d;
+    }
+    d = difference(got.first, want.first);
+    if (!d.empty()) {
+        return "first " + d;
+    }
+    d = difference(got.second, want.second);
+    return d.empty() ? d : "second " + d;
 }
 
 }  // namespace polyline_reference

@@ -118,7 +118,7 @@ int run_distance(const DistanceArgs& args, std::ostream& out, std::ostream& err)
                                  ? "two polyline files needed, or one with --point or --ray"
                                  : "one polyline file needed after --point or --ray");
         }
-        const PointFileReader reader(input_stream(args));
+        const PointFileReader reader(args);
         if (!from_polyline) {
             const Polyline b = read_polyline(reader, args.polylines[0]);
             return args.point.empty() ? ray_report(args, b) : point_report(args, b);

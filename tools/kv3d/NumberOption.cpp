@@ -3,19 +3,19 @@
 #include <cstddef>
 
 #include "InputError.h"
-#include "PointFileReader.h"
+#include "RecordParser.h"
 
 namespace kv3dcli {
 
 std::vector<double> parse_number_option(const std::string& option, const std::string& value,
                                         int count) {
-    // The value is read as a file of one record, so that numbers, separators
-    // and the error texts are the point file's.
-    const std::vector<double> numbers =
-        PointFileReader::parse_records(InputText{option, value}, count);
-    if (numbers.size() != static_cast<std::size_t>(count)) {
+    // The value is read as a point file's line, with its separators and its
+    // error texts.
+    const RecordParser parser(option, count);
+    std::vector<double> numbers(static_cast<std::size_t>(count));
+    if (!parser.parse(value, 1, numbers.data())) {
         throw InputError(option, "expected " + count_word(static_cast<std::size_t>(count)) +
-                                     " finite numbers, found " + std::to_string(numbers.size()));
+                                     " finite numbers, found 0");
     }
     return numbers;
 }
