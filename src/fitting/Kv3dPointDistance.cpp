@@ -139,16 +139,14 @@ private:
 
 double Kv3d_distance(const Kv3dPoint& q, const KvArray<Kv3dPoint>& polyline, Kv3dPoint& nearest,
                      int* segment, double* parameter) {
+    double answer = 0.0;
+    if (kv3d_polyline::measure_without_segments(
+            polyline, [&q](const Kv3dPoint& p) { return q.distance(p); }, nearest, segment,
+            parameter, answer)) {
+        return answer;
+    }
     const std::size_t n = polyline.size();
-    if (n == 0) {
-        return std::numeric_limits<double>::infinity();
-    }
     const Kv3dPoint* v = polyline.data();
-    if (n == 1) {
-        const double distance = q.distance(v[0]);
-        ScanResult::write_vertex(v, nearest, segment, parameter);
-        return distance;
-    }
 
     // The sample, then the last vertex, which stands for the last segment.
     const auto square = [&q](const Kv3dPoint& p) { return q.square_distance(p); };

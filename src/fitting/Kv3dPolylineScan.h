@@ -3,10 +3,12 @@
 // What the three polyline distances share: the vertex sample, the bound taken
 // from it, the parameter clamp and the result they write.
 
+#include <kv/KvArray.h>
 #include <kv3d/Kv3dPoint.h>
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace kv3d_polyline {
 
@@ -98,5 +100,23 @@ private:
         }
     }
 };
+
+// A polyline without segments: none gives +infinity and writes nothing, one
+// vertex V0 gives distance(V0) and V0 itself, segment 0, parameter 0.0.
+// Returns false, with nothing done, for two vertices or more.
+template <class Distance>
+bool measure_without_segments(const KvArray<Kv3dPoint>& polyline, Distance&& distance,
+                              Kv3dPoint& nearest, int* segment, double* parameter, double& result) {
+    if (polyline.size() == 0) {
+        result = std::numeric_limits<double>::infinity();
+        return true;
+    }
+    if (polyline.size() == 1) {
+        result = distance(polyline[0]);
+        ScanResult::write_vertex(polyline.data(), nearest, segment, parameter);
+        return true;
+    }
+    return false;
+}
 
 }  // namespace kv3d_polyline

@@ -5,7 +5,6 @@
 #include <kvla/KvLaDblMat.h>
 
 #include <cstddef>
-#include <limits>
 
 #include "Kv3dPolylineScan.h"
 
@@ -36,16 +35,14 @@ double closest_parameter(const Kv3dRay& ray, const Kv3dVector& e, const Kv3dVect
 
 double Kv3d_distance(const Kv3dRay& ray, const KvArray<Kv3dPoint>& polyline, Kv3dPoint& nearest,
                      int* segment, double* parameter) {
+    double answer = 0.0;
+    if (kv3d_polyline::measure_without_segments(
+            polyline, [&ray](const Kv3dPoint& p) { return ray.distance(p); }, nearest, segment,
+            parameter, answer)) {
+        return answer;
+    }
     const std::size_t n = polyline.size();
-    if (n == 0) {
-        return std::numeric_limits<double>::infinity();
-    }
     const Kv3dPoint* v = polyline.data();
-    if (n == 1) {
-        const double distance = ray.distance(v[0]);
-        kv3d_polyline::ScanResult::write_vertex(v, nearest, segment, parameter);
-        return distance;
-    }
 
     // The sample; the last vertex is not sampled.
     const kv3d_polyline::Sample sample = kv3d_polyline::sample_vertices(
