@@ -222,27 +222,22 @@ BENCHMARK(BM_LiteralPairPolylines)->Arg(100000)->Iterations(1)->Unit(benchmark::
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
     check_point_results(long_walk(), walk_queries());
     check_point_results(circle(), circle_queries());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\ntime ratios per iteration (results equal to the literal scans, bit for bit):\n");
-    reporter.print_ratio("point, walk: Kv3d / textbook", "BM_Kv3dPointPolyline/0",
-                         "BM_TextbookPointPolyline/0");
-    reporter.print_ratio("point, walk: literal / textbook", "BM_LiteralPointPolyline/0",
-                         "BM_TextbookPointPolyline/0");
-    reporter.print_ratio("point, circle: Kv3d / textbook", "BM_Kv3dPointPolyline/1",
-                         "BM_TextbookPointPolyline/1");
-    reporter.print_ratio("point, circle: literal / textbook", "BM_LiteralPointPolyline/1",
-                         "BM_TextbookPointPolyline/1");
-    reporter.print_ratio("pair, 1e4: Kv3d / all pairs", "BM_Kv3dPairPolylines/10000",
-                         "BM_LiteralPairPolylines/10000");
-    reporter.print_ratio("pair, 1e5: Kv3d / all pairs", "BM_Kv3dPairPolylines/100000",
-                         "BM_LiteralPairPolylines/100000/iterations:1");
-    benchmark::Shutdown();
-    return 0;
+    return run_benchmarks_with_ratios(argc, argv, [](const RatioReporter& reporter) {
+        std::printf(
+            "\ntime ratios per iteration (results equal to the literal scans, bit for bit):\n");
+        reporter.print_ratio("point, walk: Kv3d / textbook", "BM_Kv3dPointPolyline/0",
+                             "BM_TextbookPointPolyline/0");
+        reporter.print_ratio("point, walk: literal / textbook", "BM_LiteralPointPolyline/0",
+                             "BM_TextbookPointPolyline/0");
+        reporter.print_ratio("point, circle: Kv3d / textbook", "BM_Kv3dPointPolyline/1",
+                             "BM_TextbookPointPolyline/1");
+        reporter.print_ratio("point, circle: literal / textbook", "BM_LiteralPointPolyline/1",
+                             "BM_TextbookPointPolyline/1");
+        reporter.print_ratio("pair, 1e4: Kv3d / all pairs", "BM_Kv3dPairPolylines/10000",
+                             "BM_LiteralPairPolylines/10000");
+        reporter.print_ratio("pair, 1e5: Kv3d / all pairs", "BM_Kv3dPairPolylines/100000",
+                             "BM_LiteralPairPolylines/100000/iterations:1");
+    });
 }

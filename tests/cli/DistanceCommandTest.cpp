@@ -30,7 +30,7 @@ TEST(DistanceCommand, PointToPolyline) {
     EXPECT_EQ(doc.at("nearest").at("parameter"), 0.5) << "case: point beside segment 0";
     EXPECT_EQ(doc.at("nearest").at("vertices"), 3) << "case: point beside segment 0";
 
-    const auto text = run_kv3d({"distance", "--point", "3 3 0", "-"}, kElbow);
+    const auto text = run_kv3d({"distance", "--point", " 3, 3 ,0", "-"}, kElbow);
     EXPECT_EQ(text.status, 0) << "case: text report";
     EXPECT_NE(text.out.find("kv3d distance: point (3, 3, 0) to <stdin>"), std::string::npos)
         << "case: text report title";
@@ -91,24 +91,24 @@ TEST(DistanceCommand, RefusesBadInputWithOneLine) {
         {"point of two numbers",
          {"distance", "--point", "1,2", elbow},
          "",
-         "kv3d: --point:1: expected three finite numbers, found 2\n"},
+         "kv3d: --point: expected X,Y,Z, three finite numbers separated by commas\n"},
         {"point not a number",
          {"distance", "--point", "1,2,x", elbow},
          "",
-         "kv3d: --point:1: expected three finite numbers, 'x' is not a number\n"},
+         "kv3d: --point: expected X,Y,Z, three finite numbers separated by commas\n"},
         {"point not finite",
          {"distance", "--point", "1,2,inf", elbow},
          "",
-         "kv3d: --point:1: expected three finite numbers, 'inf' is not finite\n"},
+         "kv3d: --point: expected X,Y,Z, three finite numbers separated by commas\n"},
         {"empty point", {"distance", "--point", "", elbow}, "", ""},
         {"ray of five numbers",
          {"distance", "--ray", "0,0,0,1,0", elbow},
          "",
-         "kv3d: --ray:1: expected six finite numbers, found 5\n"},
+         "kv3d: --ray: expected PX,PY,PZ,DX,DY,DZ, six finite numbers separated by commas\n"},
         {"ray without direction",
          {"distance", "--ray", "0,0,0,0,0,0", elbow},
          "",
-         "kv3d: --ray: the direction is zero\n"},
+         "kv3d: --ray: the zero vector has no direction\n"},
         {"both from standard input",
          {"distance", "-", "-"},
          "",

@@ -3,9 +3,9 @@
 #include "BoundsCommand.h"
 #include "ClashCommand.h"
 #include "DemoCommand.h"
+#include "DistanceCommand.h"
 #include "FitConicCommand.h"
 #include "FitPlaneCommand.h"
-#include "DistanceCommand.h"
 #include "RegisterCommand.h"
 #include "TransformCommand.h"
 

@@ -50,7 +50,7 @@ void nearest_section(ReportWriter& r, const std::string& key, const Polyline& p,
 }
 
 std::string point_report(const DistanceArgs& args, const Polyline& b) {
-    const std::vector<double> c = parse_number_option("--point", args.point, 3);
+    const std::vector<double> c = parse_number_option("--point", args.point, "X,Y,Z");
     const Kv3dPoint q(c[0], c[1], c[2]);
     Kv3dPoint nearest;
     int segment = 0;
@@ -65,12 +65,8 @@ std::string point_report(const DistanceArgs& args, const Polyline& b) {
 }
 
 std::string ray_report(const DistanceArgs& args, const Polyline& b) {
-    const std::vector<double> c = parse_number_option("--ray", args.ray, 6);
-    const Kv3dDirection direction(c[3], c[4], c[5]);
-    if (direction.x() == 0.0 && direction.y() == 0.0 && direction.z() == 0.0) {
-        throw InputError("--ray", "the direction is zero");
-    }
-    const Kv3dRay ray(Kv3dPoint(c[0], c[1], c[2]), direction);
+    const std::vector<double> c = parse_number_option("--ray", args.ray, "PX,PY,PZ,DX,DY,DZ");
+    const Kv3dRay ray(Kv3dPoint(c[0], c[1], c[2]), nonzero_direction("--ray", c[3], c[4], c[5]));
     Kv3dPoint nearest;
     int segment = 0;
     double parameter = 0.0;

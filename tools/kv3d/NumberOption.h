@@ -1,15 +1,20 @@
 #pragma once
 
+#include <kv3d/Kv3dDirection.h>
+
 #include <string>
 #include <vector>
 
 namespace kv3dcli {
 
-// The count finite numbers of an option's value, separated by commas or
-// blanks as in a point file ("1,2,3", "1 2 3"). Throws InputError naming the
-// option when the value holds anything else. count is at most
-// RecordParser::kMaxWidth.
+// The numbers of an option's value written as shape says ("X,Y,Z": three
+// finite numbers separated by commas, blanks around them allowed). Throws
+// InputError naming the option and the shape for anything else.
 std::vector<double> parse_number_option(const std::string& option, const std::string& value,
-                                        int count);
+                                        const std::string& shape);
+
+// The direction of (x, y, z); throws InputError naming the option for the
+// zero vector, which has none.
+Kv3dDirection nonzero_direction(const std::string& option, double x, double y, double z);
 
 }  // namespace kv3dcli
