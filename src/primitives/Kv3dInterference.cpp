@@ -22,7 +22,7 @@ using IndexPair = KvPair<std::size_t, std::size_t>;
 // work out evenly, large enough that taking a block costs nothing.
 constexpr std::size_t kBlock = 256;
 // Boxes per leaf of the tree.
-constexpr std::size_t kLeaf = 4;
+constexpr std::size_t kLeaf = 8;
 
 // A closed box, already widened.
 struct Box {
@@ -32,13 +32,11 @@ struct Box {
 
 // The comparisons of Kv3dBBox::intersect_extended on boxes widened before:
 // lo = min - margin and hi = max + margin give the same values and answers.
+// All six are made (no early exit), which keeps the tree walk free of
+// unpredictable branches.
 bool overlap(const Box& p, const Box& q) {
-    for (int k = 0; k < 3; ++k) {
-        if (p.lo[k] > q.hi[k] || q.lo[k] > p.hi[k]) {
-            return false;
-        }
-    }
-    return true;
+    return !(p.lo[0] > q.hi[0]) & !(q.lo[0] > p.hi[0]) & !(p.lo[1] > q.hi[1]) &
+           !(q.lo[1] > p.hi[1]) & !(p.lo[2] > q.hi[2]) & !(q.lo[2] > p.hi[2]);
 }
 
 // The box of t's vertices widened by margin on every side; false when a
@@ -76,14 +74,15 @@ struct Entry {
     std::uint64_t key;
 };
 
-// Morton keys of the box centres on a grid of 2^21 cells per axis over the
-// range of the finite centres. Keys only order the tree: a centre that is
-// not finite (a box reaching infinity) or a range that overflows gives a
-// poorer order, never a wrong answer.
+// Morton keys of the box centres on a grid of 2^21 cells along the widest
+// range of the finite centres, the same cell size on every axis (so a flat
+// set is ordered by its extent, not by its thickness). Keys only order the
+// tree: a centre that is not finite (a box reaching infinity) or a range
+// that overflows gives a poorer order, never a wrong answer.
 void set_keys(std::vector<Entry>& entries) {
     const double cells = 2097152.0;  // 2^21
     double from[3];
-    double scale[3];
+    double range = 0.0;
     for (int k = 0; k < 3; ++k) {
         double lo = std::numeric_limits<double>::infinity();
         double hi = -lo;
@@ -94,14 +93,14 @@ void set_keys(std::vector<Entry>& entries) {
                 hi = std::max(hi, c);
             }
         }
-        const double range = hi - lo;
         from[k] = lo;
-        scale[k] = range > 0.0 && std::isfinite(range) ? cells / range : 0.0;
+        range = hi - lo > range ? hi - lo : range;
     }
+    const double scale = range > 0.0 && std::isfinite(range) ? cells / range : 0.0;
     for (Entry& e : entries) {
         std::uint64_t key = 0;
         for (int k = 0; k < 3; ++k) {
-            const double q = ((e.box.lo[k] * 0.5 + e.box.hi[k] * 0.5) - from[k]) * scale[k];
+            const double q = ((e.box.lo[k] * 0.5 + e.box.hi[k] * 0.5) - from[k]) * scale;
             const std::uint64_t cell =
                 q >= 0.0 ? (q < cells ? static_cast<std::uint64_t>(q) : 2097151) : 0;  // NaN: 0
             key |= spread_bits(cell) << k;
