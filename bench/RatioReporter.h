@@ -29,7 +29,7 @@ public:
         const double real = ratio(real_, a, b);
         const double cpu = ratio(cpu_, a, b);
         if (real > 0.0 && cpu > 0.0) {
-            std::printf("%-36s real %.3f   cpu %.3f\n", label, real, cpu);
+            std::printf("%-36s real %.4g   cpu %.4g\n", label, real, cpu);
         }
     }
 

@@ -26,6 +26,7 @@
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>
+#include <kv3d/Kv3dDistance.h>
 #include <kv3d/Kv3dErr.h>
 #include <kv3d/Kv3dFitting.h>
 #include <kv3d/Kv3dInterference.h>
