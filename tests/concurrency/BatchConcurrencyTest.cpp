@@ -180,8 +180,44 @@ Numbers point_box(unsigned seed) {
     return out;
 }
 
-// TODO(lead): add the polyline distances (the three Kv3d_distance overloads)
-// once they are on this branch.
+// A random walk, so that segments near and far mix.
+Points polyline(unsigned seed, int n) {
+    RandomDraw g(seed);
+    Points line;
+    Kv3dPoint p = g.point(20.0);
+    for (int i = 0; i < n; ++i) {
+        line.append(p);
+        p = p + g.vector(1.0);
+    }
+    return line;
+}
+
+// Point, ray and polyline to a polyline: distances, nearest points, segments
+// and parameters.
+Numbers polyline_distances(unsigned seed) {
+    const Points first = polyline(seed, 1500);
+    const Points second = polyline(seed + 50, 300);
+    RandomDraw g(seed + 9);
+    Numbers out;
+    Kv3dPoint near_first, near_second;
+    int segment = -1, other_segment = -1;
+    double t = -1.0, other_t = -1.0;
+    out.push_back(Kv3d_distance(g.point(20.0), first, near_first, &segment, &t));
+    put(out, near_first);
+    out.insert(out.end(), {static_cast<double>(segment), t});
+    const Kv3dRay ray(g.point(20.0), g.unit().direction());
+    out.push_back(Kv3d_distance(ray, first, near_first, &segment, &t));
+    put(out, near_first);
+    out.insert(out.end(), {static_cast<double>(segment), t});
+    out.push_back(Kv3d_distance(first, second, near_first, near_second, &segment, &t,
+                                &other_segment, &other_t));
+    put(out, near_first);
+    put(out, near_second);
+    out.insert(out.end(),
+               {static_cast<double>(segment), t, static_cast<double>(other_segment), other_t});
+    return out;
+}
+
 const Job kJobs[] = {
     {"enclosing sphere of a point array", enclosing_sphere},
     {"sphere grown by a point array", grown_sphere},
@@ -189,6 +225,7 @@ const Job kJobs[] = {
     {"plane fits, plain and weighted", plane_fits},
     {"conic fit", conic_fit},
     {"least-squares registration", registration},
+    {"polyline distances: point, ray, polyline", polyline_distances},
     {"interference search", interference},
     {"Kv3d_apply to points and vectors", apply_transform},
     {"box of a point array", point_box},
