@@ -22,8 +22,10 @@ if(KV3D_SANITIZE_THREAD)
 endif()
 
 # gcov counters without optimisation, so that every line and branch counts.
+# Counters are updated atomically: the concurrency and interference tests run
+# the library on several threads, and racing increments corrupt the counts.
 if(KV3D_COVERAGE)
-  add_compile_options(--coverage -O0)
+  add_compile_options(--coverage -O0 -fprofile-update=atomic)
   add_link_options(--coverage)
 endif()
 

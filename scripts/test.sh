@@ -2,8 +2,9 @@
 # Sets up the machine and runs every check: formatting, the release build's
 # tests (warnings are errors), the consumer example against the installed
 # package, the tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
-# the concurrency tests under ThreadSanitizer, and each libFuzzer target for a
-# few seconds with a fixed seed.
+# the concurrency tests under ThreadSanitizer, the coverage of the library
+# (failing below the floor), and each libFuzzer target for a few seconds with
+# a fixed seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -41,6 +42,9 @@ step "ThreadSanitizer: the library and the concurrency tests"
 cmake --preset tsan
 cmake --build --preset tsan
 ctest --preset tsan
+
+step "Line and branch coverage of src/ and siblings/ (fails below 95% of lines)"
+scripts/coverage.sh --check
 
 step "libFuzzer targets (5 s each, fixed seed)"
 scripts/run-fuzzers.sh 5
