@@ -25,7 +25,7 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
         for (const Kv3dPoint& p : points) {
             out_of_range += p.out_of_range() ? 1 : 0;
         }
-        ReportWriter r(args.json, "bounds", "kv3d bounds: " + input_display_name(args.points_path));
+        ReportWriter r(args, "bounds", "kv3d bounds: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         r.begin_section("box", "Bounding box");
         r.point("min", "minimum", box.bbmin());
@@ -52,7 +52,7 @@ Command add_bounds_command(CLI::App& tool) {
         "Print the bounding box (minimum, maximum, size) and an enclosing sphere of a point file");
     bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
         ->required();
-    add_json_flag(*bounds, args->json);
+    add_common_options(*bounds, *args, PictureOption::kNone);
     bounds->footer(footer({kPointFileText, kExitStatusText}));
     return make_command(bounds, args, run_bounds);
 }

@@ -57,7 +57,7 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
         const double tol = Kv3dResObj::same_point_tol();
         const ClashResult clash = find_clashes(a, b, tol);
 
-        ReportWriter r(args.json, "clash", "kv3d clash: " + set_a.name + " x " + set_b.name);
+        ReportWriter r(args, "clash", "kv3d clash: " + set_a.name + " x " + set_b.name);
         describe(r, "a", "Mesh A", set_a, clash.degenerate_a);
         describe(r, "b", "Mesh B", set_b, clash.degenerate_b);
         r.number("tolerance", "point tolerance", tol);
@@ -78,7 +78,7 @@ Command add_clash_command(CLI::App& tool) {
         ->required();
     clash->add_option("B", args->b_path, "Second triangle file ('-' reads standard input)")
         ->required();
-    add_json_flag(*clash, args->json);
+    add_common_options(*clash, *args, PictureOption::kNone);
     clash->footer(footer({kTriangleFileText, kClashText, kExitStatusText}));
     return make_command(clash, args, run_clash);
 }

@@ -42,10 +42,6 @@ std::string one_line(std::string text) {
 
 }  // namespace
 
-void add_json_flag(CLI::App& command, bool& json) {
-    command.add_flag("--json", json, "Write the report as JSON instead of text");
-}
-
 int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
             std::ostream& err, std::ostream* progress) {
     CLI::App app(kDescription, "kv3d");

@@ -12,7 +12,7 @@ namespace kv3dcli {
 
 int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
     return run_command(out, err, [&]() {
-        ReportWriter r(args.json, "demo", "kv3d demo: the library on built-in data");
+        ReportWriter r(args, "demo", "kv3d demo: the library on built-in data");
         demo_resolution(r);
         demo_arithmetic(r);
         demo_angles(r);
@@ -40,7 +40,7 @@ Command add_demo_command(CLI::App& tool) {
     auto args = std::make_shared<DemoArgs>();
     CLI::App* demo = tool.add_subcommand(
         "demo", "Run every capability of the library on built-in data and report the results");
-    add_json_flag(*demo, args->json);
+    add_common_options(*demo, *args, PictureOption::kNone);
     demo->footer(kExitStatusText);
     return make_command(demo, args, run_demo);
 }

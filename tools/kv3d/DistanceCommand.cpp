@@ -56,8 +56,7 @@ std::string point_report(const DistanceArgs& args, const Polyline& b) {
     int segment = 0;
     double parameter = 0.0;
     const double d = Kv3d_distance(q, b.vertices, nearest, &segment, &parameter);
-    ReportWriter r(args.json, "distance",
-                   "kv3d distance: point " + format_triple(q.x(), q.y(), q.z()) + " to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: point to " + b.name);
     r.point("point", "point", q);
     r.number("distance", "distance", d);
     nearest_section(r, "nearest", b, nearest, segment, parameter);
@@ -72,7 +71,7 @@ std::string ray_report(const DistanceArgs& args, const Polyline& b) {
     double parameter = 0.0;
     const double d = Kv3d_distance(ray, b.vertices, nearest, &segment, &parameter);
     const double along = ray.find_parameter(nearest);
-    ReportWriter r(args.json, "distance", "kv3d distance: ray to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: ray to " + b.name);
     r.point("ray_point", "ray origin", ray.point());
     r.direction("ray_direction", "ray direction (unit)", ray.direction());
     r.number("distance", "distance", d);
@@ -93,7 +92,7 @@ std::string pair_report(const DistanceArgs& args, const Polyline& a, const Polyl
     double parameter_b = 0.0;
     const double d = Kv3d_distance(a.vertices, b.vertices, nearest_a, nearest_b, &segment_a,
                                    &parameter_a, &segment_b, &parameter_b);
-    ReportWriter r(args.json, "distance", "kv3d distance: " + a.name + " to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: " + a.name + " to " + b.name);
     r.number("distance", "distance", d);
     nearest_section(r, "first", a, nearest_a, segment_a, parameter_a);
     nearest_section(r, "second", b, nearest_b, segment_b, parameter_b);
@@ -142,7 +141,7 @@ Command add_distance_command(CLI::App& tool) {
                      "('-' reads standard input)")
         ->required()
         ->expected(-1);
-    add_json_flag(*distance, args->json);
+    add_common_options(*distance, *args, PictureOption::kNone);
     distance->footer(footer({kDistanceText, kPointFileText, kExitStatusText}));
     return make_command(distance, args, run_distance);
 }

@@ -113,7 +113,7 @@ int run_fit_conic(const FitConicArgs& args, std::ostream& out, std::ostream& err
             type = -1;
         }
 
-        ReportWriter r(args.json, "fit-conic",
+        ReportWriter r(args, "fit-conic",
                        "kv3d fit-conic: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         r.count("tangents", "tangents", static_cast<std::size_t>(tangents));
@@ -149,7 +149,7 @@ Command add_fit_conic_command(CLI::App& tool) {
                     "Tangent direction X,Y,Z at the first point");
     fit->add_option("--last-tangent", args->last_tangent,
                     "Tangent direction X,Y,Z at the last point");
-    add_json_flag(*fit, args->json);
+    add_common_options(*fit, *args, PictureOption::kNone);
     fit->footer(footer({kFitConicText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_conic);
 }

@@ -67,7 +67,7 @@ int run_fit_plane(const FitPlaneArgs& args, std::ostream& out, std::ostream& err
             largest = std::max(largest, std::fabs(d));
         }
 
-        ReportWriter r(args.json, "fit-plane",
+        ReportWriter r(args, "fit-plane",
                        "kv3d fit-plane: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         if (weighted) {
@@ -93,7 +93,7 @@ Command add_fit_plane_command(CLI::App& tool) {
     fit->add_option("--weights", args->weights_path,
                     "File of one weight a line, one per point\n"
                     "('-' reads standard input)");
-    add_json_flag(*fit, args->json);
+    add_common_options(*fit, *args, PictureOption::kNone);
     fit->footer(footer({kFitPlaneText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_plane);
 }

@@ -93,8 +93,7 @@ int run_register(const RegisterArgs& args, std::ostream& out, std::ostream& err)
             throw InputError(input_display_name(args.pairs_path), undetermined(type, args.type));
         }
 
-        ReportWriter r(args.json, "register",
-                       "kv3d register: " + input_display_name(args.pairs_path));
+        ReportWriter r(args, "register", "kv3d register: " + input_display_name(args.pairs_path));
         r.text("type", "type", args.type);
         r.count("pairs", "pairs read", input.pairs.size());
         if (weighted) {
@@ -127,7 +126,7 @@ Command add_register_command(CLI::App& tool) {
     command->add_option("--weights", args->weights_path,
                         "Weights file: one weight (0 or more) for each\n"
                         "pair ('-' reads standard input)");
-    add_json_flag(*command, args->json);
+    add_common_options(*command, *args, PictureOption::kNone);
     command->footer(footer({kRegisterText, kPairsFileText, kWeightsFileText, kExitStatusText}));
     return make_command(command, args, run_register);
 }

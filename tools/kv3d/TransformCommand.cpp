@@ -48,8 +48,7 @@ int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& er
                              "the points of the pairs used are coincident or collinear, "
                              "the fitted transform is singular");
         }
-        ReportWriter r(args.json, "transform",
-                       "kv3d transform: " + input_display_name(args.pairs_path));
+        ReportWriter r(args, "transform", "kv3d transform: " + input_display_name(args.pairs_path));
         r.text("type", "type", args.type);
         r.count("pairs", "pairs read", input.pairs.size());
         r.count("pairs_used", "pairs used by the fit", pairs_used(input.pairs.size(), type));
@@ -72,7 +71,7 @@ Command add_transform_command(CLI::App& tool) {
                          "affine: the first four pairs mapped exactly (with\n"
                          "  three pairs, the triangle's unit normal too)",
                          args->apply_path);
-    add_json_flag(*transform, args->json);
+    add_common_options(*transform, *args, PictureOption::kNone);
     transform->footer(footer({kTransformText, kPairsFileText, kExitStatusText}));
     return make_command(transform, args, run_transform);
 }
