@@ -70,6 +70,11 @@ std::string format_number(double value, int digits) {
     return without_trailing_zeros(std::string(buffer, fixed.ptr));
 }
 
+std::string format_triple(double x, double y, double z, int digits) {
+    return "(" + format_number(x, digits) + ", " + format_number(y, digits) + ", " +
+           format_number(z, digits) + ")";
+}
+
 bool parse_number(std::string_view token, double& value, bool& finite) {
     // from_chars takes no leading '+'; accept it when a digit or '.' follows.
     if (token.size() > 1 && token[0] == '+' && token[1] != '-' && token[1] != '+') {

@@ -15,6 +15,9 @@ std::string format_number(double value);
 // 0.10000000000000001). At 17 digits every value reads back exactly.
 std::string format_number(double value, int digits);
 
+// "(x, y, z)", each number as format_number(value, digits) writes it.
+std::string format_triple(double x, double y, double z, int digits);
+
 // Reads one number token in full ("1", "-2.5", "+3e4"). Returns false when the
 // token is not a number; sets *finite to false for inf, nan and overflow.
 bool parse_number(std::string_view token, double& value, bool& finite);

@@ -41,7 +41,7 @@ ReportWriter::~ReportWriter() = default;
 std::string ReportWriter::format(double value) const { return format_number(value, digits_); }
 
 std::string ReportWriter::format(double x, double y, double z) const {
-    return "(" + format(x) + ", " + format(y) + ", " + format(z) + ")";
+    return format_triple(x, y, z, digits_);
 }
 
 std::string ReportWriter::indent() const {
