@@ -9,9 +9,11 @@
 
 #include <cstddef>
 
+#include "BoundsPicture.h"
 #include "CommandRunner.h"
 #include "HelpText.h"
 #include "InputText.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -41,6 +43,10 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
                  Kv3dBSphere(box).radius());
         r.end_section();
         r.count("out_of_range", "points beyond the model extent", out_of_range);
+        write_picture(args, {args.points_path}, [&]() {
+            return bounds_picture(input_display_name(args.points_path), points, box, sphere,
+                                  args.digits);
+        });
         return r.str();
     });
 }
@@ -52,7 +58,7 @@ Command add_bounds_command(CLI::App& tool) {
         "Print the bounding box (minimum, maximum, size) and an enclosing sphere of a point file");
     bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
         ->required();
-    add_common_options(*bounds, *args, PictureOption::kNone);
+    add_common_options(*bounds, *args, PictureOption::kSvg);
     bounds->footer(footer({kPointFileText, kExitStatusText}));
     return make_command(bounds, args, run_bounds);
 }

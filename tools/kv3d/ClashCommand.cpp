@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "ClashDetector.h"
+#include "ClashPicture.h"
 #include "CommandRunner.h"
 #include "HelpText.h"
+#include "PictureFile.h"
 #include "ReportWriter.h"
 #include "TriangleFileReader.h"
 
@@ -66,6 +68,8 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
         if (!clash.pairs.empty() || r.json()) {
             r.index_pairs("pairs", "pairs (index in A, index in B, from 0)", clash.pairs);
         }
+        write_picture(args, {args.a_path, args.b_path},
+                      [&]() { return clash_picture(set_a, set_b, clash.pairs); });
         return r.str();
     });
 }
@@ -78,7 +82,7 @@ Command add_clash_command(CLI::App& tool) {
         ->required();
     clash->add_option("B", args->b_path, "Second triangle file ('-' reads standard input)")
         ->required();
-    add_common_options(*clash, *args, PictureOption::kNone);
+    add_common_options(*clash, *args, PictureOption::kSvg);
     clash->footer(footer({kTriangleFileText, kClashText, kExitStatusText}));
     return make_command(clash, args, run_clash);
 }

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "CommandRunner.h"
+#include "DistancePicture.h"
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
 #include "NumberOption.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -49,6 +51,16 @@ void nearest_section(ReportWriter& r, const std::string& key, const Polyline& p,
     r.end_section();
 }
 
+// The picture of --svg, when asked for.
+void draw(const DistanceArgs& args, const DistanceFrom& from, const Polyline& b,
+          const Kv3dPoint& nearest_from, const Kv3dPoint& nearest_b, double distance) {
+    const std::vector<std::string>& files = args.polylines;
+    write_picture(args, {files[0], files.size() > 1 ? files[1] : std::string()}, [&]() {
+        return distance_picture(from, b.name, b.vertices, nearest_from, nearest_b, distance,
+                                args.digits);
+    });
+}
+
 std::string point_report(const DistanceArgs& args, const Polyline& b) {
     const std::vector<double> c = parse_number_option("--point", args.point, "X,Y,Z");
     const Kv3dPoint q(c[0], c[1], c[2]);
@@ -60,6 +72,9 @@ std::string point_report(const DistanceArgs& args, const Polyline& b) {
     r.point("point", "point", q);
     r.number("distance", "distance", d);
     nearest_section(r, "nearest", b, nearest, segment, parameter);
+    DistanceFrom from;
+    from.point = q;
+    draw(args, from, b, q, nearest, d);
     return r.str();
 }
 
@@ -80,6 +95,11 @@ std::string ray_report(const DistanceArgs& args, const Polyline& b) {
     r.point("point", "point", ray.position(along));
     r.number("parameter", "parameter (distance from the origin)", along);
     r.end_section();
+    DistanceFrom from;
+    from.kind = DistanceFrom::Kind::kRay;
+    from.point = ray.point();
+    from.direction = Kv3dVector(c[3], c[4], c[5]);
+    draw(args, from, b, ray.position(along), nearest, d);
     return r.str();
 }
 
@@ -96,6 +116,11 @@ std::string pair_report(const DistanceArgs& args, const Polyline& a, const Polyl
     r.number("distance", "distance", d);
     nearest_section(r, "first", a, nearest_a, segment_a, parameter_a);
     nearest_section(r, "second", b, nearest_b, segment_b, parameter_b);
+    DistanceFrom from;
+    from.kind = DistanceFrom::Kind::kPolyline;
+    from.polyline = &a.vertices;
+    from.name = a.name;
+    draw(args, from, b, nearest_a, nearest_b, d);
     return r.str();
 }
 
@@ -141,7 +166,7 @@ Command add_distance_command(CLI::App& tool) {
                      "('-' reads standard input)")
         ->required()
         ->expected(-1);
-    add_common_options(*distance, *args, PictureOption::kNone);
+    add_common_options(*distance, *args, PictureOption::kSvg);
     distance->footer(footer({kDistanceText, kPointFileText, kExitStatusText}));
     return make_command(distance, args, run_distance);
 }

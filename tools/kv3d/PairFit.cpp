@@ -55,17 +55,20 @@ void report_matrix(ReportWriter& r, const Kv3dTransform& T) {
     r.flag("orientation_preserving", "keeps orientation", T.is_orient_preserving());
 }
 
-void report_residuals(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input) {
+std::vector<double> pair_residuals(const Kv3dTransform& T, const PairFitInput& input) {
     std::vector<double> residuals;
     residuals.reserve(input.pairs.size());
-    double worst = 0.0;
     for (const auto& pair : input.pairs) {
         Kv3dPoint p = pair.first;
         residuals.push_back(p.apply(T).distance(pair.second));
-        worst = std::max(worst, residuals.back());
     }
+    return residuals;
+}
+
+void report_residuals(ReportWriter& r, const std::vector<double>& residuals) {
     r.number_list("residuals", "distance of each moved source point from its target", residuals);
-    r.number("max_residual", "largest distance", worst);
+    r.number("max_residual", "largest distance",
+             residuals.empty() ? 0.0 : *std::max_element(residuals.begin(), residuals.end()));
 }
 
 void report_moved_points(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input,
