@@ -42,7 +42,16 @@ public:
         }
     }
 
+    // The real and CPU time per iteration of run name; 0 when it did not run.
+    double real_time(const std::string& name) const { return time(real_, name); }
+    double cpu_time(const std::string& name) const { return time(cpu_, name); }
+
 private:
+    static double time(const std::map<std::string, double>& t, const std::string& name) {
+        const auto it = t.find(name);
+        return it != t.end() ? it->second : 0.0;
+    }
+
     static double ratio(const std::map<std::string, double>& t, const std::string& a,
                         const std::string& b) {
         const auto ia = t.find(a);
