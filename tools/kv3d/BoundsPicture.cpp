@@ -18,8 +18,8 @@ std::string bounds_picture(const std::string& name, const KvArray<Kv3dPoint>& po
         960, "kv3d bounds: " + name,
         {std::to_string(points.size()) + " points; box from " +
              format_triple(box.bbmin().x(), box.bbmin().y(), box.bbmin().z(), digits) + " to " +
-             format_triple(box.bbmax().x(), box.bbmax().y(), box.bbmax().z(), digits) + ", size " +
-             format_triple(size.x(), size.y(), size.z(), digits),
+             format_triple(box.bbmax().x(), box.bbmax().y(), box.bbmax().z(), digits),
+         "box size " + format_triple(size.x(), size.y(), size.z(), digits),
          "enclosing sphere: centre " + format_triple(c.x(), c.y(), c.z(), digits) + ", radius " +
              format_number(sphere.radius(), digits)});
 

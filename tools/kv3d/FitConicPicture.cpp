@@ -91,8 +91,7 @@ std::string shape_fact(const ConicFit& fit, int digits) {
         return "no real conic fits these conditions";
     }
     return conic_type_name(fit.type) + std::string(" ") + conic_equation(fit.type) +
-           ", a = " + format_number(fit.a, digits) + ", b = " + format_number(fit.b, digits) +
-           "; largest distance of a point " + format_number(fit.max_distance, digits);
+           ", a = " + format_number(fit.a, digits) + ", b = " + format_number(fit.b, digits);
 }
 
 }  // namespace
@@ -110,11 +109,13 @@ std::string fit_conic_picture(const std::string& name, const KvArray<Kv3dPoint>&
     }
     const bool invertible = to_plane.invert();
     const Kv3dPoint o = Kv3dPoint(0, 0, 0).apply(fit.placement);
-    PicturePage page(760, "kv3d fit-conic: " + name,
-                     {std::to_string(points.size()) + " points; " + shape_fact(fit, digits),
-                      found ? std::string(conic_origin_name(fit.type)) + " " +
-                                  format_triple(o.x(), o.y(), o.z(), digits)
-                            : std::string("the points in their least-squares plane")});
+    PicturePage page(
+        760, "kv3d fit-conic: " + name,
+        {std::to_string(points.size()) + " points; " + shape_fact(fit, digits),
+         found ? std::string(conic_origin_name(fit.type)) + " " +
+                     format_triple(o.x(), o.y(), o.z(), digits) + "; largest distance of a point " +
+                     format_number(fit.max_distance, digits)
+               : std::string("the points in their least-squares plane")});
 
     const EvenSample sample(points.size(), kPictureMaxPoints);
     std::vector<PlanePoint> shown_points;

@@ -94,8 +94,8 @@ std::string fit_plane_picture(const std::string& name, const KvArray<Kv3dPoint>&
         760, "kv3d fit-plane: " + name,
         {std::to_string(points.size()) + " points; RMS distance " + format_number(rms, digits) +
              ", largest distance " + format_number(largest, digits),
-         "base point " + format_triple(base.x(), base.y(), base.z(), digits) + ", unit normal " +
-             format_triple(n.x(), n.y(), n.z(), digits)});
+         "base point " + format_triple(base.x(), base.y(), base.z(), digits),
+         "unit normal " + format_triple(n.x(), n.y(), n.z(), digits)});
     const SvgBox region = page.panel_region(shown);
     SvgPanel panel(page.doc(), region, shown);
     SvgDocument& doc = page.doc();
