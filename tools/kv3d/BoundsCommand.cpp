@@ -57,7 +57,8 @@ Command add_bounds_command(CLI::App& tool) {
         "bounds",
         "Print the bounding box (minimum, maximum, size) and an enclosing sphere of a point file");
     bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     add_common_options(*bounds, *args, PictureOption::kSvg);
     bounds->footer(footer({kPointFileText, kExitStatusText}));
     return make_command(bounds, args, run_bounds);

@@ -83,13 +83,17 @@ Command add_clash_command(CLI::App& tool) {
     CLI::App* clash = tool.add_subcommand(
         "clash", "Check two triangle meshes for interference: list the intersecting pairs");
     clash->add_option("A", args->a_path, "First triangle file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     clash->add_option("B", args->b_path, "Second triangle file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     clash
         ->add_option("--threads", args->threads,
-                     "Threads for the search (default 0: one per hardware thread)")
-        ->check(CLI::Range(0, 1024));
+                     "Threads for the search, 0 to 1024 (default 0:\n"
+                     "one per hardware thread)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 1024).description(""));
     add_common_options(*clash, *args, PictureOption::kSvg);
     clash->footer(footer({kTriangleFileText, kClashText, kExitStatusText}));
     return make_command(clash, args, run_clash);

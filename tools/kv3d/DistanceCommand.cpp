@@ -155,17 +155,21 @@ Command add_distance_command(CLI::App& tool) {
     CLI::App* distance = tool.add_subcommand(
         "distance",
         "Distance from a point, a ray or a polyline to a polyline, with the nearest points");
-    distance->add_option("--point", args->point, "X,Y,Z: measure from this point");
-    distance->add_option("--ray", args->ray,
-                         "PX,PY,PZ,DX,DY,DZ: measure from the line through P\n"
-                         "along D");
+    distance->add_option("--point", args->point, "Measure from the point (X, Y, Z)")
+        ->type_name("X,Y,Z");
+    distance
+        ->add_option("--ray", args->ray,
+                     "Measure from the whole line through the point P\n"
+                     "along the direction D")
+        ->type_name("PX,PY,PZ,DX,DY,DZ");
     distance
         ->add_option("POLYLINES", args->polylines,
                      "POLYLINE_B after --point or --ray, else\n"
                      "POLYLINE_A POLYLINE_B: point files of vertices\n"
                      "('-' reads standard input)")
         ->required()
-        ->expected(-1);
+        ->expected(-1)
+        ->type_name("FILE");
     add_common_options(*distance, *args, PictureOption::kSvg);
     distance->footer(footer({kDistanceText, kPointFileText, kExitStatusText}));
     return make_command(distance, args, run_distance);

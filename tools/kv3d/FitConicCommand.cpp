@@ -124,11 +124,12 @@ Command add_fit_conic_command(CLI::App& tool) {
     CLI::App* fit = tool.add_subcommand(
         "fit-conic", "Fit a plane conic (ellipse, hyperbola, parabola, lines) to points in space");
     fit->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
-    fit->add_option("--first-tangent", args->first_tangent,
-                    "Tangent direction X,Y,Z at the first point");
-    fit->add_option("--last-tangent", args->last_tangent,
-                    "Tangent direction X,Y,Z at the last point");
+        ->required()
+        ->type_name("FILE");
+    fit->add_option("--first-tangent", args->first_tangent, "Tangent direction at the first point")
+        ->type_name("X,Y,Z");
+    fit->add_option("--last-tangent", args->last_tangent, "Tangent direction at the last point")
+        ->type_name("X,Y,Z");
     add_common_options(*fit, *args, PictureOption::kSvg);
     fit->footer(footer({kFitConicText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_conic);

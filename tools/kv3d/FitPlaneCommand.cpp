@@ -95,10 +95,12 @@ Command add_fit_plane_command(CLI::App& tool) {
     CLI::App* fit = tool.add_subcommand(
         "fit-plane", "Fit the least-squares plane to a point file (three points or more)");
     fit->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     fit->add_option("--weights", args->weights_path,
                     "File of one weight a line, one per point\n"
-                    "('-' reads standard input)");
+                    "('-' reads standard input)")
+        ->type_name("FILE");
     add_common_options(*fit, *args, PictureOption::kSvg);
     fit->footer(footer({kFitPlaneText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_plane);

@@ -40,13 +40,16 @@ void add_pair_fit_options(CLI::App& command, std::string& pairs_path, std::strin
         .add_option("PAIRS", pairs_path,
                     "Pairs file: six numbers a line, a source point then\n"
                     "its target point ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     command.add_option("--type", type, type_help)
         ->check(CLI::IsMember({"rigid", "similarity", "affine"}))
         ->capture_default_str();
-    command.add_option("--apply", apply_path,
-                       "Point file to move by the fitted transform\n"
-                       "('-' reads standard input)");
+    command
+        .add_option("--apply", apply_path,
+                    "Point file to move by the fitted transform\n"
+                    "('-' reads standard input)")
+        ->type_name("FILE");
 }
 
 void report_matrix(ReportWriter& r, const Kv3dTransform& T) {

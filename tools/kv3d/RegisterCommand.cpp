@@ -132,9 +132,11 @@ Command add_register_command(CLI::App& tool) {
                          "similarity: rigid and a uniform scale;\n"
                          "affine: any linear map and translation",
                          args->apply_path);
-    command->add_option("--weights", args->weights_path,
-                        "Weights file: one weight (0 or more) for each\n"
-                        "pair ('-' reads standard input)");
+    command
+        ->add_option("--weights", args->weights_path,
+                     "Weights file: one weight (0 or more) for each\n"
+                     "pair ('-' reads standard input)")
+        ->type_name("FILE");
     add_common_options(*command, *args, PictureOption::kSvg);
     command->footer(footer({kRegisterText, kPairsFileText, kWeightsFileText, kExitStatusText}));
     return make_command(command, args, run_register);
