@@ -65,6 +65,7 @@ TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
         {"infinity", INFINITY, 10, "inf"},
         {"minus infinity", -INFINITY, 10, "-inf"},
         {"nan", std::nan(""), 10, "nan"},
+        {"nan with its sign bit set", -std::nan(""), 10, "nan"},
         {"digits below 1 act as 1", 0.96, 0, "1"},
         {"digits above 17 act as 17", 0.1, 40, "0.1"},
     };

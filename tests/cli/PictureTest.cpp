@@ -47,6 +47,8 @@ TEST(Picture, EveryCommandDrawsAPictureThatRendersTheSameEveryRun) {
     const std::string points =
         write_file("pic-points.txt", "0 0 0\n4 1 0\n2 3 1\n1 1 2\n3 2 0.5\n");
     const std::string one = write_file("pic-one.txt", "1 2 3\n");
+    const std::string huge =
+        write_file("pic-huge.txt", "1e308 1e308 1e308\n-1e308 -1e308 -1e308\n0 0 1\n");
     const std::string line = write_file("pic-line.txt", "0 0 0\n1 1 0\n2 2 0\n3 3 0\n4 4 0\n");
     const std::string ellipse =
         write_file("pic-ellipse.txt",
@@ -67,7 +69,10 @@ TEST(Picture, EveryCommandDrawsAPictureThatRendersTheSameEveryRun) {
     } cases[] = {
         {"bounds", {"bounds", points}},
         {"bounds of one point", {"bounds", one}},
+        {"bounds beyond the double range", {"bounds", huge}},
         {"fit-plane", {"fit-plane", points}},
+        {"fit-plane beyond the double range", {"fit-plane", huge}},
+        {"distance beyond the double range", {"distance", "--point", "1e308,0,0", huge}},
         {"fit-plane of points on a line", {"fit-plane", line}},
         {"fit-conic ellipse", {"fit-conic", ellipse}},
         {"fit-conic parabola", {"fit-conic", parabola}},
@@ -92,6 +97,9 @@ TEST(Picture, EveryCommandDrawsAPictureThatRendersTheSameEveryRun) {
         const std::string picture = read_file(svg);
         EXPECT_EQ(picture.rfind("<svg", 0) == 0 || picture.rfind("<?xml", 0) == 0, true)
             << "case: " << c.name;
+        const std::size_t root = picture.find("<svg");
+        const std::string root_tag = picture.substr(root, picture.find('>', root) - root);
+        EXPECT_EQ(root_tag.find("height=\"0\""), std::string::npos) << "case: " << c.name;
         EXPECT_EQ(render(svg), 0) << "case: " << c.name << ": " << read_file(svg + ".log");
         EXPECT_EQ(run_kv3d(args).out, first.out) << "case: " << c.name;
         EXPECT_EQ(read_file(svg), picture) << "case: " << c.name << " (repeatable)";

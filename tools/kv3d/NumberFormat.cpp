@@ -49,6 +49,10 @@ std::string format_number(double value) {
 }
 
 std::string format_number(double value, int digits) {
+    // A NaN's sign bit means nothing: no "-nan".
+    if (std::isnan(value)) {
+        return "nan";
+    }
     if (!std::isfinite(value)) {
         return format_number(value);
     }

@@ -1,6 +1,7 @@
 #include "PicturePage.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kv3dcli {
 
@@ -32,7 +33,10 @@ SvgBox PicturePage::panel_region(const PlaneRect& shown) const {
     const double width = doc_.width() - 2 * kMargin;
     const double du = shown.max_u() - shown.min_u();
     const double dv = shown.max_v() - shown.min_v();
-    const double height = du > 0.0 ? std::clamp(width * dv / du, 240.0, 520.0) : 520.0;
+    // As high as the shape asks; a shape too large for a double's range
+    // (an infinite or NaN ratio) gets the largest height.
+    const double ratio = dv / du;
+    const double height = std::isfinite(ratio) ? std::clamp(width * ratio, 240.0, 520.0) : 520.0;
     return SvgBox{kMargin, top_, width, height};
 }
 
