@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,14 +18,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using cli_test::read_file;
 using cli_test::write_file;
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string quoted(const std::string& word) {
     std::string q = "'";

@@ -1,7 +1,5 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,12 +15,9 @@ namespace {
 using cli_test::run_kv3d;
 
 std::string man_page_text() {
-    std::ifstream in(KV3D_MAN_PAGE);
-    std::ostringstream text;
-    text << in.rdbuf();
     // roff writes a minus sign as \-.
     std::string plain;
-    const std::string raw = text.str();
+    const std::string raw = cli_test::read_file(KV3D_MAN_PAGE);
     for (std::size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '-') {
             continue;
@@ -67,10 +62,7 @@ TEST(Help, ManPageFormatsWithoutWarnings) {
     const std::string command =
         std::string("groff -man -Tutf8 -ww -z '") + KV3D_MAN_PAGE + "' 2>'" + log + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << "case: groff runs";
-    std::ifstream in(log);
-    std::ostringstream warnings;
-    warnings << in.rdbuf();
-    EXPECT_EQ(warnings.str(), "") << "case: groff warnings";
+    EXPECT_EQ(cli_test::read_file(log), "") << "case: groff warnings";
 }
 
 }  // namespace

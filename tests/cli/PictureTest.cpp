@@ -1,7 +1,5 @@
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,24 +12,11 @@
 
 namespace {
 
+using cli_test::count;
+using cli_test::read_file;
 using cli_test::run_kv3d;
 using cli_test::scratch_dir;
 using cli_test::write_file;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++n;
-    }
-    return n;
-}
 
 // rsvg-convert's exit status on svg (0: rendered), its PNG written beside it.
 int render(const std::string& svg) {

@@ -7,9 +7,11 @@
 #include "EvenSample.h"
 #include "SvgDocument.h"
 #include "SvgPanel.h"
+#include "cli/CliTestSupport.h"
 
 namespace {
 
+using cli_test::count;
 using kv3dcli::EvenSample;
 using kv3dcli::PlanePoint;
 using kv3dcli::PlaneRect;
@@ -18,14 +20,6 @@ using kv3dcli::SvgDocument;
 using kv3dcli::SvgPanel;
 using kv3dcli::SvgPoint;
 using kv3dcli::SvgStyle;
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++n;
-    }
-    return n;
-}
 
 TEST(SvgWriter, NumbersHaveAtMostTwoDecimalsAndStayOnThePage) {
     const struct {
