@@ -32,6 +32,13 @@ cmake --build build/example
 build/example/kv3d_example
 PKG_CONFIG_PATH="$PWD/build/install/lib/pkgconfig" pkg-config --exists --print-errors kv3d
 scripts/check-installed-headers.sh "$PWD/build/install"
+man_page=build/install/share/man/man1/kv3d.1
+test -f "$man_page"
+man_warnings=$(groff -man -Tutf8 -ww -z "$man_page" 2>&1)
+if [ -n "$man_warnings" ]; then
+  echo "$man_warnings" >&2
+  exit 1
+fi
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan

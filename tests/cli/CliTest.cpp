@@ -35,10 +35,11 @@ TEST(BoundsCommand, ReportsBoxOfFileAndStandardInput) {
 
     json doc = run_json({"bounds", "-"}, "1 2 3\n-1 5 0\n0 0 9000\n");
     doc.erase("sphere");  // checked in BoundsSphereTest.cpp
-    EXPECT_EQ(doc, json::parse(R"({"command": "bounds", "points": 3,)"
-                               R"( "box": {"min": [-1, 0, 0], "max": [1, 5, 9000],)"
-                               R"( "size": [2, 5, 9000], "center": [0, 2.5, 4500]},)"
-                               R"( "out_of_range": 1})"));
+    EXPECT_EQ(doc,
+              json::parse(R"({"command": "bounds", "version": ")" KV3D_VERSION R"(", "points": 3,)"
+                          R"( "box": {"min": [-1, 0, 0], "max": [1, 5, 9000],)"
+                          R"( "size": [2, 5, 9000], "center": [0, 2.5, 4500]},)"
+                          R"( "out_of_range": 1})"));
 }
 
 TEST(TransformCommand, ExactFitsOfOneTwoAndFourPairs) {

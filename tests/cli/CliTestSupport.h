@@ -42,6 +42,23 @@ inline std::string write_file(const std::string& name, const std::string& conten
     return (scratch_dir() / name).string();
 }
 
+// The whole content of a file; empty when it cannot be read.
+inline std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// How often part occurs in text, overlapping occurrences included.
+inline std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
 struct CliResult {
     int status;
     std::string out;

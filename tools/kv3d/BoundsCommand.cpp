@@ -9,9 +9,11 @@
 
 #include <cstddef>
 
+#include "BoundsPicture.h"
 #include "CommandRunner.h"
 #include "HelpText.h"
 #include "InputText.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -25,7 +27,7 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
         for (const Kv3dPoint& p : points) {
             out_of_range += p.out_of_range() ? 1 : 0;
         }
-        ReportWriter r(args.json, "bounds", "kv3d bounds: " + input_display_name(args.points_path));
+        ReportWriter r(args, "bounds", "kv3d bounds: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         r.begin_section("box", "Bounding box");
         r.point("min", "minimum", box.bbmin());
@@ -41,6 +43,10 @@ int run_bounds(const BoundsArgs& args, std::ostream& out, std::ostream& err) {
                  Kv3dBSphere(box).radius());
         r.end_section();
         r.count("out_of_range", "points beyond the model extent", out_of_range);
+        write_picture(args, {args.points_path}, [&]() {
+            return bounds_picture(input_display_name(args.points_path), points, box, sphere,
+                                  args.digits);
+        });
         return r.str();
     });
 }
@@ -51,8 +57,9 @@ Command add_bounds_command(CLI::App& tool) {
         "bounds",
         "Print the bounding box (minimum, maximum, size) and an enclosing sphere of a point file");
     bounds->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
-    add_json_flag(*bounds, args->json);
+        ->required()
+        ->type_name("FILE");
+    add_common_options(*bounds, *args, PictureOption::kSvg);
     bounds->footer(footer({kPointFileText, kExitStatusText}));
     return make_command(bounds, args, run_bounds);
 }

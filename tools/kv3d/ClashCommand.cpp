@@ -9,8 +9,10 @@
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTriangle.h>
 
+#include "ClashPicture.h"
 #include "CommandRunner.h"
 #include "HelpText.h"
+#include "PictureFile.h"
 #include "ReportWriter.h"
 #include "TriangleFileReader.h"
 
@@ -61,7 +63,7 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
             throw std::runtime_error("not enough memory for the interference search");
         }
 
-        ReportWriter r(args.json, "clash", "kv3d clash: " + set_a.name + " x " + set_b.name);
+        ReportWriter r(args, "clash", "kv3d clash: " + set_a.name + " x " + set_b.name);
         describe(r, "a", "Mesh A", set_a, counts.degenerate_a);
         describe(r, "b", "Mesh B", set_b, counts.degenerate_b);
         r.number("tolerance", "point tolerance", Kv3dResObj::same_point_tol());
@@ -70,6 +72,8 @@ int run_clash(const ClashArgs& args, std::ostream& out, std::ostream& err) {
         if (!pairs.empty() || r.json()) {
             r.index_pairs("pairs", "pairs (index in A, index in B, from 0)", pairs);
         }
+        write_picture(args, {args.a_path, args.b_path},
+                      [&]() { return clash_picture(set_a, set_b, pairs); });
         return r.str();
     });
 }
@@ -79,14 +83,18 @@ Command add_clash_command(CLI::App& tool) {
     CLI::App* clash = tool.add_subcommand(
         "clash", "Check two triangle meshes for interference: list the intersecting pairs");
     clash->add_option("A", args->a_path, "First triangle file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     clash->add_option("B", args->b_path, "Second triangle file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     clash
         ->add_option("--threads", args->threads,
-                     "Threads for the search (default 0: one per hardware thread)")
-        ->check(CLI::Range(0, 1024));
-    add_json_flag(*clash, args->json);
+                     "Threads for the search, 0 to 1024 (default 0:\n"
+                     "one per hardware thread)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 1024).description(""));
+    add_common_options(*clash, *args, PictureOption::kSvg);
     clash->footer(footer({kTriangleFileText, kClashText, kExitStatusText}));
     return make_command(clash, args, run_clash);
 }

@@ -42,10 +42,6 @@ std::string one_line(std::string text) {
 
 }  // namespace
 
-void add_json_flag(CLI::App& command, bool& json) {
-    command.add_flag("--json", json, "Write the report as JSON instead of text");
-}
-
 int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out,
             std::ostream& err, std::ostream* progress) {
     CLI::App app(kDescription, "kv3d");
@@ -71,7 +67,11 @@ int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& o
         out << app.help("", CLI::AppFormatMode::All);
         return kExitOk;
     } catch (const CLI::ParseError& e) {
-        err << "kv3d: " << one_line(e.what()) << " (see kv3d --help)\n";
+        // A first word that names no command leaves no subcommand selected.
+        const bool unknown = argc > 1 && argv[1][0] != '-' && app.get_subcommands().empty();
+        err << "kv3d: "
+            << (unknown ? "unknown command '" + std::string(argv[1]) + "'" : one_line(e.what()))
+            << " (see kv3d --help)\n";
         return kExitBadInput;
     }
 

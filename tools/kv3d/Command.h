@@ -35,7 +35,4 @@ Command make_command(CLI::App* app, std::shared_ptr<Args> args, Run run) {
                    }};
 }
 
-// Adds the --json flag that every command has.
-void add_json_flag(CLI::App& command, bool& json);
-
 }  // namespace kv3dcli

@@ -1,11 +1,32 @@
 #include "CommonArgs.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "InputError.h"
 #include "RecordParser.h"
 
 namespace kv3dcli {
+
+void add_common_options(CLI::App& command, CommonArgs& args, PictureOption picture) {
+    command.add_flag("--json", args.json,
+                     "Write the report as JSON instead of text, every\n"
+                     "number in full precision");
+    command
+        .add_option("--digits", args.digits,
+                    "Significant digits of the numbers in the text\n"
+                    "report, 1 to 17 (17 writes every number exactly)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 17).description(""))
+        ->capture_default_str();
+    if (picture == PictureOption::kSvg) {
+        command
+            .add_option("--svg", args.svg_path,
+                        "Also draw the result as an SVG picture into\n"
+                        "FILE, written only when the command succeeds")
+            ->type_name("FILE");
+    }
+}
 
 std::istream& input_stream(const CommonArgs& args) {
     return args.std_in != nullptr ? *args.std_in : std::cin;

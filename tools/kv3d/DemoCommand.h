@@ -1,13 +1,17 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "Command.h"
 #include "CommonArgs.h"
 
 namespace kv3dcli {
 
-struct DemoArgs : CommonArgs {};
+struct DemoArgs : CommonArgs {
+    // Where --svg-dir writes one picture per capability; none when empty.
+    std::string svg_dir;
+};
 
 // Runs every capability of the library on data built into the tool and
 // reports the results.

@@ -92,7 +92,7 @@ void demo_triangle(ReportWriter& r) {
     r.number("area", "area", t.area());
     r.point("center_of_area", "centre of area", t.center_of_area());
     r.point("bbox_max", "box maximum", t.bbox().bbmax());
-    r.text("weights", "weights of (0.25, 0.25, 7)", format_triple(w[0], w[1], w[2]));
+    r.triple("weights", "weights of (0.25, 0.25, 7)", w[0], w[1], w[2]);
     r.point("image", "image of (0.25, 0.25, 7)", t.image(Kv3dPoint(0.25, 0.25, 7)));
     r.flag("segment_through", "meets segment (.25,.25,-1)-(.25,.25,1)",
            t.intersect(Kv3dLine(Kv3dPoint(0.25, 0.25, -1), Kv3dPoint(0.25, 0.25, 1))));

@@ -36,8 +36,8 @@ void demo_rotations(ReportWriter& r) {
     // A frame at (1, 1, 0) with x along (1, 1, 0) and y towards (-1, 1, 0).
     const Kv3dCartesCoordSys frame(Kv3dPoint(1, 1, 0), Kv3dVector(1, 1, 0), Kv3dVector(-1, 1, 0));
     const KvUVWPar local = frame.find_parameter(Kv3dPoint(2, 2, 3));
-    r.text("local_coordinates", "(2,2,3) in frame at (1,1,0), x (1,1,0)",
-           format_triple(local.u, local.v, local.w));
+    r.triple("local_coordinates", "(2,2,3) in frame at (1,1,0), x (1,1,0)", local.u, local.v,
+             local.w);
     Kv3dPoint back(local.u, local.v, local.w);
     back.apply(Kv3dTransform(frame));
     r.point("global_again", "back to global coordinates", back);

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "CommandRunner.h"
+#include "DistancePicture.h"
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
 #include "NumberOption.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -49,6 +51,16 @@ void nearest_section(ReportWriter& r, const std::string& key, const Polyline& p,
     r.end_section();
 }
 
+// The picture of --svg, when asked for.
+void draw(const DistanceArgs& args, const DistanceFrom& from, const Polyline& b,
+          const Kv3dPoint& nearest_from, const Kv3dPoint& nearest_b, double distance) {
+    const std::vector<std::string>& files = args.polylines;
+    write_picture(args, {files[0], files.size() > 1 ? files[1] : std::string()}, [&]() {
+        return distance_picture(from, b.name, b.vertices, nearest_from, nearest_b, distance,
+                                args.digits);
+    });
+}
+
 std::string point_report(const DistanceArgs& args, const Polyline& b) {
     const std::vector<double> c = parse_number_option("--point", args.point, "X,Y,Z");
     const Kv3dPoint q(c[0], c[1], c[2]);
@@ -56,11 +68,13 @@ std::string point_report(const DistanceArgs& args, const Polyline& b) {
     int segment = 0;
     double parameter = 0.0;
     const double d = Kv3d_distance(q, b.vertices, nearest, &segment, &parameter);
-    ReportWriter r(args.json, "distance",
-                   "kv3d distance: point " + format_triple(q.x(), q.y(), q.z()) + " to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: point to " + b.name);
     r.point("point", "point", q);
     r.number("distance", "distance", d);
     nearest_section(r, "nearest", b, nearest, segment, parameter);
+    DistanceFrom from;
+    from.point = q;
+    draw(args, from, b, q, nearest, d);
     return r.str();
 }
 
@@ -72,7 +86,7 @@ std::string ray_report(const DistanceArgs& args, const Polyline& b) {
     double parameter = 0.0;
     const double d = Kv3d_distance(ray, b.vertices, nearest, &segment, &parameter);
     const double along = ray.find_parameter(nearest);
-    ReportWriter r(args.json, "distance", "kv3d distance: ray to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: ray to " + b.name);
     r.point("ray_point", "ray origin", ray.point());
     r.direction("ray_direction", "ray direction (unit)", ray.direction());
     r.number("distance", "distance", d);
@@ -81,6 +95,11 @@ std::string ray_report(const DistanceArgs& args, const Polyline& b) {
     r.point("point", "point", ray.position(along));
     r.number("parameter", "parameter (distance from the origin)", along);
     r.end_section();
+    DistanceFrom from;
+    from.kind = DistanceFrom::Kind::kRay;
+    from.point = ray.point();
+    from.direction = Kv3dVector(c[3], c[4], c[5]);
+    draw(args, from, b, ray.position(along), nearest, d);
     return r.str();
 }
 
@@ -93,10 +112,15 @@ std::string pair_report(const DistanceArgs& args, const Polyline& a, const Polyl
     double parameter_b = 0.0;
     const double d = Kv3d_distance(a.vertices, b.vertices, nearest_a, nearest_b, &segment_a,
                                    &parameter_a, &segment_b, &parameter_b);
-    ReportWriter r(args.json, "distance", "kv3d distance: " + a.name + " to " + b.name);
+    ReportWriter r(args, "distance", "kv3d distance: " + a.name + " to " + b.name);
     r.number("distance", "distance", d);
     nearest_section(r, "first", a, nearest_a, segment_a, parameter_a);
     nearest_section(r, "second", b, nearest_b, segment_b, parameter_b);
+    DistanceFrom from;
+    from.kind = DistanceFrom::Kind::kPolyline;
+    from.polyline = &a.vertices;
+    from.name = a.name;
+    draw(args, from, b, nearest_a, nearest_b, d);
     return r.str();
 }
 
@@ -131,18 +155,22 @@ Command add_distance_command(CLI::App& tool) {
     CLI::App* distance = tool.add_subcommand(
         "distance",
         "Distance from a point, a ray or a polyline to a polyline, with the nearest points");
-    distance->add_option("--point", args->point, "X,Y,Z: measure from this point");
-    distance->add_option("--ray", args->ray,
-                         "PX,PY,PZ,DX,DY,DZ: measure from the line through P\n"
-                         "along D");
+    distance->add_option("--point", args->point, "Measure from the point (X, Y, Z)")
+        ->type_name("X,Y,Z");
+    distance
+        ->add_option("--ray", args->ray,
+                     "Measure from the whole line through the point P\n"
+                     "along the direction D")
+        ->type_name("PX,PY,PZ,DX,DY,DZ");
     distance
         ->add_option("POLYLINES", args->polylines,
                      "POLYLINE_B after --point or --ray, else\n"
                      "POLYLINE_A POLYLINE_B: point files of vertices\n"
                      "('-' reads standard input)")
         ->required()
-        ->expected(-1);
-    add_json_flag(*distance, args->json);
+        ->expected(-1)
+        ->type_name("FILE");
+    add_common_options(*distance, *args, PictureOption::kSvg);
     distance->footer(footer({kDistanceText, kPointFileText, kExitStatusText}));
     return make_command(distance, args, run_distance);
 }

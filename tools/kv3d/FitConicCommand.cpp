@@ -5,23 +5,23 @@
 
 #include <kv/KvArray.h>
 #include <kv3d/Kv3dDirection.h>
-#include <kv3d/Kv3dFitting.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dTransform.h>
 #include <kv3d/Kv3dVector.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <vector>
 
 #include "CommandRunner.h"
 #include "ConicCanonical.h"
+#include "ConicFit.h"
+#include "FitConicPicture.h"
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
 #include "NumberOption.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -66,25 +66,24 @@ void check_counts(const std::string& path, std::size_t points, int tangents) {
     }
 }
 
-// The largest distance of the points from the canonical curve placed by T.
-double largest_distance(const KvArray<Kv3dPoint>& points, const Kv3dTransform& T, int type,
-                        double a, double b) {
-    Kv3dTransform back = T;
-    if (!back.invert()) {
-        return std::nan("");
-    }
-    double largest = 0.0;
-    for (Kv3dPoint p : points) {
-        p.apply(back);
-        const double d = std::hypot(conic_distance_2d(type, a, b, p.x(), p.y()), p.z());
-        largest = std::isnan(d) ? d : std::max(largest, d);
-    }
-    return largest;
-}
-
 Kv3dDirection mapped_axis(double x, double y, double z, const Kv3dTransform& T) {
     Kv3dDirection d(x, y, z);
     return d.apply(T);
+}
+
+void report_conic(ReportWriter& r, const ConicFit& fit) {
+    const Kv3dTransform& T = fit.placement;
+    r.text("equation", "canonical equation", conic_equation(fit.type));
+    r.number("a", "a", fit.a);
+    r.number("b", "b", fit.b);
+    r.begin_section("placement", "Canonical frame in model coordinates");
+    r.point("origin", conic_origin_name(fit.type), Kv3dPoint(0, 0, 0).apply(T));
+    r.direction("x_axis", "x axis", mapped_axis(1, 0, 0, T));
+    r.direction("y_axis", "y axis", mapped_axis(0, 1, 0, T));
+    r.direction("normal", "z axis (normal of the curve's plane)", mapped_axis(0, 0, 1, T));
+    r.matrix("matrix", "matrix (canonical to model, row by row)", T.as_matrix());
+    r.end_section();
+    r.number("max_distance", "largest distance from the curve", fit.max_distance);
 }
 
 }  // namespace
@@ -99,42 +98,23 @@ int run_fit_conic(const FitConicArgs& args, std::ostream& out, std::ostream& err
         const KvArray<Kv3dPoint> points = PointFileReader(args).read_points(args.points_path, 0);
         check_counts(args.points_path, points.size(), tangents);
 
-        // The line found by the collinear test leaves a and b as they are:
-        // the table values of type 5.
-        int type = -1;
-        double a = 1.0;
-        double b = 0.0;
-        Kv3dTransform T;
-        const bool found = tangents == 0 ? kv3d_conic_data_from_points_3d(points, type, a, b, T)
-                                         : Kv3d_conic_from_points_and_tangents(
-                                               points, type, a, b, T, first ? &*first : nullptr,
-                                               last ? &*last : nullptr);
-        if (!found) {
-            type = -1;
-        }
+        const ConicFit fit = fit_conic(points, first ? &*first : nullptr, last ? &*last : nullptr);
 
-        ReportWriter r(args.json, "fit-conic",
+        ReportWriter r(args, "fit-conic",
                        "kv3d fit-conic: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         r.count("tangents", "tangents", static_cast<std::size_t>(tangents));
-        r.text("type", "type", conic_type_name(type));
-        if (!found) {
+        r.text("type", "type", conic_type_name(fit.type));
+        if (fit.found()) {
+            report_conic(r, fit);
+        } else {
             r.note("no real conic: dependent conditions, a line not all points follow,");
             r.note("or an equation without real points");
-            return r.str();
         }
-        r.text("equation", "canonical equation", conic_equation(type));
-        r.number("a", "a", a);
-        r.number("b", "b", b);
-        r.begin_section("placement", "Canonical frame in model coordinates");
-        r.point("origin", conic_origin_name(type), Kv3dPoint(0, 0, 0).apply(T));
-        r.direction("x_axis", "x axis", mapped_axis(1, 0, 0, T));
-        r.direction("y_axis", "y axis", mapped_axis(0, 1, 0, T));
-        r.direction("normal", "z axis (normal of the curve's plane)", mapped_axis(0, 0, 1, T));
-        r.matrix("matrix", "matrix (canonical to model, row by row)", T.as_matrix());
-        r.end_section();
-        r.number("max_distance", "largest distance from the curve",
-                 largest_distance(points, T, type, a, b));
+        write_picture(args, {args.points_path}, [&]() {
+            return fit_conic_picture(input_display_name(args.points_path), points, fit,
+                                     args.digits);
+        });
         return r.str();
     });
 }
@@ -144,12 +124,13 @@ Command add_fit_conic_command(CLI::App& tool) {
     CLI::App* fit = tool.add_subcommand(
         "fit-conic", "Fit a plane conic (ellipse, hyperbola, parabola, lines) to points in space");
     fit->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
-    fit->add_option("--first-tangent", args->first_tangent,
-                    "Tangent direction X,Y,Z at the first point");
-    fit->add_option("--last-tangent", args->last_tangent,
-                    "Tangent direction X,Y,Z at the last point");
-    add_json_flag(*fit, args->json);
+        ->required()
+        ->type_name("FILE");
+    fit->add_option("--first-tangent", args->first_tangent, "Tangent direction at the first point")
+        ->type_name("X,Y,Z");
+    fit->add_option("--last-tangent", args->last_tangent, "Tangent direction at the last point")
+        ->type_name("X,Y,Z");
+    add_common_options(*fit, *args, PictureOption::kSvg);
     fit->footer(footer({kFitConicText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_conic);
 }

@@ -13,9 +13,11 @@
 #include <cstddef>
 
 #include "CommandRunner.h"
+#include "FitPlanePicture.h"
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
+#include "PictureFile.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -66,8 +68,9 @@ int run_fit_plane(const FitPlaneArgs& args, std::ostream& out, std::ostream& err
             sum += d * d;
             largest = std::max(largest, std::fabs(d));
         }
+        const double rms = std::sqrt(sum / static_cast<double>(points.size()));
 
-        ReportWriter r(args.json, "fit-plane",
+        ReportWriter r(args, "fit-plane",
                        "kv3d fit-plane: " + input_display_name(args.points_path));
         r.count("points", "points", points.size());
         if (weighted) {
@@ -77,9 +80,12 @@ int run_fit_plane(const FitPlaneArgs& args, std::ostream& out, std::ostream& err
         r.direction("normal", "unit normal", plane.normal());
         r.vector("u_axis", "u axis (largest spread)", plane.u_axis());
         r.vector("v_axis", "v axis", plane.v_axis());
-        r.number("rms_distance", "RMS distance from the plane",
-                 std::sqrt(sum / static_cast<double>(points.size())));
+        r.number("rms_distance", "RMS distance from the plane", rms);
         r.number("max_distance", "largest distance", largest);
+        write_picture(args, {args.points_path, args.weights_path}, [&]() {
+            return fit_plane_picture(input_display_name(args.points_path), points, plane, rms,
+                                     args.digits);
+        });
         return r.str();
     });
 }
@@ -89,11 +95,13 @@ Command add_fit_plane_command(CLI::App& tool) {
     CLI::App* fit = tool.add_subcommand(
         "fit-plane", "Fit the least-squares plane to a point file (three points or more)");
     fit->add_option("POINTS", args->points_path, "Point file ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     fit->add_option("--weights", args->weights_path,
                     "File of one weight a line, one per point\n"
-                    "('-' reads standard input)");
-    add_json_flag(*fit, args->json);
+                    "('-' reads standard input)")
+        ->type_name("FILE");
+    add_common_options(*fit, *args, PictureOption::kSvg);
     fit->footer(footer({kFitPlaneText, kPointFileText, kExitStatusText}));
     return make_command(fit, args, run_fit_plane);
 }

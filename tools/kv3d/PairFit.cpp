@@ -40,13 +40,16 @@ void add_pair_fit_options(CLI::App& command, std::string& pairs_path, std::strin
         .add_option("PAIRS", pairs_path,
                     "Pairs file: six numbers a line, a source point then\n"
                     "its target point ('-' reads standard input)")
-        ->required();
+        ->required()
+        ->type_name("FILE");
     command.add_option("--type", type, type_help)
         ->check(CLI::IsMember({"rigid", "similarity", "affine"}))
         ->capture_default_str();
-    command.add_option("--apply", apply_path,
-                       "Point file to move by the fitted transform\n"
-                       "('-' reads standard input)");
+    command
+        .add_option("--apply", apply_path,
+                    "Point file to move by the fitted transform\n"
+                    "('-' reads standard input)")
+        ->type_name("FILE");
 }
 
 void report_matrix(ReportWriter& r, const Kv3dTransform& T) {
@@ -55,17 +58,20 @@ void report_matrix(ReportWriter& r, const Kv3dTransform& T) {
     r.flag("orientation_preserving", "keeps orientation", T.is_orient_preserving());
 }
 
-void report_residuals(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input) {
+std::vector<double> pair_residuals(const Kv3dTransform& T, const PairFitInput& input) {
     std::vector<double> residuals;
     residuals.reserve(input.pairs.size());
-    double worst = 0.0;
     for (const auto& pair : input.pairs) {
         Kv3dPoint p = pair.first;
         residuals.push_back(p.apply(T).distance(pair.second));
-        worst = std::max(worst, residuals.back());
     }
+    return residuals;
+}
+
+void report_residuals(ReportWriter& r, const std::vector<double>& residuals) {
     r.number_list("residuals", "distance of each moved source point from its target", residuals);
-    r.number("max_residual", "largest distance", worst);
+    r.number("max_residual", "largest distance",
+             residuals.empty() ? 0.0 : *std::max_element(residuals.begin(), residuals.end()));
 }
 
 void report_moved_points(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input,

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "CommonArgs.h"
 
@@ -42,8 +43,11 @@ void add_pair_fit_options(CLI::App& command, std::string& pairs_path, std::strin
 // The matrix and whether it is orthonormal and keeps orientation.
 void report_matrix(ReportWriter& r, const Kv3dTransform& T);
 
-// The distance of each moved source point from its target, and the largest.
-void report_residuals(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input);
+// The distance of each source point moved by T from its target.
+std::vector<double> pair_residuals(const Kv3dTransform& T, const PairFitInput& input);
+
+// The residuals of the pairs, and the largest.
+void report_residuals(ReportWriter& r, const std::vector<double>& residuals);
 
 // The points of apply_path moved by T; nothing when apply_path is empty.
 void report_moved_points(ReportWriter& r, const Kv3dTransform& T, const PairFitInput& input,

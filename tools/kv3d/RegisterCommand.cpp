@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "CommandRunner.h"
 #include "HelpText.h"
@@ -17,8 +18,10 @@
 #include "InputText.h"
 #include "NumberFormat.h"
 #include "PairFit.h"
+#include "PictureFile.h"
 #include "RecordParser.h"
 #include "ReportWriter.h"
+#include "ResidualPicture.h"
 
 namespace kv3dcli {
 
@@ -93,8 +96,7 @@ int run_register(const RegisterArgs& args, std::ostream& out, std::ostream& err)
             throw InputError(input_display_name(args.pairs_path), undetermined(type, args.type));
         }
 
-        ReportWriter r(args.json, "register",
-                       "kv3d register: " + input_display_name(args.pairs_path));
+        ReportWriter r(args, "register", "kv3d register: " + input_display_name(args.pairs_path));
         r.text("type", "type", args.type);
         r.count("pairs", "pairs read", input.pairs.size());
         if (weighted) {
@@ -107,8 +109,14 @@ int run_register(const RegisterArgs& args, std::ostream& out, std::ostream& err)
             r.number("scale", "scale", std::sqrt(m[0] * m[0] + m[4] * m[4] + m[8] * m[8]));
         }
         r.number("rms", weighted ? "RMS residual (weighted)" : "RMS residual", rms);
-        report_residuals(r, transform, input);
+        const std::vector<double> residuals = pair_residuals(transform, input);
+        report_residuals(r, residuals);
         report_moved_points(r, transform, input, args.apply_path);
+        write_picture(args, {args.pairs_path, args.weights_path, args.apply_path}, [&]() {
+            return residual_picture(
+                "kv3d register (" + args.type + "): " + input_display_name(args.pairs_path),
+                residuals, rms, 0, args.digits);
+        });
         return r.str();
     });
 }
@@ -124,10 +132,12 @@ Command add_register_command(CLI::App& tool) {
                          "similarity: rigid and a uniform scale;\n"
                          "affine: any linear map and translation",
                          args->apply_path);
-    command->add_option("--weights", args->weights_path,
-                        "Weights file: one weight (0 or more) for each\n"
-                        "pair ('-' reads standard input)");
-    add_json_flag(*command, args->json);
+    command
+        ->add_option("--weights", args->weights_path,
+                     "Weights file: one weight (0 or more) for each\n"
+                     "pair ('-' reads standard input)")
+        ->type_name("FILE");
+    add_common_options(*command, *args, PictureOption::kSvg);
     command->footer(footer({kRegisterText, kPairsFileText, kWeightsFileText, kExitStatusText}));
     return make_command(command, args, run_register);
 }

@@ -21,19 +21,15 @@ namespace {
 
 constexpr std::size_t kLabelWidth = 42;
 
-OrderedJson triple(double x, double y, double z) { return OrderedJson::array({x, y, z}); }
-
 }  // namespace
 
-std::string format_triple(double x, double y, double z) {
-    return "(" + format_number(x) + ", " + format_number(y) + ", " + format_number(z) + ")";
-}
-
-ReportWriter::ReportWriter(bool json, const std::string& command, const std::string& title)
-    : json_(json) {
+ReportWriter::ReportWriter(const CommonArgs& args, const std::string& command,
+                           const std::string& title)
+    : json_(args.json), digits_(args.digits) {
     if (json_) {
         json_doc_ = std::make_unique<Json>();
         json_doc_->root["command"] = command;
+        json_doc_->root["version"] = KV3D_VERSION;
         json_doc_->open.push_back(&json_doc_->root);
     } else {
         text_ += title + "\n";
@@ -41,6 +37,12 @@ ReportWriter::ReportWriter(bool json, const std::string& command, const std::str
 }
 
 ReportWriter::~ReportWriter() = default;
+
+std::string ReportWriter::format(double value) const { return format_number(value, digits_); }
+
+std::string ReportWriter::format(double x, double y, double z) const {
+    return format_triple(x, y, z, digits_);
+}
 
 std::string ReportWriter::indent() const {
     return std::string(static_cast<std::size_t>(2 * depth_), ' ');
@@ -78,7 +80,7 @@ void ReportWriter::number(const std::string& key, const std::string& label, doub
     if (json_) {
         json_doc_->top()[key] = value;
     } else {
-        text_line(label, format_number(value));
+        text_line(label, format(value));
     }
 }
 
@@ -107,29 +109,26 @@ void ReportWriter::text(const std::string& key, const std::string& label,
     }
 }
 
-void ReportWriter::point(const std::string& key, const std::string& label, const Kv3dPoint& p) {
+void ReportWriter::triple(const std::string& key, const std::string& label, double x, double y,
+                          double z) {
     if (json_) {
-        json_doc_->top()[key] = triple(p.x(), p.y(), p.z());
+        json_doc_->top()[key] = OrderedJson::array({x, y, z});
     } else {
-        text_line(label, format_triple(p.x(), p.y(), p.z()));
+        text_line(label, format(x, y, z));
     }
 }
 
+void ReportWriter::point(const std::string& key, const std::string& label, const Kv3dPoint& p) {
+    triple(key, label, p.x(), p.y(), p.z());
+}
+
 void ReportWriter::vector(const std::string& key, const std::string& label, const Kv3dVector& v) {
-    if (json_) {
-        json_doc_->top()[key] = triple(v.x(), v.y(), v.z());
-    } else {
-        text_line(label, format_triple(v.x(), v.y(), v.z()));
-    }
+    triple(key, label, v.x(), v.y(), v.z());
 }
 
 void ReportWriter::direction(const std::string& key, const std::string& label,
                              const Kv3dDirection& d) {
-    if (json_) {
-        json_doc_->top()[key] = triple(d.x(), d.y(), d.z());
-    } else {
-        text_line(label, format_triple(d.x(), d.y(), d.z()));
-    }
+    triple(key, label, d.x(), d.y(), d.z());
 }
 
 void ReportWriter::matrix(const std::string& key, const std::string& label, const double* m) {
@@ -146,7 +145,7 @@ void ReportWriter::matrix(const std::string& key, const std::string& label, cons
     std::string cells[16];
     std::size_t width[4] = {0, 0, 0, 0};
     for (int i = 0; i < 16; ++i) {
-        cells[i] = format_number(m[i]);
+        cells[i] = format(m[i]);
         width[i % 4] = std::max(width[i % 4], cells[i].size());
     }
     text_ += indent() + label + "\n";
@@ -165,7 +164,7 @@ void ReportWriter::point_list(const std::string& key, const std::string& label,
     if (json_) {
         OrderedJson list = OrderedJson::array();
         for (const Kv3dPoint& p : points) {
-            list.push_back(triple(p.x(), p.y(), p.z()));
+            list.push_back(OrderedJson::array({p.x(), p.y(), p.z()}));
         }
         json_doc_->top()[key] = list;
         return;
@@ -175,7 +174,7 @@ void ReportWriter::point_list(const std::string& key, const std::string& label,
     for (std::size_t i = 0; i < points.size(); ++i) {
         const std::string number = std::to_string(i);
         text_ += indent() + "  " + std::string(digits - number.size(), ' ') + number + "  " +
-                 format_triple(points[i].x(), points[i].y(), points[i].z()) + "\n";
+                 format(points[i].x(), points[i].y(), points[i].z()) + "\n";
     }
 }
 
@@ -190,7 +189,7 @@ void ReportWriter::number_list(const std::string& key, const std::string& label,
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::string number = std::to_string(i);
         text_ += indent() + "  " + std::string(digits - number.size(), ' ') + number + "  " +
-                 format_number(values[i]) + "\n";
+                 format(values[i]) + "\n";
     }
 }
 

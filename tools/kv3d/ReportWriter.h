@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "CommonArgs.h"
+
 namespace kv3dcli {
 
 // Builds a command's report once, as readable text or as JSON. Every entry
@@ -19,11 +21,14 @@ namespace kv3dcli {
 // str() is called, so a command that fails halfway writes nothing.
 //
 // Text: one "label   value" line per entry, two blanks of indentation per
-// section level. JSON: one object per section, numbers as JSON numbers,
-// points and vectors as [x, y, z], matrices as an array of rows.
+// section level, numbers to the command's significant digits. JSON: the
+// command's name and the tool's version first, one object per section,
+// numbers as JSON numbers in the shortest form that reads back to the same
+// double, points and vectors as [x, y, z], matrices as an array of rows.
 class ReportWriter {
 public:
-    ReportWriter(bool json, const std::string& command, const std::string& title);
+    // JSON or text and the digits as args says.
+    ReportWriter(const CommonArgs& args, const std::string& command, const std::string& title);
     ~ReportWriter();
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
@@ -40,6 +45,8 @@ public:
     void point(const std::string& key, const std::string& label, const Kv3dPoint& p);
     void vector(const std::string& key, const std::string& label, const Kv3dVector& v);
     void direction(const std::string& key, const std::string& label, const Kv3dDirection& d);
+    // Any three numbers, shown as a point is.
+    void triple(const std::string& key, const std::string& label, double x, double y, double z);
     // 16 values, row-major, shown as four rows.
     void matrix(const std::string& key, const std::string& label, const double* m);
     // One numbered line per point.
@@ -64,14 +71,14 @@ private:
     struct Json;
     std::string indent() const;
     void text_line(const std::string& label, const std::string& value);
+    std::string format(double value) const;
+    std::string format(double x, double y, double z) const;
 
     bool json_;
+    int digits_;
     std::string text_;
     int depth_ = 0;
     std::unique_ptr<Json> json_doc_;
 };
-
-// "(x, y, z)" with the shortest round-trip form of each coordinate.
-std::string format_triple(double x, double y, double z);
 
 }  // namespace kv3dcli

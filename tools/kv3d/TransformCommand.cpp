@@ -7,13 +7,17 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "CommandRunner.h"
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
 #include "PairFit.h"
+#include "PictureFile.h"
 #include "ReportWriter.h"
+#include "ResidualPicture.h"
 
 namespace kv3dcli {
 
@@ -48,14 +52,20 @@ int run_transform(const TransformArgs& args, std::ostream& out, std::ostream& er
                              "the points of the pairs used are coincident or collinear, "
                              "the fitted transform is singular");
         }
-        ReportWriter r(args.json, "transform",
-                       "kv3d transform: " + input_display_name(args.pairs_path));
+        ReportWriter r(args, "transform", "kv3d transform: " + input_display_name(args.pairs_path));
         r.text("type", "type", args.type);
         r.count("pairs", "pairs read", input.pairs.size());
-        r.count("pairs_used", "pairs used by the fit", pairs_used(input.pairs.size(), type));
+        const std::size_t used = pairs_used(input.pairs.size(), type);
+        r.count("pairs_used", "pairs used by the fit", used);
         report_matrix(r, transform);
-        report_residuals(r, transform, input);
+        const std::vector<double> residuals = pair_residuals(transform, input);
+        report_residuals(r, residuals);
         report_moved_points(r, transform, input, args.apply_path);
+        write_picture(args, {args.pairs_path, args.apply_path}, [&]() {
+            return residual_picture(
+                "kv3d transform (" + args.type + "): " + input_display_name(args.pairs_path),
+                residuals, std::nullopt, used, args.digits);
+        });
         return r.str();
     });
 }
@@ -72,7 +82,7 @@ Command add_transform_command(CLI::App& tool) {
                          "affine: the first four pairs mapped exactly (with\n"
                          "  three pairs, the triangle's unit normal too)",
                          args->apply_path);
-    add_json_flag(*transform, args->json);
+    add_common_options(*transform, *args, PictureOption::kSvg);
     transform->footer(footer({kTransformText, kPairsFileText, kExitStatusText}));
     return make_command(transform, args, run_transform);
 }

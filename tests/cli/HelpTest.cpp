@@ -1,0 +1,68 @@
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "CommandTable.h"
+#include "cli/CliTestSupport.h"
+
+// Every option of every subcommand is explained by its --help and by the
+// man page, which groff formats without a warning.
+
+namespace {
+
+using cli_test::run_kv3d;
+
+std::string man_page_text() {
+    // roff writes a minus sign as \-.
+    std::string plain;
+    const std::string raw = cli_test::read_file(KV3D_MAN_PAGE);
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '-') {
+            continue;
+        }
+        plain += raw[i];
+    }
+    return plain;
+}
+
+TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
+    const std::string man = man_page_text();
+    ASSERT_NE(man.find(".TH KV3D 1"), std::string::npos) << "case: man page read";
+    CLI::App tool;
+    for (const kv3dcli::AddCommand add : kv3dcli::command_table()) {
+        const CLI::App* app = add(tool).app;
+        const std::string name = app->get_name();
+        // A command heads an entry: ".B demo" or ".BI "bounds " POINTS".
+        const bool listed = man.find(".TP\n.B " + name + "\n") != std::string::npos ||
+                            man.find(".TP\n.BI \"" + name + " ") != std::string::npos;
+        EXPECT_TRUE(listed) << "case: man page lists " << name;
+        const auto help = run_kv3d({name, "--help"});
+        EXPECT_EQ(help.status, 0) << "case: " << name << " --help";
+        EXPECT_EQ(help.out.rfind(app->get_description(), 0), 0u) << "case: " << name << " --help";
+        EXPECT_NE(help.out.find("Exit status"), std::string::npos) << "case: " << name << " --help";
+        for (const CLI::Option* option : app->get_options()) {
+            const std::string what = name + " " + option->get_name();
+            EXPECT_NE(option->get_description(), "") << "case: " << what;
+            EXPECT_NE(help.out.find(option->get_name()), std::string::npos)
+                << "case: --help shows " << what;
+            if (!option->get_lnames().empty()) {
+                EXPECT_NE(man.find("--" + option->get_lnames()[0]), std::string::npos)
+                    << "case: man page explains " << what;
+            }
+        }
+    }
+}
+
+TEST(Help, ManPageFormatsWithoutWarnings) {
+    ASSERT_EQ(std::system("groff --version >/dev/null 2>&1"), 0)
+        << "groff is missing: run scripts/setup.sh";
+    const std::string log = cli_test::write_file("groff.log", "");
+    const std::string command =
+        std::string("groff -man -Tutf8 -ww -z '") + KV3D_MAN_PAGE + "' 2>'" + log + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "case: groff runs";
+    EXPECT_EQ(cli_test::read_file(log), "") << "case: groff warnings";
+}
+
+}  // namespace

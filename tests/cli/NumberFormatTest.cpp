@@ -1,0 +1,124 @@
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "CliTestSupport.h"
+#include "NumberFormat.h"
+
+namespace {
+
+using kv3dcli::format_number;
+
+// The significant digits of a number's text: the mantissa without sign,
+// point, leading zeros and trailing zeros.
+int significant_digits(const std::string& text) {
+    std::string digits;
+    for (char c : text.substr(0, text.find('e'))) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        }
+    }
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string::npos) {
+        return 0;
+    }
+    return static_cast<int>(digits.find_last_not_of('0') - first + 1);
+}
+
+TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
+    const struct {
+        const char* name;
+        double value;
+        int digits;
+        const char* text;
+    } cases[] = {
+        {"size just below 1000", 999.9979840000001, 10, "999.997984"},
+        {"exact at 17 digits", 999.9979840000001, 17, "999.9979840000001"},
+        {"0.1 at 17 digits", 0.1, 17, "0.1"},
+        {"a third at 10", 1.0 / 3.0, 10, "0.3333333333"},
+        {"a third at 1", 1.0 / 3.0, 1, "0.3"},
+        {"rounds up a digit", 0.96, 1, "1"},
+        {"rounds into the next power of ten", 9.96, 2, "10"},
+        {"integer with fewer digits than asked", 100, 10, "100"},
+        {"a million at 10", 1e6, 10, "1000000"},
+        {"a million at 7", 1e6, 7, "1000000"},
+        {"a million at 6", 1e6, 6, "1e+06"},
+        {"integer with more digits than asked", 8001, 3, "8e+03"},
+        {"twelve digits at 10", 123456789012.0, 10, "1.23456789e+11"},
+        {"large integer at 17 digits", 305106314845305472.0, 17, "3.051063148453055e+17"},
+        {"fixed down to 1e-4", 0.0001234, 10, "0.0001234"},
+        {"scientific below 1e-4", 0.00001234, 10, "1.234e-05"},
+        {"small", 1.23456789e-7, 4, "1.235e-07"},
+        {"negative", -2.5, 10, "-2.5"},
+        {"negative zero", -0.0, 10, "-0"},
+        {"zero", 0.0, 1, "0"},
+        {"largest double at 17", DBL_MAX, 17, "1.7976931348623157e+308"},
+        {"largest double rounds past it at 1", DBL_MAX, 1, "2e+308"},
+        {"smallest subnormal", std::numeric_limits<double>::denorm_min(), 3, "5e-324"},
+        {"infinity", INFINITY, 10, "inf"},
+        {"minus infinity", -INFINITY, 10, "-inf"},
+        {"nan", std::nan(""), 10, "nan"},
+        {"nan with its sign bit set", -std::nan(""), 10, "nan"},
+        {"digits below 1 act as 1", 0.96, 0, "1"},
+        {"digits above 17 act as 17", 0.1, 40, "0.1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(format_number(c.value, c.digits), c.text) << "case: " << c.name;
+    }
+}
+
+// Random doubles of every magnitude: at most the digits asked for, within
+// half a unit of the last digit; at 17 digits the same double.
+TEST(NumberFormat, RandomValuesKeepTheirDigitsAndReadBackClose) {
+    std::mt19937_64 rng(4242);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = std::ldexp(mantissa(rng), static_cast<int>(rng() % 2001) - 1000);
+        const int digits = 1 + static_cast<int>(rng() % 17);
+        const std::string text = format_number(value, digits);
+        const std::string name = format_number(value) + " at " + std::to_string(digits);
+        double back = 0.0;
+        const auto read = std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(read.ptr, text.data() + text.size()) << "case: " << name << " -> " << text;
+        EXPECT_LE(significant_digits(text), digits) << "case: " << name << " -> " << text;
+        // Half a unit of the last digit, and half a unit of the last bit of
+        // the double the text reads back to.
+        const double bound = (0.5 * std::pow(10.0, 1 - digits) + DBL_EPSILON) * std::fabs(value);
+        EXPECT_LE(std::fabs(back - value), bound) << "case: " << name << " -> " << text;
+        if (digits == 17) {
+            EXPECT_EQ(back, value) << "case: " << name << " -> " << text;
+        }
+    }
+}
+
+// The text report follows --digits; JSON keeps every number in full.
+TEST(NumberFormat, TextReportFollowsDigitsAndJsonKeepsFullPrecision) {
+    const std::string points = "0 0 0\n999.9979840000001 0.1 3\n";
+    const auto plain = cli_test::run_kv3d({"bounds", "-"}, points);
+    EXPECT_NE(plain.out.find("(999.997984, 0.1, 3)"), std::string::npos)
+        << "case: default 10 digits\n"
+        << plain.out;
+    const auto three = cli_test::run_kv3d({"bounds", "-", "--digits", "3"}, points);
+    EXPECT_NE(three.out.find("(1e+03, 0.1, 3)"), std::string::npos) << "case: 3 digits\n"
+                                                                    << three.out;
+    const auto all = cli_test::run_kv3d({"bounds", "-", "--digits", "17"}, points);
+    EXPECT_NE(all.out.find("(999.9979840000001, 0.1, 3)"), std::string::npos) << "case: 17 digits\n"
+                                                                              << all.out;
+    const nlohmann::json doc = cli_test::run_json({"bounds", "-", "--digits", "3"}, points);
+    EXPECT_EQ(doc.at("box").at("max").at(0).get<double>(), 999.9979840000001)
+        << "case: JSON ignores --digits";
+    for (const char* digits : {"0", "18", "x"}) {
+        const auto bad = cli_test::run_kv3d({"bounds", "-", "--digits", digits}, points);
+        EXPECT_EQ(bad.status, 2) << "case: --digits " << digits;
+        EXPECT_EQ(bad.out, "") << "case: --digits " << digits;
+    }
+}
+
+}  // namespace
