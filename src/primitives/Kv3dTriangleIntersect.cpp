@@ -15,10 +15,10 @@
 // and report pieces far apart as meeting.
 //
 // Each sub-test is computed exactly so, but they run in the order that
-// settles most pairs soonest (the crossings first, except for pieces lying
-// in each other's plane, which meet at edges if at all), and where a
-// separation provably rules out every certified answer none runs (see
-// "Proofs that the answer is false").
+// settles most pairs soonest: each edge's crossing first, the rest of its
+// segment test only where neither the crossing nor a separation settles
+// it, and none where a separation provably rules out every certified
+// answer (see "Proofs that the answer is false").
 
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTriangle.h>
@@ -26,7 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <new>
+#include <optional>
 
 namespace {
 
@@ -72,27 +72,6 @@ double excess(double v) { return v > 0.0 ? v : 0.0; }
 
 bool in_unit_interval(double v) { return v >= 0.0 && v <= 1.0; }
 
-// A direction made on first use. Its storage stays uninitialised until then:
-// a prepared triangle is built for every query, and few queries need its
-// directions.
-class LazyDirection {
-public:
-    LazyDirection() {}
-    const Kv3dDirection& of(const Kv3dVector& v) {
-        if (!known_) {
-            ::new (static_cast<void*>(&d_)) Kv3dDirection(v.direction());
-            known_ = true;
-        }
-        return d_;
-    }
-
-private:
-    union {
-        Kv3dDirection d_;
-    };
-    bool known_ = false;
-};
-
 // What every query needs of a triangle: the spanning vectors e1 = p1 - p0
 // and e2 = p2 - p0, their 1-norms, and the normal n = e1 x e2.
 struct Frame {
@@ -106,11 +85,11 @@ struct Frame {
     double l1_e2;
 };
 
-// A triangle ready for segment tests: its frame, its vertices, its edges
-// p0 -> p1, p1 -> p2, p2 -> p0 as vectors, and on first use the unit
-// directions of the edges and of n. Built once per query that gets past the
-// first separations, so that every quantity is computed once however many
-// segments are tested.
+// A triangle ready for the rest of the segment tests: its frame, its
+// vertices, its edges p0 -> p1, p1 -> p2, p2 -> p0 as vectors, and on first
+// use the unit directions of the edges and of n. Built only where neither a
+// crossing nor a separation settles the answer, once per query, so that
+// every quantity is computed once however many segments are tested.
 class Prepared : public Frame {
 public:
     // edge[0] is e1 and edge[2] the negated e2, bit for bit (a - b is
@@ -118,15 +97,25 @@ public:
     Prepared(const Kv3dTriangle& t, const Frame& f)
         : Frame(f), v{t.p0(), t.p1(), t.p2()}, edge{e1, t.p2() - t.p1(), -e2} {}
 
-    const Kv3dDirection& dir(int i) { return dir_[i].of(edge[i]); }
-    const Kv3dDirection& normal_dir() { return nd_.of(n); }
+    const Kv3dDirection& dir(int i) {
+        if (!dir_[i]) {
+            dir_[i] = edge[i].direction();
+        }
+        return *dir_[i];
+    }
+    const Kv3dDirection& normal_dir() {
+        if (!nd_) {
+            nd_ = n.direction();
+        }
+        return *nd_;
+    }
 
     Kv3dPoint v[3];
     Kv3dVector edge[3];
 
 private:
-    LazyDirection dir_[3];
-    LazyDirection nd_;
+    std::optional<Kv3dDirection> dir_[3];
+    std::optional<Kv3dDirection> nd_;
 };
 
 // ---- Certificates ----------------------------------------------------------
@@ -156,18 +145,18 @@ double reach_of_certificates() { return kReach * Kv3dResObj::same_point_tol(); }
 
 // How far the point with affine coordinates s, t (off by at most ds, dt)
 // may lie outside the triangle.
-double outside_triangle(const Frame& P, double s, double t, double ds, double dt) {
+double outside_triangle(const Frame& F, double s, double t, double ds, double dt) {
     const double m = excess(ds - s) + excess(dt - t) + excess(s + t + ds + dt - 1.0);
-    return m * (P.l1_e1 + P.l1_e2);
+    return m * (F.l1_e1 + F.l1_e2);
 }
 
 // |s e1 + t e2 + u c - r| as computed, and beyond it the rounding of its
 // four terms and three sums per coordinate (gamma_4 each, 4 eps with room).
-double residual(const Frame& P, const Kv3dVector& c, double s, double t, double u,
+double residual(const Frame& F, const Kv3dVector& c, double s, double t, double u,
                 const Kv3dVector& r) {
-    const double d = l1(P.e1 * s + P.e2 * t + c * u - r);
+    const double d = l1(F.e1 * s + F.e2 * t + c * u - r);
     return d + 4.0 * kEps *
-                   (std::fabs(s) * P.l1_e1 + std::fabs(t) * P.l1_e2 + std::fabs(u) * l1(c) + l1(r));
+                   (std::fabs(s) * F.l1_e1 + std::fabs(t) * F.l1_e2 + std::fabs(u) * l1(c) + l1(r));
 }
 
 // err[3] for the unknowns v[3] of the columns c and right-hand side r,
@@ -186,20 +175,20 @@ void solution_error(const Kv3dVector (&c)[3], const Kv3dVector& r, double det, d
 // segment's line and the plane lies outside the triangle by outside_triangle
 // at most, and off the segment by at most the excess of u over [0, 1]
 // (times |b|).
-bool crossing_certified(const Frame& P, const Kv3dVector& r, const Kv3dVector& nb, double det,
+bool crossing_certified(const Frame& F, const Kv3dVector& r, const Kv3dVector& nb, double det,
                         double s, double t, double u) {
-    const double dd = triple_rounding(P.e1, P.e2, nb);
+    const double dd = triple_rounding(F.e1, F.e2, nb);
     if (!(std::fabs(det) > dd)) {
         return false;
     }
     const double reach = reach_of_certificates();
-    if (residual(P, nb, s, t, u, r) < reach) {
+    if (residual(F, nb, s, t, u, r) < reach) {
         return true;
     }
     double err[3];
-    solution_error({P.e1, P.e2, nb}, r, det, dd, {s, t, u}, err);
+    solution_error({F.e1, F.e2, nb}, r, det, dd, {s, t, u}, err);
     const double off = excess(err[2] - u) + excess(u + err[2] - 1.0);
-    return outside_triangle(P, s, t, err[0], err[1]) + off * l1(nb) < reach;
+    return outside_triangle(F, s, t, err[0], err[1]) + off * l1(nb) < reach;
 }
 
 // q = p0 + r found at (s, t, k) in the columns e1, e2, n (det their triple
@@ -207,19 +196,19 @@ bool crossing_certified(const Frame& P, const Kv3dVector& r, const Kv3dVector& n
 // lies outside the triangle by outside_triangle at most; by the error bounds
 // the exact solution puts q at |k| |n| from a point of the plane that lies
 // outside the triangle by outside_triangle at most.
-bool plane_point_certified(const Frame& P, const Kv3dVector& r, double det, const double (&v)[3]) {
-    const double dd = triple_rounding(P.e1, P.e2, P.n);
+bool plane_point_certified(const Frame& F, const Kv3dVector& r, double det, const double (&v)[3]) {
+    const double dd = triple_rounding(F.e1, F.e2, F.n);
     if (!(std::fabs(det) > dd)) {
         return false;
     }
     const double reach = reach_of_certificates();
-    if (residual(P, P.n, v[0], v[1], 0.0, r) + outside_triangle(P, v[0], v[1], 0.0, 0.0) < reach) {
+    if (residual(F, F.n, v[0], v[1], 0.0, r) + outside_triangle(F, v[0], v[1], 0.0, 0.0) < reach) {
         return true;
     }
     double err[3];
-    solution_error({P.e1, P.e2, P.n}, r, det, dd, v, err);
-    const double height = (std::fabs(v[2]) + err[2]) * P.n.length();
-    return height + outside_triangle(P, v[0], v[1], err[0], err[1]) < reach;
+    solution_error({F.e1, F.e2, F.n}, r, det, dd, v, err);
+    const double height = (std::fabs(v[2]) + err[2]) * F.n.length();
+    return height + outside_triangle(F, v[0], v[1], err[0], err[1]) < reach;
 }
 
 // ---- The written sub-tests, certified --------------------------------------
@@ -268,10 +257,10 @@ bool on_segment(const Kv3dPoint& q, const Kv3dPoint& S0, const Kv3dVector& v) {
 
 // The plane coordinates of q: q - p0 = s e1 + t e2 + k n by Cramer's rule
 // with det = triple(e1, e2, n) (|n|^2 exactly, rounded).
-void plane_solution(const Frame& P, const Kv3dVector& r, double det, double (&v)[3]) {
-    v[0] = triple(r, P.e2, P.n) / det;
-    v[1] = triple(P.e1, r, P.n) / det;
-    v[2] = triple(P.e1, P.e2, r) / det;
+void plane_solution(const Frame& F, const Kv3dVector& r, double det, double (&v)[3]) {
+    v[0] = triple(r, F.e2, F.n) / det;
+    v[1] = triple(F.e1, r, F.n) / det;
+    v[2] = triple(F.e1, F.e2, r) / det;
 }
 
 // q in the closed triangle: s and t locate the foot of q in the plane, k n
@@ -483,32 +472,32 @@ enum class Outcome {
 // triangle, as written and certified, and what its triple products prove
 // when it is false: a separation along one of the axes e2 x b, e1 x b,
 // (e2 - e1) x b (see "Separations").
-Outcome cross_or_separate(const Frame& P, const Kv3dVector& r, const Kv3dVector& b, double reach) {
+Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector& b, double reach) {
     const Kv3dVector nb = -b;
-    const double det = triple(P.e1, P.e2, nb);
+    const double det = triple(F.e1, F.e2, nb);
     if (!(std::fabs(det) > kSingularDet)) {
         return Outcome::kOpen;
     }
-    const double ns = triple(r, P.e2, nb);
+    const double ns = triple(r, F.e2, nb);
     const double s = ns / det;
     const double l_b = l1(b);
-    const double slack = 8.0 * kEps * l_b * (l1(r) + P.l1_e1 + P.l1_e2) * (P.l1_e1 + P.l1_e2);
-    if (!(s >= 0.0) && gap(ns, det) > reach * P.l1_e2 * l_b + slack) {
+    const double slack = 8.0 * kEps * l_b * (l1(r) + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
+    if (!(s >= 0.0) && gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
         return Outcome::kApart;
     }
-    const double nt = triple(P.e1, r, nb);
+    const double nt = triple(F.e1, r, nb);
     if (s >= 0.0) {
         const double t = nt / det;
         if (t >= 0.0 && s + t <= 1.0) {
-            const double u = triple(P.e1, P.e2, r) / det;
-            if (u >= 0.0 && u <= 1.0 && crossing_certified(P, r, nb, det, s, t, u)) {
+            const double u = triple(F.e1, F.e2, r) / det;
+            if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
                 return Outcome::kMeets;
             }
             return Outcome::kOpen;  // a crossing beyond an end: the plane decides
         }
     }
-    const bool apart = gap(nt, det) > reach * P.l1_e1 * l_b + slack ||
-                       gap(ns + nt, det) > reach * (P.l1_e1 + P.l1_e2) * l_b + slack;
+    const bool apart = gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
+                       gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack;
     return apart ? Outcome::kApart : Outcome::kOpen;
 }
 
@@ -524,7 +513,8 @@ bool meets_but_crossing(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b,
     return meets_an_edge(P, B0, b, dl) || meets_in_plane(P, B0, b);
 }
 
-// The segment test, every sub-test in the written order.
+// The segment test, every sub-test in the written order: where no
+// separation applies.
 bool segment_test(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b, const Kv3dDirection& dl) {
     return meets_an_edge(P, B0, b, dl) || crosses_plane_inside(P, B0, b) ||
            meets_in_plane(P, B0, b);

@@ -354,6 +354,23 @@ Pair coplanar_pair(RandomDraw& d) {
     return {a, Kv3dTriangle(v[0], v[1], v[2])};
 }
 
+// The second triangle spans a plane at an angle of 1e-16 to 1e-5 radians to
+// the first one's, through a line of that plane near the first triangle:
+// crossings close to singular, overlapping in the plane or not.
+Pair grazing_pair(RandomDraw& d) {
+    const P c = centre(d);
+    const double r = std::pow(10.0, d.uniform(-2, 1));
+    const Kv3dTriangle a = random_triangle(d, c, r);
+    const V e1 = a.p1() - a.p0(), e2 = a.p2() - a.p0(), n = a.normal() * 1.0;
+    const P x = a.p0() + e1 * d.uniform(-0.5, 1.5) + e2 * d.uniform(-0.5, 1.5);
+    const V w = e1 * d.uniform(-1, 1) + e2 * d.uniform(-1, 1);
+    const double angle = std::pow(10.0, d.uniform(-16, -5));
+    const V m = (n * w) * std::cos(angle) + n * (w.length() * std::sin(angle));
+    auto vertex = [&] { return x + w * d.uniform(-1, 1) + m * d.uniform(-1, 1); };
+    const P p = vertex(), q = vertex();
+    return {a, Kv3dTriangle(p, q, vertex())};
+}
+
 // Collinear vertices, coincident ones, slivers, tiny and huge triangles.
 Pair degenerate_pair(RandomDraw& d) {
     const P c = centre(d);
@@ -425,18 +442,20 @@ struct Kind {
 const Kind kKinds[] = {{"random", random_pair},
                        {"nearly touching", touching_pair},
                        {"nearly coplanar", coplanar_pair},
+                       {"grazing", grazing_pair},
                        {"degenerate", degenerate_pair},
                        {"exact", exact_pair}};
+const int kKindCount = sizeof(kKinds) / sizeof(kKinds[0]);
 
 // Every pair both ways, and each of its six edges as a segment against the
 // other triangle. A few disagreements are listed in full.
 TEST(TriangleIntersectOracle, AgreesWithTheLiteralAlgorithms) {
     const long pairs = pair_count();
     RandomDraw d(20261206);
-    long disagreements[5] = {};
-    long tested[5] = {};
+    long disagreements[kKindCount] = {};
+    long tested[kKindCount] = {};
     for (long n = 0; n < pairs; ++n) {
-        const int k = static_cast<int>(n % 5);
+        const int k = static_cast<int>(n % kKindCount);
         const Pair p = kKinds[k].make(d);
         ++tested[k];
         bool same = p.a.intersect(p.b) == literal::triangles(p.a, p.b) &&
@@ -451,7 +470,7 @@ TEST(TriangleIntersectOracle, AgreesWithTheLiteralAlgorithms) {
                           << " and " << describe(p.b);
         }
     }
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < kKindCount; ++k) {
         EXPECT_EQ(disagreements[k], 0)
             << "case: " << kKinds[k].name << ", " << tested[k] << " pairs";
     }
@@ -485,7 +504,7 @@ TEST(TriangleIntersectOracle, AgreesUnderOtherResolutions) {
         RandomDraw d(7);
         long disagreements = 0;
         for (int n = 0; n < 20000; ++n) {
-            const Pair p = kKinds[n % 5].make(d);
+            const Pair p = kKinds[n % kKindCount].make(d);
             disagreements += p.a.intersect(p.b) != literal::triangles(p.a, p.b) ? 1 : 0;
         }
         EXPECT_EQ(disagreements, 0) << "case: point tolerance " << tol;
