@@ -255,11 +255,15 @@ bool on_segment(const Kv3dPoint& q, const Kv3dPoint& S0, const Kv3dVector& v) {
     return (S0 + v * t).distance(q) < kSamePoint;
 }
 
-// The plane coordinates of q: q - p0 = s e1 + t e2 + k n by Cramer's rule
-// with det = triple(e1, e2, n) (|n|^2 exactly, rounded).
+// The plane coordinates of q = p0 + r: r = s e1 + t e2 + k n by Cramer's
+// rule with det = triple(e1, e2, n) (|n|^2 exactly, rounded); k only where
+// asked for.
+void plane_coordinates(const Frame& F, const Kv3dVector& r, double det, double& s, double& t) {
+    s = triple(r, F.e2, F.n) / det;
+    t = triple(F.e1, r, F.n) / det;
+}
 void plane_solution(const Frame& F, const Kv3dVector& r, double det, double (&v)[3]) {
-    v[0] = triple(r, F.e2, F.n) / det;
-    v[1] = triple(F.e1, r, F.n) / det;
+    plane_coordinates(F, r, det, v[0], v[1]);
     v[2] = triple(F.e1, F.e2, r) / det;
 }
 
@@ -357,10 +361,9 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
     if (!(det > 0.0)) {
         return false;
     }
-    double v0[3], v1[3];
-    plane_solution(P, B0 - P.v[0], det, v0);
-    plane_solution(P, B1 - P.v[0], det, v1);
-    const double s0 = v0[0], t0 = v0[1], s1 = v1[0], t1 = v1[1];
+    double s0, t0, s1, t1;
+    plane_coordinates(P, B0 - P.v[0], det, s0, t0);
+    plane_coordinates(P, B1 - P.v[0], det, s1, t1);
     if (!std::isfinite(s0) || !std::isfinite(t0) || !std::isfinite(s1) || !std::isfinite(t1)) {
         return false;
     }
@@ -403,6 +406,8 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 //  - A triangle's normal n, values taken from p0: n . (q - p0) for the other
 //    piece's points, each rounded by at most gamma_4 |n|_1 2M, inside the
 //    48 eps M; its own vertices have the values 0, n . e1, n . e2 (see Plane).
+//  - For pieces in one plane, the in-plane normals n x e of a triangle's
+//    edge lines, every vertex's value computed from p0.
 //  - For a segment B0 + u b against the triangle, the axes e2 x b, e1 x b
 //    and (e2 - e1) x b, one per edge line. The crossing solve's triple
 //    products are exactly the values on them, with r = B0 - p0 and
@@ -454,6 +459,11 @@ public:
                ((d0 < -limit_) & (d1 < -limit_) & (d2 < -limit_));
     }
     bool apart(double d0, double d1) const { return apart(d0, d1, d1); }
+    // Values within reach of the plane: pieces in one plane meet, if at all,
+    // at edges or in the plane, where the crossings are singular.
+    bool close(const double (&d)[3]) const {
+        return std::fabs(d[0]) <= limit_ && std::fabs(d[1]) <= limit_ && std::fabs(d[2]) <= limit_;
+    }
 
 private:
     double limit_;
@@ -604,6 +614,26 @@ bool any_open_edge_meets(Prepared& T, Prepared& S, const bool (&open)[3]) {
     return false;
 }
 
+// Pieces in one plane: a separation along the in-plane normals m = n x e
+// of the triangle's edge lines (e = e1, e2 - e1, e2), the values of its
+// own vertices (0, m . e1, m . e2) against those of the other triangle's
+// vertices q[j] (m . (q[j] - p0), p0 = p).
+bool apart_in_plane(const Frame& F, const Kv3dPoint& p, const Kv3dTriangle& other, double reach) {
+    const Kv3dVector r[3] = {other.p0() - p, other.p1() - p, other.p2() - p};
+    const Kv3dVector lines[3] = {F.e1, F.e2 - F.e1, F.e2};
+    for (const Kv3dVector& e : lines) {
+        const Kv3dVector m = F.n * e;
+        const double a1 = m % F.e1, a2 = m % F.e2;
+        const double b0 = m % r[0], b1 = m % r[1], b2 = m % r[2];
+        const double limit = reach * l1(m);
+        if (std::min(b0, std::min(b1, b2)) - std::max(0.0, std::max(a1, a2)) > limit ||
+            std::min(0.0, std::min(a1, a2)) - std::max(b0, std::max(b1, b2)) > limit) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The values d[i] = n . (q[i] - p) of three points on a triangle's normal
 // n, p its p0.
 void plane_values(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dPoint& q0, const Kv3dPoint& q1,
@@ -646,6 +676,15 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     const Plane plane_b(fb, reach());
     if (plane_b.apart(da[0], da[1], da[2])) {
         return false;
+    }
+    if (plane_a.close(db) && plane_b.close(da)) {
+        if (apart_in_plane(fa, p0_, other, reach()) ||
+            apart_in_plane(fb, other.p0_, *this, reach())) {
+            return false;
+        }
+        Prepared A(*this, fa);
+        Prepared B(other, fb);
+        return any_edge_meets(A, B);
     }
     bool open_b[3], open_a[3];
     if (any_crossing(*this, fa, other, fb, db, plane_a, reach(), open_b) ||
