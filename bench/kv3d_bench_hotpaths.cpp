@@ -2,9 +2,11 @@
 // the same run: line-line intersection against the closest-point formula,
 // the conjugated transform constructors and the general inversion against a
 // direct translation-scale-translation product, triangle-triangle against
-// Moeller's interval test, segment-triangle against Moeller-Trumbore, the box
-// of a point array against a plain min/max loop; CGAL beside them where it is
-// installed. Prints the time ratios and the heap allocations per call.
+// Moeller's interval test, segment-triangle against Moeller-Trumbore (all
+// random pairs, then those that meet and those apart by the textbook
+// answer), the box of a point array against a plain min/max loop; CGAL
+// beside them where it is installed. Prints the time ratios and the heap
+// allocations per call.
 
 #include <kv3d/kv3d.h>
 
@@ -13,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -448,6 +451,61 @@ void BM_MoellerTrumbore(benchmark::State& state) {
                [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
 }
 
+// The random pairs split by the textbook answer, so that the ratios show
+// what a pair that meets and a pair apart each cost.
+template <class Pair, class Meets>
+std::vector<Pair> split(const std::vector<Pair>& pairs, bool meeting, Meets meets) {
+    std::vector<Pair> v;
+    for (const Pair& p : pairs) {
+        if (meets(p) == meeting) {
+            v.push_back(p);
+        }
+    }
+    return v;
+}
+
+const std::vector<TrianglePair>& triangle_pairs_by(bool meeting) {
+    static const std::vector<TrianglePair> sets[2] = {
+        split(triangle_pairs(), false,
+              [](const TrianglePair& p) { return moeller::intersect(p.a, p.b); }),
+        split(triangle_pairs(), true,
+              [](const TrianglePair& p) { return moeller::intersect(p.a, p.b); })};
+    return sets[meeting ? 1 : 0];
+}
+
+const std::vector<SegmentPair>& segment_pairs_by(bool meeting) {
+    static const std::vector<SegmentPair> sets[2] = {
+        split(segment_pairs(), false,
+              [](const SegmentPair& p) { return moeller_trumbore(p.t, p.s); }),
+        split(segment_pairs(), true,
+              [](const SegmentPair& p) { return moeller_trumbore(p.t, p.s); })};
+    return sets[meeting ? 1 : 0];
+}
+
+void BM_TriangleTriangleBy(benchmark::State& state, bool meeting) {
+    const auto& pairs = triangle_pairs_by(meeting);
+    over_pairs(state, pairs.size(),
+               [&](std::size_t i) { return pairs[i].a.intersect(pairs[i].b); });
+}
+
+void BM_MoellerBy(benchmark::State& state, bool meeting) {
+    const auto& pairs = triangle_pairs_by(meeting);
+    over_pairs(state, pairs.size(),
+               [&](std::size_t i) { return moeller::intersect(pairs[i].a, pairs[i].b); });
+}
+
+void BM_SegmentTriangleBy(benchmark::State& state, bool meeting) {
+    const auto& pairs = segment_pairs_by(meeting);
+    over_pairs(state, pairs.size(),
+               [&](std::size_t i) { return pairs[i].t.intersect(pairs[i].s); });
+}
+
+void BM_MoellerTrumboreBy(benchmark::State& state, bool meeting) {
+    const auto& pairs = segment_pairs_by(meeting);
+    over_pairs(state, pairs.size(),
+               [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
+}
+
 void BM_BoxFromPoints(benchmark::State& state) {
     const KvArray<P>& points = box_points();
     for (auto _ : state) {
@@ -528,6 +586,14 @@ BENCHMARK(BM_TriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_SegmentTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTrumbore)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_TriangleTriangleBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_TriangleTriangleBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_SegmentTriangleBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerTrumboreBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_SegmentTriangleBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerTrumboreBy, apart, false)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxFromPoints)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kNanosecond);
 
@@ -596,6 +662,15 @@ int main(int argc, char** argv) {
                              "BM_MoellerTrumbore");
         reporter.print_ratio("segment-triangle / CGAL", "BM_SegmentTriangle",
                              "BM_CgalSegmentTriangle");
+        for (const char* by : {"meeting", "apart"}) {
+            const std::string label = std::string(", ") + by;
+            reporter.print_ratio(("triangle-triangle / Moeller" + label).c_str(),
+                                 std::string("BM_TriangleTriangleBy/") + by,
+                                 std::string("BM_MoellerBy/") + by);
+            reporter.print_ratio(("segment-triangle / M-T" + label).c_str(),
+                                 std::string("BM_SegmentTriangleBy/") + by,
+                                 std::string("BM_MoellerTrumboreBy/") + by);
+        }
         reporter.print_ratio("box of 10^6 points / plain loop", "BM_BoxFromPoints",
                              "BM_PlainMinMaxLoop");
         reporter.print_ratio("box of 10^6 points / CGAL bbox_3", "BM_BoxFromPoints",
