@@ -407,7 +407,8 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 //    piece's points, each rounded by at most gamma_4 |n|_1 2M, inside the
 //    48 eps M; its own vertices have the values 0, n . e1, n . e2 (see Plane).
 //  - For pieces in one plane, the in-plane normals n x e of a triangle's
-//    edge lines, every vertex's value computed from p0.
+//    edge lines, every vertex's value taken from p0 and rounded as on the
+//    normal.
 //  - For a segment B0 + u b against the triangle, the axes e2 x b, e1 x b
 //    and (e2 - e1) x b, one per edge line. The crossing solve's triple
 //    products are exactly the values on them, with r = B0 - p0 and
