@@ -504,7 +504,7 @@ Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector&
             if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
                 return Outcome::kMeets;
             }
-            return Outcome::kOpen;  // a crossing beyond an end: the plane decides
+            return Outcome::kOpen;  // beyond an end, or uncertain: the rest decides
         }
     }
     const bool apart = gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
