@@ -29,7 +29,7 @@ public:
         const double real = ratio(real_, a, b);
         const double cpu = ratio(cpu_, a, b);
         if (real > 0.0 && cpu > 0.0) {
-            std::printf("%-36s real %.3f   cpu %.3f\n", label, real, cpu);
+            std::printf("%-36s real %.4g   cpu %.4g\n", label, real, cpu);
         }
     }
 
@@ -42,7 +42,16 @@ public:
         }
     }
 
+    // The real and CPU time per iteration of run name; 0 when it did not run.
+    double real_time(const std::string& name) const { return time(real_, name); }
+    double cpu_time(const std::string& name) const { return time(cpu_, name); }
+
 private:
+    static double time(const std::map<std::string, double>& t, const std::string& name) {
+        const auto it = t.find(name);
+        return it != t.end() ? it->second : 0.0;
+    }
+
     static double ratio(const std::map<std::string, double>& t, const std::string& a,
                         const std::string& b) {
         const auto ia = t.find(a);

@@ -22,6 +22,8 @@
 #include <CGAL/Min_sphere_of_spheres_d_traits_3.h>
 #endif
 
+#include "RatioReporter.h"
+
 namespace {
 
 enum Shape { kCube = 0, kSurface = 1, kGauss = 2 };
@@ -162,37 +164,10 @@ BENCHMARK(BM_Ritter)->Apply(clouds);
 BENCHMARK(BM_CgalMinSphere)->Apply(clouds);
 #endif
 
-// Console output plus the real and CPU time per iteration of every plain run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                real_[r.benchmark_name()] = r.GetAdjustedRealTime();
-                cpu_[r.benchmark_name()] = r.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    double real(const char* bench, int shape, std::size_t n) const {
-        return at(real_, bench, shape, n);
-    }
-    double cpu(const char* bench, int shape, std::size_t n) const {
-        return at(cpu_, bench, shape, n);
-    }
-
-private:
-    static double at(const std::map<std::string, double>& t, const char* bench, int shape,
-                     std::size_t n) {
-        const auto it =
-            t.find(std::string(bench) + "/" + std::to_string(shape) + "/" + std::to_string(n));
-        return it != t.end() ? it->second : 0.0;
-    }
-
-    std::map<std::string, double> real_;
-    std::map<std::string, double> cpu_;
-};
+// The name of the run of bench on a cloud of n points of the given shape.
+std::string run_name(const char* bench, int shape, std::size_t n) {
+    return std::string(bench) + "/" + std::to_string(shape) + "/" + std::to_string(n);
+}
 
 double ratio(double a, double b) { return a > 0.0 && b > 0.0 ? a / b : 0.0; }
 
@@ -205,10 +180,15 @@ void print_summary(const RatioReporter& t) {
             const char* kv3d = "BM_Kv3dEnclosing";
             const double exact = radii()[key("exact", shape, m)];
             std::printf("%-8s %8ld  %9.3f %9.3f  %9.3f %9.3f  %9.6f %10.6f\n", kShapeNames[shape],
-                        n, ratio(t.real(kv3d, shape, m), t.real("BM_CgalMinSphere", shape, m)),
-                        ratio(t.cpu(kv3d, shape, m), t.cpu("BM_CgalMinSphere", shape, m)),
-                        ratio(t.real(kv3d, shape, m), t.real("BM_Ritter", shape, m)),
-                        ratio(t.cpu(kv3d, shape, m), t.cpu("BM_Ritter", shape, m)),
+                        n,
+                        ratio(t.real_time(run_name(kv3d, shape, m)),
+                              t.real_time(run_name("BM_CgalMinSphere", shape, m))),
+                        ratio(t.cpu_time(run_name(kv3d, shape, m)),
+                              t.cpu_time(run_name("BM_CgalMinSphere", shape, m))),
+                        ratio(t.real_time(run_name(kv3d, shape, m)),
+                              t.real_time(run_name("BM_Ritter", shape, m))),
+                        ratio(t.cpu_time(run_name(kv3d, shape, m)),
+                              t.cpu_time(run_name("BM_Ritter", shape, m))),
                         ratio(radii()[key("kv3d", shape, m)], exact),
                         ratio(radii()[key("ritter", shape, m)], exact));
         }
@@ -220,14 +200,4 @@ void print_summary(const RatioReporter& t) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_summary(reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return run_benchmarks_with_ratios(argc, argv, print_summary); }

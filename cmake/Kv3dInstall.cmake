@@ -19,7 +19,8 @@ install(FILES
   include/kv3d/detail/Kv3dLoadTime.h
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/kv3d/detail")
 install(DIRECTORY siblings/kvcore/include/kv DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
-install(DIRECTORY siblings/kvla/include/kvla DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
+install(DIRECTORY siblings/kvla/include/kvla DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}"
+  PATTERN detail EXCLUDE)
 install(FILES
   "${CMAKE_CURRENT_BINARY_DIR}/include/kv3d/kv3d_export.h"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/kv3d")

@@ -2,7 +2,8 @@
 # Sets up the machine and runs every check: formatting, the release build's
 # tests (warnings are errors), the consumer example against the installed
 # package, the tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and each libFuzzer target for a few seconds with a fixed seed.
+# the concurrency tests under ThreadSanitizer, and each libFuzzer target for a
+# few seconds with a fixed seed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -35,6 +36,11 @@ step "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
+
+step "ThreadSanitizer: the library and the concurrency tests"
+cmake --preset tsan
+cmake --build --preset tsan
+ctest --preset tsan
 
 step "libFuzzer targets (5 s each, fixed seed)"
 scripts/run-fuzzers.sh 5

@@ -26,8 +26,10 @@
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
 #include <kv3d/Kv3dDirection.h>
+#include <kv3d/Kv3dDistance.h>
 #include <kv3d/Kv3dErr.h>
 #include <kv3d/Kv3dFitting.h>
+#include <kv3d/Kv3dInterference.h>
 #include <kv3d/Kv3dLine.h>
 #include <kv3d/Kv3dParabola.h>
 #include <kv3d/Kv3dPlane.h>

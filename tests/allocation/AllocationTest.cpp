@@ -74,6 +74,10 @@ const Case kCases[] = {
     {"Kv3dBBox from a point array", [] { sink(Kv3dBBox(points)); }},
     {"Kv3dBBox tests", [] { Kv3dBBox out; sink(box.intersect(other_box, &out)); sink(box.contains(r)); sink(box.intersect_extended(other_box, 0.1)); }},
     {"Kv3dBBox::apply", [] { Kv3dBBox b = box; sink(b.apply(screw)); }},
+    // Sphere.
+    {"Kv3dBSphere growth", [] { Kv3dBSphere s(p); s.update_bsphere(q); s.update_bsphere(Kv3dBSphere(r, 2.0)); sink(s); }},
+    {"Kv3dBSphere tests", [] { const Kv3dBSphere s(p, 3.0); Kv3dBSphere out; sink(s.contains(q)); sink(s.on_shell(r)); sink(s.intersect(Kv3dBSphere(q, 1.0), &out)); sink(s.intersect(box)); }},
+    {"Kv3dBSphere::apply and the box of a sphere", [] { Kv3dBSphere s(p, 3.0); sink(s.apply(skewed)); Kv3dBBox b = box; b.update_bbox(s); sink(Kv3dBBox(s)); }},
     // Line and ray.
     {"Kv3dLine projection and distances", [] { sink(line.find_parameter(q)); sink(line.image(q)); sink(line.distance(skew)); }},
     {"Kv3dLine::intersect(line) with every output", [] { P at; double s = 0, t = 0; sink(line.intersect(skew, &at, &s, &t)); }},

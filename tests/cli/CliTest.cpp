@@ -80,6 +80,7 @@ TEST(Cli, EveryCommandRefusesBadInputWithOneLine) {
     const std::string line = write_file("c.txt", "0 0 0 1 1 1\n1 0 0 2 1 1\n2 0 0 3 1 1\n");
     const std::string pair = write_file("g.txt", "0 0 0 1 1 1\n");
     const std::string empty = write_file("empty.txt", "# nothing\n");
+    const std::string triangle = write_file("t.txt", "0 0 0 1 0 0 0 1 0\n");
     const std::string one_input = "kv3d: standard input ('-') can feed only one of the two files\n";
     const struct {
         std::vector<std::string> args;
@@ -106,6 +107,9 @@ TEST(Cli, EveryCommandRefusesBadInputWithOneLine) {
         {{"clash", empty, pair}, "", "kv3d: " + empty + ": 0 triangles, at least 1 needed\n"},
         {{"clash", "-", pair}, "0 0 0 1 0 0 0 1 0\n", ""},
         {{"clash", "-", "-"}, "", one_input},
+        {{"clash", "-", triangle, "--threads", "-1"},
+         "0 0 0 1 0 0 0 1 0\n",
+         "kv3d: --threads: Value -1 not in range 0 to 1024 (see kv3d --help)\n"},
     };
     for (const auto& c : cases) {
         const auto r = run_kv3d(c.args, c.std_in);

@@ -11,6 +11,8 @@ namespace kv3dcli {
 struct ClashArgs : CommonArgs {
     std::string a_path;
     std::string b_path;
+    // 0: one per hardware thread.
+    int threads = 0;
 };
 
 // Interference check of two triangle sets (STL or nine-number text): lists

@@ -3,6 +3,7 @@
 #include "BoundsCommand.h"
 #include "ClashCommand.h"
 #include "DemoCommand.h"
+#include "DistanceCommand.h"
 #include "FitConicCommand.h"
 #include "FitPlaneCommand.h"
 #include "RegisterCommand.h"
@@ -21,6 +22,7 @@ const std::vector<AddCommand>& command_table() {
         add_clash_command,
         add_fit_plane_command,
         add_fit_conic_command,
+        add_distance_command,
     };
     // clang-format on
     return table;

@@ -31,6 +31,7 @@ int run_demo(const DemoArgs& args, std::ostream& out, std::ostream& err) {
         demo_clash(r);
         demo_plane_fit(r);
         demo_conic_fit(r);
+        demo_polyline_distance(r);
         return r.str();
     });
 }

@@ -23,6 +23,7 @@ void demo_parabola(ReportWriter& r);
 void demo_line_and_plane(ReportWriter& r);
 void demo_triangle(ReportWriter& r);
 void demo_clash(ReportWriter& r);
+void demo_polyline_distance(ReportWriter& r);
 void demo_rotations(ReportWriter& r);
 void demo_plane_fit(ReportWriter& r);
 void demo_conic_fit(ReportWriter& r);

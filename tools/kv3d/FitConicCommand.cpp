@@ -14,7 +14,6 @@
 #include <cmath>
 #include <cstddef>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "CommandRunner.h"
@@ -22,7 +21,7 @@
 #include "HelpText.h"
 #include "InputError.h"
 #include "InputText.h"
-#include "NumberFormat.h"
+#include "NumberOption.h"
 #include "PointFileReader.h"
 #include "ReportWriter.h"
 
@@ -46,29 +45,8 @@ const char* const kFitConicText =
 
 // "X,Y,Z" as a direction; option names the option in errors.
 Kv3dDirection parse_tangent(const std::string& text, const char* option) {
-    const std::string expected =
-        std::string(option) + ": expected X,Y,Z, three finite numbers separated by commas";
-    std::vector<std::string_view> words;
-    std::size_t start = 0;
-    double c[3] = {0.0, 0.0, 0.0};
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t comma = text.find(',', start);
-        if ((comma == std::string::npos) != (i == 2)) {
-            throw InputError(expected);
-        }
-        words.clear();
-        append_words(std::string_view(text).substr(start, comma - start), words);
-        bool finite = false;
-        if (words.size() != 1 || !parse_number(words[0], c[i], finite) || !finite) {
-            throw InputError(expected);
-        }
-        start = comma + 1;
-    }
-    const Kv3dDirection d(c[0], c[1], c[2]);
-    if (d.x() == 0.0 && d.y() == 0.0 && d.z() == 0.0) {
-        throw InputError(std::string(option) + ": the zero vector has no direction");
-    }
-    return d;
+    const std::vector<double> c = parse_number_option(option, text, "X,Y,Z");
+    return nonzero_direction(option, c[0], c[1], c[2]);
 }
 
 std::optional<Kv3dDirection> optional_tangent(const std::string& text, const char* option) {

@@ -195,7 +195,7 @@ void ReportWriter::number_list(const std::string& key, const std::string& label,
 }
 
 void ReportWriter::index_pairs(const std::string& key, const std::string& label,
-                               const std::vector<std::pair<std::size_t, std::size_t>>& pairs) {
+                               const KvArray<KvPair<std::size_t, std::size_t>>& pairs) {
     if (json_) {
         OrderedJson list = OrderedJson::array();
         for (const auto& p : pairs) {

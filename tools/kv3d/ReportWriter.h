@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kv/KvArray.h>
+#include <kv/KvPair.h>
 #include <kv3d/Kv3dDirection.h>
 #include <kv3d/Kv3dPoint.h>
 #include <kv3d/Kv3dVector.h>
@@ -48,7 +50,7 @@ public:
                      const std::vector<double>& values);
     // One "i  j" line per pair.
     void index_pairs(const std::string& key, const std::string& label,
-                     const std::vector<std::pair<std::size_t, std::size_t>>& pairs);
+                     const KvArray<KvPair<std::size_t, std::size_t>>& pairs);
     // Verbatim lines (journal output, for instance).
     void lines(const std::string& key, const std::string& label,
                const std::vector<std::string>& text_lines);

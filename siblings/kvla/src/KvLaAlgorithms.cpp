@@ -1,5 +1,6 @@
 #include <kvla/KvLaAlgorithms.h>
 #include <kvla/KvLaInverse.h>
+#include <kvla/detail/KvLaHouseholder.h>
 
 #include <Eigen/Dense>
 
@@ -287,72 +288,15 @@ bool kvla_eigenvector_basis(KvLaDblMat& m, KvArray<double>& eigenvalues, KvLaDbl
     return true;
 }
 
-// H12 in construct mode. With s = max |u_i| over the pivot and the elements
-// first..count-1, |u| = s * sqrt(sum (u_i / s)^2) without overflow; the
-// reflection I + u' u'^T / (up * u_p) with u' = (up at the pivot, u_i from
-// first on) maps u onto cl * e_pivot, cl = -sign(u_p) * |u|. The pivot then
-// holds cl, and up = u_p - cl is saved for the apply mode.
+// Lawson and Hanson's H12; the bodies are inline in KvLaHouseholder.h.
 void kvla_h1(int pivot, int first, int count, double* u, int stride, double& up) {
-    if (u == nullptr || stride <= 0 || pivot < 0 || pivot >= first || first >= count) {
-        return;
-    }
-    const std::ptrdiff_t step = stride;
-    auto at = [u, step](int i) -> double& { return u[static_cast<std::ptrdiff_t>(i) * step]; };
-    double cl = std::fabs(at(pivot));
-    for (int j = first; j < count; ++j) {
-        cl = std::max(std::fabs(at(j)), cl);
-    }
-    if (cl <= 0.0) {
-        return;
-    }
-    const double clinv = 1.0 / cl;
-    const double p = at(pivot) * clinv;
-    double sm = p * p;
-    for (int j = first; j < count; ++j) {
-        const double t = at(j) * clinv;
-        sm += t * t;
-    }
-    cl = cl * std::sqrt(sm);
-    if (at(pivot) > 0.0) {
-        cl = -cl;
-    }
-    up = at(pivot) - cl;
-    at(pivot) = cl;
+    kvla_detail::householder_construct(pivot, first, count, u, stride, up);
 }
 
-// H12 in apply mode: c <- c + u' (u'^T c) / b with b = up * u_p (never
-// positive for a reflection built by kvla_h1; zero means no reflection).
 void kvla_h2(int pivot, int first, int count, const double* u, int stride, double up, double* c,
              int c_stride, int vec_stride, int nvec) {
-    if (u == nullptr || c == nullptr || stride <= 0 || c_stride <= 0 || vec_stride < 0 ||
-        pivot < 0 || pivot >= first || first >= count) {
-        return;
-    }
-    const std::ptrdiff_t us = stride;
-    const std::ptrdiff_t cs = c_stride;
-    const double up_pivot = u[pivot * us];
-    if (std::fabs(up_pivot) <= 0.0 || nvec <= 0) {
-        return;
-    }
-    double b = up * up_pivot;
-    if (b >= 0.0) {
-        return;
-    }
-    b = 1.0 / b;
-    for (int j = 0; j < nvec; ++j) {
-        double* cj = c + static_cast<std::ptrdiff_t>(j) * vec_stride;
-        double sm = cj[pivot * cs] * up;
-        for (int i = first; i < count; ++i) {
-            sm = sm + cj[i * cs] * u[i * us];
-        }
-        if (sm != 0.0) {
-            sm = sm * b;
-            cj[pivot * cs] = cj[pivot * cs] + sm * up;
-            for (int i = first; i < count; ++i) {
-                cj[i * cs] = cj[i * cs] + sm * u[i * us];
-            }
-        }
-    }
+    kvla_detail::householder_apply(pivot, first, count, u, stride, up, c, c_stride, vec_stride,
+                                   nvec);
 }
 
 bool kvla_smallest_singular_vector(const KvLaDblMat& a, double tolerance, int* rank,
