@@ -13,6 +13,8 @@
 #include <cmath>
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -216,6 +218,35 @@ TEST(TriangleFarApart, FamiliesFoundBySearchNeverMeetFarApart) {
         EXPECT_GT(apart, 1000) << "case: " << f.name << ", pairs apart";
         EXPECT_EQ(meeting, 0) << "case: " << f.name << ", of " << apart << " pairs apart";
     }
+}
+
+// The interference search tests only pairs whose boxes, widened by the
+// point tolerance, overlap: on sets drawn from the three families it must
+// find exactly the pairs that testing all pairs finds.
+TEST(TriangleFarApart, InterferenceSearchFindsWhatAllPairsFind) {
+    Pair (*const families[])(RandomDraw&) = {coplanar, tilted, nearly_collinear};
+    RandomDraw d(1618);
+    KvArray<Kv3dTriangle> a, b;
+    for (int n = 0; n < 600; ++n) {
+        const Pair p = families[n % 3](d);
+        a.append(p.a);
+        b.append(p.b);
+    }
+    KvArray<KvPair<std::size_t, std::size_t>> pairs;
+    ASSERT_TRUE(Kv3d_find_intersecting_triangles(a, b, pairs)) << "case: search ran";
+    std::vector<std::pair<std::size_t, std::size_t>> found, all;
+    for (const auto& p : pairs) {
+        found.emplace_back(p.first, p.second);
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            if (a[i].intersect(b[j])) {
+                all.emplace_back(i, j);
+            }
+        }
+    }
+    EXPECT_GT(all.size(), 100u) << "case: pairs that meet";
+    EXPECT_EQ(found, all) << "case: search against all pairs";
 }
 
 // The second triangle moved along a coordinate axis until the boxes lie
