@@ -464,46 +464,45 @@ std::vector<Pair> split(const std::vector<Pair>& pairs, bool meeting, Meets meet
     return v;
 }
 
-const std::vector<TrianglePair>& triangle_pairs_by(bool meeting) {
-    static const std::vector<TrianglePair> sets[2] = {
-        split(triangle_pairs(), false,
-              [](const TrianglePair& p) { return moeller::intersect(p.a, p.b); }),
-        split(triangle_pairs(), true,
-              [](const TrianglePair& p) { return moeller::intersect(p.a, p.b); })};
+bool moeller_meets(const TrianglePair& p) { return moeller::intersect(p.a, p.b); }
+bool moeller_trumbore_meets(const SegmentPair& p) { return moeller_trumbore(p.t, p.s); }
+
+// The pairs of all that the textbook test meets answers meeting for, split
+// once per kind of pair.
+template <class Pair, bool (*meets)(const Pair&)>
+const std::vector<Pair>& pairs_by(const std::vector<Pair>& all, bool meeting) {
+    static const std::vector<Pair> sets[2] = {split(all, false, meets), split(all, true, meets)};
     return sets[meeting ? 1 : 0];
 }
 
-const std::vector<SegmentPair>& segment_pairs_by(bool meeting) {
-    static const std::vector<SegmentPair> sets[2] = {
-        split(segment_pairs(), false,
-              [](const SegmentPair& p) { return moeller_trumbore(p.t, p.s); }),
-        split(segment_pairs(), true,
-              [](const SegmentPair& p) { return moeller_trumbore(p.t, p.s); })};
-    return sets[meeting ? 1 : 0];
+bool library_triangle_meets(const TrianglePair& p) { return p.a.intersect(p.b); }
+bool library_segment_meets(const SegmentPair& p) { return p.t.intersect(p.s); }
+
+// test over the pairs of all() that the textbook test answers meeting for.
+template <class Pair, const std::vector<Pair>& (*all)(), bool (*textbook)(const Pair&),
+          bool (*test)(const Pair&)>
+void over_pairs_by(benchmark::State& state, bool meeting) {
+    const std::vector<Pair>& pairs = pairs_by<Pair, textbook>(all(), meeting);
+    over_pairs(state, pairs.size(), [&](std::size_t i) { return test(pairs[i]); });
 }
 
 void BM_TriangleTriangleBy(benchmark::State& state, bool meeting) {
-    const auto& pairs = triangle_pairs_by(meeting);
-    over_pairs(state, pairs.size(),
-               [&](std::size_t i) { return pairs[i].a.intersect(pairs[i].b); });
+    over_pairs_by<TrianglePair, triangle_pairs, moeller_meets, library_triangle_meets>(state,
+                                                                                       meeting);
 }
 
 void BM_MoellerBy(benchmark::State& state, bool meeting) {
-    const auto& pairs = triangle_pairs_by(meeting);
-    over_pairs(state, pairs.size(),
-               [&](std::size_t i) { return moeller::intersect(pairs[i].a, pairs[i].b); });
+    over_pairs_by<TrianglePair, triangle_pairs, moeller_meets, moeller_meets>(state, meeting);
 }
 
 void BM_SegmentTriangleBy(benchmark::State& state, bool meeting) {
-    const auto& pairs = segment_pairs_by(meeting);
-    over_pairs(state, pairs.size(),
-               [&](std::size_t i) { return pairs[i].t.intersect(pairs[i].s); });
+    over_pairs_by<SegmentPair, segment_pairs, moeller_trumbore_meets, library_segment_meets>(
+        state, meeting);
 }
 
 void BM_MoellerTrumboreBy(benchmark::State& state, bool meeting) {
-    const auto& pairs = segment_pairs_by(meeting);
-    over_pairs(state, pairs.size(),
-               [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
+    over_pairs_by<SegmentPair, segment_pairs, moeller_trumbore_meets, moeller_trumbore_meets>(
+        state, meeting);
 }
 
 void BM_BoxFromPoints(benchmark::State& state) {
