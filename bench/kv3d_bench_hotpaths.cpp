@@ -2,9 +2,11 @@
 // the same run: line-line intersection against the closest-point formula,
 // the conjugated transform constructors and the general inversion against a
 // direct translation-scale-translation product, triangle-triangle against
-// Moeller's interval test, segment-triangle against Moeller-Trumbore, the box
-// of a point array against a plain min/max loop; CGAL beside them where it is
-// installed. Prints the time ratios and the heap allocations per call.
+// Moeller's interval test, segment-triangle against Moeller-Trumbore (all
+// random pairs, then those that meet and those apart by the textbook
+// answer), the box of a point array against a plain min/max loop; CGAL
+// beside them where it is installed. Prints the time ratios and the heap
+// allocations per call.
 
 #include <kv3d/kv3d.h>
 
@@ -13,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -448,6 +451,60 @@ void BM_MoellerTrumbore(benchmark::State& state) {
                [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
 }
 
+// The random pairs split by the textbook answer, so that the ratios show
+// what a pair that meets and a pair apart each cost.
+template <class Pair, class Meets>
+std::vector<Pair> split(const std::vector<Pair>& pairs, bool meeting, Meets meets) {
+    std::vector<Pair> v;
+    for (const Pair& p : pairs) {
+        if (meets(p) == meeting) {
+            v.push_back(p);
+        }
+    }
+    return v;
+}
+
+bool moeller_meets(const TrianglePair& p) { return moeller::intersect(p.a, p.b); }
+bool moeller_trumbore_meets(const SegmentPair& p) { return moeller_trumbore(p.t, p.s); }
+
+// The pairs of all that the textbook test meets answers meeting for, split
+// once per kind of pair.
+template <class Pair, bool (*meets)(const Pair&)>
+const std::vector<Pair>& pairs_by(const std::vector<Pair>& all, bool meeting) {
+    static const std::vector<Pair> sets[2] = {split(all, false, meets), split(all, true, meets)};
+    return sets[meeting ? 1 : 0];
+}
+
+bool library_triangle_meets(const TrianglePair& p) { return p.a.intersect(p.b); }
+bool library_segment_meets(const SegmentPair& p) { return p.t.intersect(p.s); }
+
+// test over the pairs of all() that the textbook test answers meeting for.
+template <class Pair, const std::vector<Pair>& (*all)(), bool (*textbook)(const Pair&),
+          bool (*test)(const Pair&)>
+void over_pairs_by(benchmark::State& state, bool meeting) {
+    const std::vector<Pair>& pairs = pairs_by<Pair, textbook>(all(), meeting);
+    over_pairs(state, pairs.size(), [&](std::size_t i) { return test(pairs[i]); });
+}
+
+void BM_TriangleTriangleBy(benchmark::State& state, bool meeting) {
+    over_pairs_by<TrianglePair, triangle_pairs, moeller_meets, library_triangle_meets>(state,
+                                                                                       meeting);
+}
+
+void BM_MoellerBy(benchmark::State& state, bool meeting) {
+    over_pairs_by<TrianglePair, triangle_pairs, moeller_meets, moeller_meets>(state, meeting);
+}
+
+void BM_SegmentTriangleBy(benchmark::State& state, bool meeting) {
+    over_pairs_by<SegmentPair, segment_pairs, moeller_trumbore_meets, library_segment_meets>(
+        state, meeting);
+}
+
+void BM_MoellerTrumboreBy(benchmark::State& state, bool meeting) {
+    over_pairs_by<SegmentPair, segment_pairs, moeller_trumbore_meets, moeller_trumbore_meets>(
+        state, meeting);
+}
+
 void BM_BoxFromPoints(benchmark::State& state) {
     const KvArray<P>& points = box_points();
     for (auto _ : state) {
@@ -528,6 +585,14 @@ BENCHMARK(BM_TriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_SegmentTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTrumbore)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_TriangleTriangleBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_TriangleTriangleBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_SegmentTriangleBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerTrumboreBy, meeting, true)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_SegmentTriangleBy, apart, false)->Unit(benchmark::kNanosecond);
+BENCHMARK_CAPTURE(BM_MoellerTrumboreBy, apart, false)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_BoxFromPoints)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_PlainMinMaxLoop)->Unit(benchmark::kNanosecond);
 
@@ -596,6 +661,15 @@ int main(int argc, char** argv) {
                              "BM_MoellerTrumbore");
         reporter.print_ratio("segment-triangle / CGAL", "BM_SegmentTriangle",
                              "BM_CgalSegmentTriangle");
+        for (const char* by : {"meeting", "apart"}) {
+            const std::string label = std::string(", ") + by;
+            reporter.print_ratio(("triangle-triangle / Moeller" + label).c_str(),
+                                 std::string("BM_TriangleTriangleBy/") + by,
+                                 std::string("BM_MoellerBy/") + by);
+            reporter.print_ratio(("segment-triangle / M-T" + label).c_str(),
+                                 std::string("BM_SegmentTriangleBy/") + by,
+                                 std::string("BM_MoellerTrumboreBy/") + by);
+        }
         reporter.print_ratio("box of 10^6 points / plain loop", "BM_BoxFromPoints",
                              "BM_PlainMinMaxLoop");
         reporter.print_ratio("box of 10^6 points / CGAL bbox_3", "BM_BoxFromPoints",

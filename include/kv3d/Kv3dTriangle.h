@@ -124,10 +124,16 @@ public:
 
     // Whether the segment from line.basepoint() to line.basepoint() +
     // line.vector() meets the closed triangle. False when the flag is false
-    // or the vector is numerically zero.
+    // or the vector is numerically zero. A true answer puts the segment
+    // within 1.5 point tolerances of the triangle (plus a few ulps of the
+    // coordinates): where rounding leaves a crossing or a contact in the
+    // plane less certain than that, as for a segment nearly parallel to the
+    // plane or nearly collinear vertices, the answer is false.
     bool intersect(const Kv3dLine& line) const;
     // Whether an edge of either triangle meets the other triangle, each edge
     // taken as a segment. False when either triangle is numerically invalid.
+    // True only for triangles within 1.5 point tolerances of each other, as
+    // above.
     bool intersect(const Kv3dTriangle& other) const;
 
     // At a level above 1: indentation, the three lines of operator<<, and one

@@ -2,12 +2,23 @@
 // sub-tests: for each edge the segment test or (for an edge parallel to the
 // segment) the point test of the segment's start, the crossing of the
 // triangle's plane inside the triangle, and the in-plane rule; the triangle
-// test is the OR of the segment tests of the six edges. Each sub-test is
-// computed exactly as written, but they run in the order that settles most
-// pairs soonest (the crossings first, except for pieces lying in each
-// other's plane, which meet at edges if at all), a crossing that provably
-// cannot hold is skipped, and where a separation provably rules out every
-// sub-test none runs (see "Proofs that the answer is false").
+// test is the OR of the segment tests of the six edges.
+//
+// Every true answer is certified. The segment and on-segment tests compare
+// computed points to within 1e-15. The sub-tests that solve a 3 x 3 system by
+// Cramer's rule (the crossing, the inside test, the in-plane rule) answer
+// true only when the rounding of the solve provably cannot have put the
+// point they find more than kReach point tolerances from the triangle (see
+// "Certificates"); a determinant within its own rounding counts as singular.
+// Without this, a segment nearly parallel to the plane, or a triangle with
+// nearly collinear vertices, lets rounding noise land the unknowns in range
+// and report pieces far apart as meeting.
+//
+// Each sub-test is computed exactly so, but they run in the order that
+// settles most pairs soonest: each edge's crossing first, the rest of its
+// segment test only where neither the crossing nor a separation settles
+// it, and none where a separation provably rules out every certified
+// answer (see "Proofs that the answer is false").
 
 #include <kv3d/Kv3dResObj.h>
 #include <kv3d/Kv3dTriangle.h>
@@ -25,28 +36,66 @@ const double kParallelCos = 0.9999999999999998;
 const double kSingularDet = 1e-15;
 // Two computed points closer than this are the same point.
 const double kSamePoint = 1e-15;
+// A certified answer puts the segment within this many point tolerances of
+// the triangle: the tolerance band of the inside test and the in-plane rule,
+// and up to half a tolerance more for rounding.
+const double kReach = 1.5;
+const double kEps = std::numeric_limits<double>::epsilon();
 
 // det[x y z] of three columns: x . (y x z).
 double triple(const Kv3dVector& x, const Kv3dVector& y, const Kv3dVector& z) { return x % (y * z); }
 
+// A bound on the rounding of triple(x, y, z). Component i of y x z is
+// y_j z_k - y_k z_j with three roundings, off by at most
+// gamma_2 (|y_j z_k| + |y_k z_j|); the dot product with x adds at most
+// gamma_3 sum |x_i| |(y x z)_i| (gamma_k = k u / (1 - k u), u = eps / 2).
+// Together
+//   |fl(triple(x, y, z)) - x . (y x z)| <= gamma_5 |x| . (|y| x+ |z|),
+// where x+ is the cross product with its minus signs made plus. Computed in
+// floating point that bound comes out low by a factor 1 - gamma_5 at most;
+// 8 u = 4 eps exceeds gamma_5 / (1 - gamma_5) ~ 5 u with room for the
+// rounding of the quotients and bounds built from it below. (A valid
+// triangle's edges and a segment's vector are longer than 1e-20, so no
+// product that matters falls below the normal range.)
+double triple_rounding(const Kv3dVector& x, const Kv3dVector& y, const Kv3dVector& z) {
+    const double x0 = std::fabs(x.x()), x1 = std::fabs(x.y()), x2 = std::fabs(x.z());
+    const double y0 = std::fabs(y.x()), y1 = std::fabs(y.y()), y2 = std::fabs(y.z());
+    const double z0 = std::fabs(z.x()), z1 = std::fabs(z.y()), z2 = std::fabs(z.z());
+    const double p = x0 * (y1 * z2 + y2 * z1) + x1 * (y2 * z0 + y0 * z2) + x2 * (y0 * z1 + y1 * z0);
+    return 4.0 * kEps * p;
+}
+
+// |x| + |y| + |z|, at least the length.
+double l1(const Kv3dVector& v) { return std::fabs(v.x()) + std::fabs(v.y()) + std::fabs(v.z()); }
+
+double excess(double v) { return v > 0.0 ? v : 0.0; }
+
 bool in_unit_interval(double v) { return v >= 0.0 && v <= 1.0; }
 
-// A triangle ready for segment tests: its vertices, its edges p0 -> p1,
-// p1 -> p2, p2 -> p0 as vectors, the spanning vectors e1 = p1 - p0 and
-// e2 = p2 - p0, the normal n = e1 x e2 and its square, and on first use
-// the unit directions of the edges and of n. Built once per query, so that
+// What every query needs of a triangle: the spanning vectors e1 = p1 - p0
+// and e2 = p2 - p0, their 1-norms, and the normal n = e1 x e2.
+struct Frame {
+    explicit Frame(const Kv3dTriangle& t)
+        : e1(t.p1() - t.p0()), e2(t.p2() - t.p0()), n(e1 * e2), l1_e1(l1(e1)), l1_e2(l1(e2)) {}
+
+    Kv3dVector e1;
+    Kv3dVector e2;
+    Kv3dVector n;
+    double l1_e1;
+    double l1_e2;
+};
+
+// A triangle ready for the rest of the segment tests: its frame, its
+// vertices, its edges p0 -> p1, p1 -> p2, p2 -> p0 as vectors, and on first
+// use the unit directions of the edges and of n. Built only where neither a
+// crossing nor a separation settles the answer, once per query, so that
 // every quantity is computed once however many segments are tested.
-class Prepared {
+class Prepared : public Frame {
 public:
-    // e1 is edge[0] and e2 the negated edge[2], bit for bit (a - b is
+    // edge[0] is e1 and edge[2] the negated e2, bit for bit (a - b is
     // exactly -(b - a)).
-    explicit Prepared(const Kv3dTriangle& t)
-        : v{t.p0(), t.p1(), t.p2()},
-          edge{t.p1() - t.p0(), t.p2() - t.p1(), t.p0() - t.p2()},
-          e1(edge[0]),
-          e2(-edge[2]),
-          n(e1 * e2),
-          nn(n % n) {}
+    Prepared(const Kv3dTriangle& t, const Frame& f)
+        : Frame(f), v{t.p0(), t.p1(), t.p2()}, edge{e1, t.p2() - t.p1(), -e2} {}
 
     const Kv3dDirection& dir(int i) {
         if (!dir_[i]) {
@@ -63,21 +112,113 @@ public:
 
     Kv3dPoint v[3];
     Kv3dVector edge[3];
-    Kv3dVector e1;
-    Kv3dVector e2;
-    Kv3dVector n;
-    double nn;  // n . n
 
 private:
     std::optional<Kv3dDirection> dir_[3];
     std::optional<Kv3dDirection> nd_;
 };
 
-// ---- The written sub-tests -------------------------------------------------
+// ---- Certificates ----------------------------------------------------------
+//
+// A Cramer solve of r = v0 c0 + v1 c1 + v2 c2 computes det = triple(c0, c1,
+// c2) and v_i = N_i / det, N_i the triple product with r in column i. A
+// determinant within its own rounding, |det| <= dD (dD = triple_rounding of
+// the columns), counts as singular. Otherwise an answer true found at v
+// stands when either certificate shows the segment within kReach tol of the
+// triangle (for the computed vectors):
+//  - Residual: the point of the triangle and the point of the segment (or
+//    the point tested) that v names are computed and compared. Sharp
+//    whenever the solve is accurate, even where the columns are nearly
+//    dependent, as for a triangle with nearly collinear vertices.
+//  - Error bounds: with dN_i the rounding bound of N_i, the exact solution
+//    for the computed columns and right-hand side differs from v_i by at
+//    most err_i = (dN_i + |v_i| dD) / (|det| - dD) (N/D - N'/D' =
+//    (dN D' - N' dD) / (D D') written with the computed values). Decides
+//    where rounding spoils the residual but the point lies well inside, as
+//    for a segment crossing at a grazing angle under a fine tolerance.
+// The exact point p0 + s e1 + t e2 of the plane has the weights 1 - s - t,
+// s, t; when they fall short of 0 by m in total, the weights made
+// non-negative and scaled to sum 1 move each weight by at most m, so the
+// point lies within m (|e1| + |e2|) of the triangle.
+
+double reach_of_certificates() { return kReach * Kv3dResObj::same_point_tol(); }
+
+// How far the point with affine coordinates s, t (off by at most ds, dt)
+// may lie outside the triangle.
+double outside_triangle(const Frame& F, double s, double t, double ds, double dt) {
+    const double m = excess(ds - s) + excess(dt - t) + excess(s + t + ds + dt - 1.0);
+    return m * (F.l1_e1 + F.l1_e2);
+}
+
+// |s e1 + t e2 + u c - r| as computed, and beyond it the rounding of its
+// four terms and three sums per coordinate (gamma_4 each, 4 eps with room).
+double residual(const Frame& F, const Kv3dVector& c, double s, double t, double u,
+                const Kv3dVector& r) {
+    const double d = l1(F.e1 * s + F.e2 * t + c * u - r);
+    return d + 4.0 * kEps *
+                   (std::fabs(s) * F.l1_e1 + std::fabs(t) * F.l1_e2 + std::fabs(u) * l1(c) + l1(r));
+}
+
+// err[3] for the unknowns v[3] of the columns c and right-hand side r,
+// given |det| > dd.
+void solution_error(const Kv3dVector (&c)[3], const Kv3dVector& r, double det, double dd,
+                    const double (&v)[3], double (&err)[3]) {
+    const double margin = std::fabs(det) - dd;
+    err[0] = (triple_rounding(r, c[1], c[2]) + std::fabs(v[0]) * dd) / margin;
+    err[1] = (triple_rounding(c[0], r, c[2]) + std::fabs(v[1]) * dd) / margin;
+    err[2] = (triple_rounding(c[0], c[1], r) + std::fabs(v[2]) * dd) / margin;
+}
+
+// The crossing found at (s, t, u) for B0 + u b, r = B0 - p0, nb = -b. By its
+// residual the points p0 + s e1 + t e2 of the triangle and B0 + u b of the
+// segment lie that far apart; by the error bounds the exact crossing of the
+// segment's line and the plane lies outside the triangle by outside_triangle
+// at most, and off the segment by at most the excess of u over [0, 1]
+// (times |b|).
+bool crossing_certified(const Frame& F, const Kv3dVector& r, const Kv3dVector& nb, double det,
+                        double s, double t, double u) {
+    const double dd = triple_rounding(F.e1, F.e2, nb);
+    if (!(std::fabs(det) > dd)) {
+        return false;
+    }
+    const double reach = reach_of_certificates();
+    if (residual(F, nb, s, t, u, r) < reach) {
+        return true;
+    }
+    double err[3];
+    solution_error({F.e1, F.e2, nb}, r, det, dd, {s, t, u}, err);
+    const double off = excess(err[2] - u) + excess(u + err[2] - 1.0);
+    return outside_triangle(F, s, t, err[0], err[1]) + off * l1(nb) < reach;
+}
+
+// q = p0 + r found at (s, t, k) in the columns e1, e2, n (det their triple
+// product). By its residual q lies that far from p0 + s e1 + t e2, which
+// lies outside the triangle by outside_triangle at most; by the error bounds
+// the exact solution puts q at |k| |n| from a point of the plane that lies
+// outside the triangle by outside_triangle at most.
+bool plane_point_certified(const Frame& F, const Kv3dVector& r, double det, const double (&v)[3]) {
+    const double dd = triple_rounding(F.e1, F.e2, F.n);
+    if (!(std::fabs(det) > dd)) {
+        return false;
+    }
+    const double reach = reach_of_certificates();
+    if (residual(F, F.n, v[0], v[1], 0.0, r) + outside_triangle(F, v[0], v[1], 0.0, 0.0) < reach) {
+        return true;
+    }
+    double err[3];
+    solution_error({F.e1, F.e2, F.n}, r, det, dd, v, err);
+    const double height = (std::fabs(v[2]) + err[2]) * F.n.length();
+    return height + outside_triangle(F, v[0], v[1], err[0], err[1]) < reach;
+}
+
+// ---- The written sub-tests, certified --------------------------------------
 
 // Segment A (A0 + s a, the edge) against segment B (B0 + w b): with c = a x b,
 // B0 - A0 = s a + u c - w b solved by Cramer's rule. The segments meet when
-// s, u, w lie in [0, 1] and the two points found coincide.
+// s, u, w lie in [0, 1] and the two points found coincide. Rounding noise
+// reaches this determinant (|c|^2) only for edges parallel in fact that the
+// direction test misses by an ulp; the final comparison of two computed
+// points, one on each segment, keeps the answer sound without a certificate.
 bool segments_meet(const Kv3dPoint& A0, const Kv3dVector& a, const Kv3dPoint& B0,
                    const Kv3dVector& b) {
     const Kv3dVector c = a * b;
@@ -114,8 +255,19 @@ bool on_segment(const Kv3dPoint& q, const Kv3dPoint& S0, const Kv3dVector& v) {
     return (S0 + v * t).distance(q) < kSamePoint;
 }
 
-// q in the closed triangle: q - p0 = s e1 + t e2 + k n solved by Cramer's rule
-// (the determinant is |n|^2). s and t locate the foot of q in the plane, k n
+// The plane coordinates of q = p0 + r: r = s e1 + t e2 + k n by Cramer's
+// rule with det = triple(e1, e2, n) (|n|^2 exactly, rounded); k only where
+// asked for.
+void plane_coordinates(const Frame& F, const Kv3dVector& r, double det, double& s, double& t) {
+    s = triple(r, F.e2, F.n) / det;
+    t = triple(F.e1, r, F.n) / det;
+}
+void plane_solution(const Frame& F, const Kv3dVector& r, double det, double (&v)[3]) {
+    plane_coordinates(F, r, det, v[0], v[1]);
+    v[2] = triple(F.e1, F.e2, r) / det;
+}
+
+// q in the closed triangle: s and t locate the foot of q in the plane, k n
 // is its offset from the plane. The foot must lie in the closed triangle
 // (s >= 0, t >= 0, s + t <= 1, no tolerance), and q must lie in the plane as
 // the library judges a point in a plane: its distance |k| |n| from it
@@ -128,11 +280,11 @@ bool inside(const Prepared& P, const Kv3dPoint& q) {
         return false;
     }
     const Kv3dVector r = q - P.v[0];
-    const double s = triple(r, P.e2, P.n) / det;
-    const double t = triple(P.e1, r, P.n) / det;
-    const double k = triple(P.e1, P.e2, r) / det;
-    return s >= 0.0 && t >= 0.0 && s + t <= 1.0 &&
-           std::fabs(k) * P.n.length() < Kv3dResObj::same_point_tol();
+    double v[3];
+    plane_solution(P, r, det, v);
+    return v[0] >= 0.0 && v[1] >= 0.0 && v[0] + v[1] <= 1.0 &&
+           std::fabs(v[2]) * P.n.length() < Kv3dResObj::same_point_tol() &&
+           plane_point_certified(P, r, det, v);
 }
 
 // q on an edge segment (p0 -> p1, p1 -> p2, p2 -> p0), else inside.
@@ -168,37 +320,6 @@ bool meets_an_edge(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b, const 
     return false;
 }
 
-// The segment B0 + u b, 0 <= u <= 1, passes through the triangle's plane
-// inside the closed triangle: B0 - p0 = s e1 + t e2 - u b by Cramer's rule.
-// Singular for a segment parallel to the plane.
-bool crosses_plane_inside(const Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
-    const Kv3dVector nb = -b;
-    const double det = triple(P.e1, P.e2, nb);
-    if (!(std::fabs(det) > kSingularDet)) {
-        return false;
-    }
-    const Kv3dVector r = B0 - P.v[0];
-    const double s = triple(r, P.e2, nb) / det;
-    if (!(s >= 0.0)) {
-        return false;
-    }
-    const double t = triple(P.e1, r, nb) / det;
-    if (!(t >= 0.0 && s + t <= 1.0)) {
-        return false;
-    }
-    const double u = triple(P.e1, P.e2, r) / det;
-    return u >= 0.0 && u <= 1.0;
-}
-
-// Affine coordinates (s, t) of the orthogonal projection of q into the plane:
-// q - p0 = s e1 + t e2 + k n, in which the triangle is s >= 0, t >= 0,
-// s + t <= 1.
-void plane_coordinates(const Prepared& P, double det, const Kv3dPoint& q, double& s, double& t) {
-    const Kv3dVector r = q - P.v[0];
-    s = triple(r, P.e2, P.n) / det;
-    t = triple(P.e1, r, P.n) / det;
-}
-
 // Restricts [lo, hi] to the part of [0, 1] where f0 + lambda (f1 - f0) >= 0;
 // false when no part of the segment satisfies it.
 bool clip(double f0, double f1, double& lo, double& hi) {
@@ -223,7 +344,9 @@ bool clip(double f0, double f1, double& lo, double& hi) {
 // inside. The edge-by-edge test cannot see this, since its crossing system
 // is singular for a segment parallel to the plane. Decided without a
 // tolerance band by clipping the projected segment against the three
-// half-planes s >= 0, t >= 0, 1 - s - t >= 0.
+// half-planes s >= 0, t >= 0, 1 - s - t >= 0; the answer true stands when
+// the middle of the clipped part is certified as the inside test certifies
+// a point.
 bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
     const Kv3dDirection& nd = P.normal_dir();
     if (nd.x() == 0.0 && nd.y() == 0.0 && nd.z() == 0.0) {
@@ -239,15 +362,160 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
         return false;
     }
     double s0, t0, s1, t1;
-    plane_coordinates(P, det, B0, s0, t0);
-    plane_coordinates(P, det, B1, s1, t1);
+    plane_coordinates(P, B0 - P.v[0], det, s0, t0);
+    plane_coordinates(P, B1 - P.v[0], det, s1, t1);
     if (!std::isfinite(s0) || !std::isfinite(t0) || !std::isfinite(s1) || !std::isfinite(t1)) {
         return false;
     }
     double lo = 0.0;
     double hi = 1.0;
-    return clip(s0, s1, lo, hi) && clip(t0, t1, lo, hi) &&
-           clip((1.0 - s0) - t0, (1.0 - s1) - t1, lo, hi) && lo <= hi;
+    if (!clip(s0, s1, lo, hi) || !clip(t0, t1, lo, hi) ||
+        !clip((1.0 - s0) - t0, (1.0 - s1) - t1, lo, hi) || !(lo <= hi)) {
+        return false;
+    }
+    const Kv3dVector r = (B0 + b * (0.5 * (lo + hi))) - P.v[0];
+    double v[3];
+    plane_solution(P, r, det, v);
+    return plane_point_certified(P, r, det, v);
+}
+
+// ---- Proofs that the answer is false ---------------------------------------
+//
+// M is the largest magnitude of a coordinate of the points involved (all
+// finite, M at most 1e30), so every difference of two of them is at most 2M
+// in each coordinate.
+//
+// Reach. A true answer puts a point of the segment (as computed: from its
+// start along its vector, which for a triangle's edge is the rounded vertex
+// difference) within kReach tol of the triangle spanned by the rounded
+// e1, e2 from p0 (Cramer sub-tests), or a computed point of each within
+// kSamePoint of the other (segment and on-segment tests). Rounded edges,
+// spanning vectors and right-hand sides are off by at most u 2M per
+// coordinate, the computed points of the segment and on-segment tests by
+// 5 u M, and the certified bounds by a relative few u: so the pieces as
+// given come within
+//   reach = (kReach tol + kSamePoint) (1 + 1e-9) + 64 eps M
+// of each other, 16 eps M covering the rounding above with room and 48 eps M
+// left for the rounding of the separations below.
+//
+// Separations. If the values x . p of the points of one piece and those of
+// the other on an axis x lie more than reach |x| apart, the pieces lie more
+// than reach apart and every sub-test between them is false. The tests
+// compare against reach |x|_1 >= reach |x|, |x|_1 bounded where x is not
+// computed by |a x b|_1 <= |a|_1 |b|_1. Axes:
+//  - A triangle's normal n, values taken from p0: n . (q - p0) for the other
+//    piece's points, each rounded by at most gamma_4 |n|_1 2M, inside the
+//    48 eps M; its own vertices have the values 0, n . e1, n . e2 (see Plane).
+//  - For pieces in one plane, the in-plane normals n x e of a triangle's
+//    edge lines, every vertex's value taken from p0 and rounded as on the
+//    normal.
+//  - For a segment B0 + u b against the triangle, the axes e2 x b, e1 x b
+//    and (e2 - e1) x b, one per edge line. The crossing solve's triple
+//    products are exactly the values on them, with r = B0 - p0 and
+//    D = triple(e1, e2, -b), N_s = triple(r, e2, -b), N_t = triple(e1, r, -b):
+//    on e2 x b the triangle has the values 0, 0, -D and the segment -N_s;
+//    on e1 x b, 0, 0, D and N_t; on (e2 - e1) x b, 0, -D, -D and
+//    -N_s - N_t. Rounded by at most 4 eps |x|_1 |y|_1 |z|_1 each (the
+//    triple product with absolute values is at most the product of the
+//    1-norms), the sum by a few u more.
+
+// The larger of m and the largest magnitude of a coordinate of p. A NaN
+// coordinate is passed over: every value it enters is NaN and fails every
+// separation test.
+double largest_coordinate(const Kv3dPoint& p, double m) {
+    const double a = std::max(std::fabs(p.x()), std::fabs(p.y()));
+    return std::max(m, std::max(a, std::fabs(p.z())));
+}
+
+// The reach for points with coordinates up to m in magnitude; none applies
+// (applies() false) beyond 1e30.
+class Reach {
+public:
+    explicit Reach(double m) {
+        if (m <= 1e30) {
+            value_ = (reach_of_certificates() + kSamePoint) * (1.0 + 1e-9) + 64.0 * kEps * m;
+        }
+    }
+    bool applies() const { return value_ > 0.0; }
+    double operator()() const { return value_; }
+
+private:
+    double value_ = 0.0;
+};
+
+// What a triangle's plane separates: the points q with n . (q - p0) beyond
+// reach |n|_1 from the values of its own vertices, 0, n . e1 and n . e2.
+// These last are zero but for the rounding of n: for n' = e1 x e2 exact,
+// |(n - n') . e1| <= gamma_2 |e1| . (|e1| x+ |e2|) <= eps |e1|_1^2 |e2|_1,
+// likewise for e2 (far from zero for a sliver); the limit allows twice that.
+class Plane {
+public:
+    Plane(const Frame& T, double reach)
+        : limit_(reach * l1(T.n) + 2.0 * kEps * (T.l1_e1 * T.l1_e2) * (T.l1_e1 + T.l1_e2)) {}
+
+    // Values d0, d1 (and d2) beyond reach of the triangle, on one side.
+    // (Evaluated without branches: the outcome is rarely predictable.)
+    bool apart(double d0, double d1, double d2) const {
+        return ((d0 > limit_) & (d1 > limit_) & (d2 > limit_)) |
+               ((d0 < -limit_) & (d1 < -limit_) & (d2 < -limit_));
+    }
+    bool apart(double d0, double d1) const { return apart(d0, d1, d1); }
+    // Values within reach of the plane: pieces in one plane meet, if at all,
+    // at edges or in the plane, where the crossings are singular.
+    bool close(const double (&d)[3]) const {
+        return std::fabs(d[0]) <= limit_ && std::fabs(d[1]) <= limit_ && std::fabs(d[2]) <= limit_;
+    }
+
+private:
+    double limit_;
+};
+
+// How far a value p lies outside the interval between 0 and q.
+double gap(double p, double q) { return std::max(p - std::max(0.0, q), std::min(0.0, q) - p); }
+
+enum class Outcome {
+    kMeets,  // the crossing sub-test is true
+    kApart,  // proven beyond reach of the triangle: every sub-test false
+    kOpen    // the crossing is false; the other sub-tests decide
+};
+
+// The crossing sub-test of the segment B0 + u b (r = B0 - p0) against the
+// triangle, as written and certified, and what its triple products prove
+// when it is false: a separation along one of the axes e2 x b, e1 x b,
+// (e2 - e1) x b (see "Separations").
+Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector& b, double reach) {
+    const Kv3dVector nb = -b;
+    const double det = triple(F.e1, F.e2, nb);
+    if (!(std::fabs(det) > kSingularDet)) {
+        return Outcome::kOpen;
+    }
+    const double ns = triple(r, F.e2, nb);
+    const double s = ns / det;
+    const double l_b = l1(b);
+    const double slack = 8.0 * kEps * l_b * (l1(r) + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
+    if (!(s >= 0.0) && gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
+        return Outcome::kApart;
+    }
+    const double nt = triple(F.e1, r, nb);
+    if (s >= 0.0) {
+        const double t = nt / det;
+        if (t >= 0.0 && s + t <= 1.0) {
+            const double u = triple(F.e1, F.e2, r) / det;
+            if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
+                return Outcome::kMeets;
+            }
+            return Outcome::kOpen;  // beyond an end, or uncertain: the rest decides
+        }
+    }
+    const bool apart = gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
+                       gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack;
+    return apart ? Outcome::kApart : Outcome::kOpen;
+}
+
+// The crossing sub-test: the segment B0 + u b, 0 <= u <= 1, passes through
+// the triangle's plane inside the closed triangle.
+bool crosses_plane_inside(const Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
+    return cross_or_separate(P, B0 - P.v[0], b, HUGE_VAL) == Outcome::kMeets;
 }
 
 // The segment test but for the crossing, which the callers try first.
@@ -256,246 +524,24 @@ bool meets_but_crossing(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b,
     return meets_an_edge(P, B0, b, dl) || meets_in_plane(P, B0, b);
 }
 
-// The segment test, every sub-test in the written order.
+// The segment test, every sub-test in the written order: where no
+// separation applies.
 bool segment_test(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b, const Kv3dDirection& dl) {
     return meets_an_edge(P, B0, b, dl) || crosses_plane_inside(P, B0, b) ||
            meets_in_plane(P, B0, b);
 }
 
-// test(triangle, start, vector, direction) for the edges of B against A,
-// then for those of A against B, until one is true.
-template <class Test>
-bool any_edge(Prepared& A, Prepared& B, Test test) {
+// The segment test of every edge of B against A, then of A against B, in
+// the written order. The edge vector of a prepared triangle is the segment
+// vector, so its direction is the prepared one.
+bool any_edge_meets(Prepared& A, Prepared& B) {
     for (int i = 0; i < 3; ++i) {
-        if (test(A, B.v[i], B.edge[i], B.dir(i))) {
+        if (segment_test(A, B.v[i], B.edge[i], B.dir(i))) {
             return true;
         }
     }
     for (int i = 0; i < 3; ++i) {
-        if (test(B, A.v[i], A.edge[i], A.dir(i))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// ---- Proofs that the answer is false ---------------------------------------
-//
-// M bounds the length of every point involved (M^2 is the largest squared
-// length; all finite, M at most 1e30), so differences are at most 2M long.
-// n is a triangle's computed normal e1 x e2; distances to its plane are
-// taken as d = n . (q - p0), |n| times the true distance.
-//
-// Crossing. The crossing test of a segment from B0 to B1 = B0 + b solves
-// with det = e1 . (e2 x -b) and u = e1 . (e2 x r) / det, r = B0 - p0. In
-// exact arithmetic on the computed e1, e2, these triple products are
-// n' . r = d0 and d0 - d1 (n' = e1 x e2 exact, d1 = n' . (r + b)), so
-// u = d0 / (d0 - d1), outside [0, 1] when d0 and d1 have one sign. Each
-// triple product is exact to within 5 eps |x| |y| |z| <= 5 eps 4 M^2 4 M,
-// n differs from n' by at most 1.5 eps |e1| |e2| <= 6 eps M^2, and the
-// computed d by 3 u |n| 4 M <= 24 eps M^3 more: when the computed d0 and d1
-// share their sign and both exceed 2048 eps M^3, the computed u lies
-// outside [0, 1] (its numerator and the difference of numerator and
-// denominator keep their signs, with room for the rounding of the
-// quotient). Such a crossing test is false and is not run.
-//
-// Separations. Let sigma = 1e-3 and E = 128 eps M / sigma^2 + 1e-8 tol.
-// Call a triangle well shaped when |n| >= sigma |e1| |e2| (no angle below
-// about 0.06 degrees), and a segment b steep to it when |n . b| >= sigma
-// |n| |b|. A sub-test of a segment S against a well-shaped triangle T
-// answers true only if some point Q of S and some point Z of T lie within
-// tol + E of each other, the crossing test when S is also steep to T:
-//  - The segment test and the on-segment test compare computed points
-//    closer than 1e-15, which lie within 8 u M of S and of T's edges.
-//  - The inside test, the crossing test and the in-plane rule solve 3 x 3
-//    systems by Cramer's rule. Well shaped (and steep, for the crossing)
-//    make each determinant at least sigma^2 times the product of its column
-//    lengths (|n| for the normal column), so each unknown accepted within
-//    [0, 1] moves its point by at most 5 eps (|r| + |column|) / sigma^2 <=
-//    20 eps M / sigma^2 from the exact solution, whose points coincide
-//    (crossing) or differ by the offset from the plane, below tol (inside
-//    test, in-plane rule, where the computed unit normal adds at most
-//    8 eps M / sigma). Three moves and the rest stay below E.
-// So when both triangles are well shaped and every edge is steep to the
-// other triangle or excluded from crossing it (the triangle and the
-// segment, for the segment test), any separation of the two by more than
-// tol + E proves every sub-test false: a plane of one triangle with all
-// points of the other beyond it, an axis of the boxes, or an edge-cross axis
-// (separating axes). The tests below demand reach = tol + 2E, which covers
-// the rounding of the separations themselves.
-
-const double kSigma2 = 1e-6;
-const double kEps = std::numeric_limits<double>::epsilon();
-
-// The largest squared length of count points (as vectors) and m; NaN when
-// a coordinate is NaN, infinite when one is.
-double largest_square(const Kv3dPoint* p, int count, double m) {
-    for (int i = 0; i < count; ++i) {
-        const Kv3dVector a = p[i].as_vector();
-        const double s = a % a;
-        m = s > m || s != s ? s : m;
-    }
-    return m;
-}
-
-// The bounds of the proofs for points of squared length up to mm; none
-// applies (applies() false) beyond M = sqrt(mm) = 1e30 or for NaN.
-class Bounds {
-public:
-    explicit Bounds(double mm) {
-        if (mm <= 1e60) {  // false for NaN
-            const double tol = Kv3dResObj::same_point_tol();
-            const double m = std::sqrt(mm);
-            reach_ = tol + 2.0 * (128.0 * kEps * m / kSigma2 + 1e-8 * tol);
-            crossing_ = 2048.0 * kEps * mm * m;
-            slack_ = 256.0 * kEps * mm * m;
-        }
-    }
-
-    bool applies() const { return reach_ > 0.0; }
-    double reach() const { return reach_; }
-    // Plane distances (times |n|) beyond which no crossing test is true.
-    double crossing() const { return crossing_; }
-    // Rounding of the projections onto an edge-cross axis together: the two
-    // ends of the edge the axis is perpendicular to project alike to within
-    // it (|axis| <= 4 M^2).
-    double projection_slack() const { return slack_; }
-
-private:
-    double reach_ = 0.0;
-    double crossing_ = 0.0;
-    double slack_ = 0.0;
-};
-
-// The box of count points.
-struct Box {
-    Box(const Kv3dPoint* p, int count) {
-        for (int k = 0; k < 3; ++k) {
-            lo[k] = hi[k] = p[0][k];
-        }
-        for (int i = 1; i < count; ++i) {
-            for (int k = 0; k < 3; ++k) {
-                const double x = p[i][k];
-                lo[k] = x < lo[k] ? x : lo[k];
-                hi[k] = x > hi[k] ? x : hi[k];
-            }
-        }
-    }
-
-    double lo[3];
-    double hi[3];
-};
-
-bool boxes_apart(const Box& a, const Box& b, double reach) {
-    for (int k = 0; k < 3; ++k) {
-        if (b.lo[k] - a.hi[k] > reach || a.lo[k] - b.hi[k] > reach) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool well_shaped(const Prepared& P) { return P.nn >= kSigma2 * ((P.e1 % P.e1) * (P.e2 % P.e2)); }
-
-bool steep(const Prepared& P, const Kv3dVector& b, double bb) {
-    const double d = P.n % b;
-    return d * d >= kSigma2 * (P.nn * bb);
-}
-
-// Two plane distances on one side beyond limit.
-bool same_side(double d0, double d1, double limit) {
-    return (d0 > limit && d1 > limit) || (d0 < -limit && d1 < -limit);
-}
-
-// The distances (times |n|) of a triangle S's vertices to the plane of T,
-// and what they prove.
-class Side {
-public:
-    Side(const Prepared& T, const Prepared& S) {
-        for (int i = 0; i < 3; ++i) {
-            d[i] = T.n % (S.v[i] - T.v[0]);
-        }
-        lo_ = d[0] < d[1] ? d[0] : d[1];
-        lo_ = d[2] < lo_ ? d[2] : lo_;
-        hi_ = d[0] > d[1] ? d[0] : d[1];
-        hi_ = d[2] > hi_ ? d[2] : hi_;
-    }
-
-    // All of S beyond limit on one side.
-    bool beyond(double limit) const { return lo_ > limit || hi_ < -limit; }
-    // All of S within limit of the plane.
-    bool within(double limit) const { return lo_ >= -limit && hi_ <= limit; }
-    // Edge i of S excluded from crossing T's plane.
-    bool excluded(int i, double crossing) const {
-        return same_side(d[i], d[i == 2 ? 0 : i + 1], crossing);
-    }
-    // Every edge of S steep to T or excluded from crossing it.
-    bool reliable(const Prepared& T, const Prepared& S, double crossing) const {
-        if (beyond(crossing)) {
-            return true;
-        }
-        for (int i = 0; i < 3; ++i) {
-            if (!excluded(i, crossing) && !steep(T, S.edge[i], S.edge[i] % S.edge[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    double d[3];
-
-private:
-    double lo_;
-    double hi_;
-};
-
-// The intervals [lo_a, hi_a] and [lo_b, hi_b] of two point sets projected
-// on the axis x lie more than reach |x| + slack apart (compared squared).
-bool apart_on_axis(double lo_a, double hi_a, double lo_b, double hi_b, const Kv3dVector& x,
-                   double reach, double slack) {
-    const double gap = (lo_b - hi_a > lo_a - hi_b ? lo_b - hi_a : lo_a - hi_b) - slack;
-    return gap > 0.0 && gap * gap > (reach * reach) * (x % x);
-}
-
-// The projections on x of a vertex on the edge x is perpendicular to and of
-// the vertex off it.
-void project(const Kv3dVector& x, const Kv3dPoint& on_edge, const Kv3dPoint& off, double& lo,
-             double& hi) {
-    const double a = x % on_edge.as_vector();
-    const double b = x % off.as_vector();
-    lo = a < b ? a : b;
-    hi = a < b ? b : a;
-}
-
-// Separation along an axis a x b, a an edge of one triangle and b of the
-// other.
-bool apart_along_edge_axes(const Prepared& A, const Prepared& B, const Bounds& bounds) {
-    const double slack = bounds.projection_slack();
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            const Kv3dVector x = A.edge[i] * B.edge[j];
-            double lo_a, hi_a, lo_b, hi_b;
-            project(x, A.v[i], A.v[(i + 2) % 3], lo_a, hi_a);
-            project(x, B.v[j], B.v[(j + 2) % 3], lo_b, hi_b);
-            if (apart_on_axis(lo_a, hi_a, lo_b, hi_b, x, bounds.reach(), slack)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// The same for a segment B0 + u b against a triangle: axes edge x b, on
-// which the whole segment projects like B0.
-bool apart_along_edge_axes(const Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b,
-                           const Bounds& bounds) {
-    const double slack = bounds.projection_slack();
-    for (int i = 0; i < 3; ++i) {
-        const Kv3dVector x = P.edge[i] * b;
-        double lo_a, hi_a;
-        project(x, P.v[i], P.v[(i + 2) % 3], lo_a, hi_a);
-        const double at = x % B0.as_vector();
-        if (apart_on_axis(lo_a, hi_a, at, at, x, bounds.reach(), slack)) {
+        if (segment_test(B, A.v[i], A.edge[i], A.dir(i))) {
             return true;
         }
     }
@@ -505,37 +551,100 @@ bool apart_along_edge_axes(const Prepared& P, const Kv3dPoint& B0, const Kv3dVec
 }  // namespace
 
 bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
-    if (!valid_ || line.vector().numerical_zero()) {
+    if (!valid_) {
         return false;
     }
-    Prepared P(*this);
+    // A numerically zero vector makes every answer false: tested only where
+    // an answer could be true.
     const Kv3dPoint& B0 = line.basepoint();
     const Kv3dVector& b = line.vector();
-    const Kv3dPoint ends[2] = {B0, B0 + b};
-    const Bounds bounds(largest_square(ends, 2, largest_square(P.v, 3, 0.0)));
-    if (!bounds.applies()) {
-        return segment_test(P, B0, b, b.direction());
-    }
-    // Distances of the segment's ends to the plane, times |n|.
-    const double d0 = P.n % (ends[0] - P.v[0]);
-    const double d1 = P.n % (ends[1] - P.v[0]);
-    const double reach = bounds.reach();
-    const double n_reach = reach * std::sqrt(P.nn);
-    if (std::fabs(d0) <= n_reach && std::fabs(d1) <= n_reach) {
-        return segment_test(P, B0, b, b.direction());  // in the plane, as above
-    }
-    const bool excluded = same_side(d0, d1, bounds.crossing());
-    if (!excluded && crosses_plane_inside(P, B0, b)) {
-        return true;
-    }
-    if (well_shaped(P) && (excluded || steep(P, b, b % b))) {
-        if (same_side(d0, d1, n_reach) || apart_along_edge_axes(P, B0, b, bounds) ||
-            boxes_apart(Box(P.v, 3), Box(ends, 2), reach)) {
+    const Kv3dPoint B1 = B0 + b;
+    const Frame F(*this);
+    const double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
+    const Reach reach(largest_coordinate(B0, largest_coordinate(B1, m)));
+    if (reach.applies()) {
+        const Kv3dVector r = B0 - p0_;
+        if (Plane(F, reach()).apart(F.n % r, F.n % (B1 - p0_)) || b.numerical_zero()) {
             return false;
         }
+        switch (cross_or_separate(F, r, b, reach())) {
+            case Outcome::kMeets:
+                return true;
+            case Outcome::kApart:
+                return false;
+            default:
+                Prepared P(*this, F);
+                return meets_but_crossing(P, B0, b, b.direction());
+        }
     }
-    return meets_but_crossing(P, B0, b, b.direction());
+    Prepared P(*this, F);
+    return !b.numerical_zero() && segment_test(P, B0, b, b.direction());
 }
+
+namespace {
+
+// The segment test of the edges of s (frame fs) against t (frame ft), but
+// where an edge's crossing sub-test or a separation decides it; d[i] is the
+// value of s's vertex i on t's normal. Edges left open are marked.
+bool any_crossing(const Kv3dTriangle& t, const Frame& ft, const Kv3dTriangle& s, const Frame& fs,
+                  const double (&d)[3], const Plane& plane, double reach, bool (&open)[3]) {
+    const Kv3dPoint* const v[3] = {&s.p0(), &s.p1(), &s.p2()};
+    for (int i = 0; i < 3; ++i) {
+        open[i] = false;
+        if (plane.apart(d[i], d[i == 2 ? 0 : i + 1])) {
+            continue;
+        }
+        // The edges as Prepared holds them: e1, p2 - p1, -e2.
+        const Kv3dVector edge = i == 0 ? fs.e1 : (i == 1 ? s.p2() - s.p1() : -fs.e2);
+        const Outcome o = cross_or_separate(ft, *v[i] - t.p0(), edge, reach);
+        if (o == Outcome::kMeets) {
+            return true;
+        }
+        open[i] = o == Outcome::kOpen;
+    }
+    return false;
+}
+
+// The rest of the segment test of S's open edges against T.
+bool any_open_edge_meets(Prepared& T, Prepared& S, const bool (&open)[3]) {
+    for (int i = 0; i < 3; ++i) {
+        if (open[i] && meets_but_crossing(T, S.v[i], S.edge[i], S.dir(i))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Pieces in one plane: a separation along the in-plane normals m = n x e
+// of the triangle's edge lines (e = e1, e2 - e1, e2), the values of its
+// own vertices (0, m . e1, m . e2) against those of the other triangle's
+// vertices q[j] (m . (q[j] - p0), p0 = p).
+bool apart_in_plane(const Frame& F, const Kv3dPoint& p, const Kv3dTriangle& other, double reach) {
+    const Kv3dVector r[3] = {other.p0() - p, other.p1() - p, other.p2() - p};
+    const Kv3dVector lines[3] = {F.e1, F.e2 - F.e1, F.e2};
+    for (const Kv3dVector& e : lines) {
+        const Kv3dVector m = F.n * e;
+        const double a1 = m % F.e1, a2 = m % F.e2;
+        const double b0 = m % r[0], b1 = m % r[1], b2 = m % r[2];
+        const double limit = reach * l1(m);
+        if (std::min(b0, std::min(b1, b2)) - std::max(0.0, std::max(a1, a2)) > limit ||
+            std::min(0.0, std::min(a1, a2)) - std::max(b0, std::max(b1, b2)) > limit) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The values d[i] = n . (q[i] - p) of three points on a triangle's normal
+// n, p its p0.
+void plane_values(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dPoint& q0, const Kv3dPoint& q1,
+                  const Kv3dPoint& q2, double (&d)[3]) {
+    d[0] = n % (q0 - p);
+    d[1] = n % (q1 - p);
+    d[2] = n % (q2 - p);
+}
+
+}  // namespace
 
 // Every edge of other against this triangle and every edge of this against
 // other, each exactly as intersect(const Kv3dLine&) decides it. The edge
@@ -547,47 +656,46 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     if (!valid_ || !other.valid_) {
         return false;
     }
-    Prepared A(*this);
-    Prepared B(other);
-    const Bounds bounds(largest_square(B.v, 3, largest_square(A.v, 3, 0.0)));
-    if (!bounds.applies()) {
-        return any_edge(A, B, segment_test);
+    const Frame fa(*this);
+    double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
+    m = largest_coordinate(other.p0_,
+                           largest_coordinate(other.p1_, largest_coordinate(other.p2_, m)));
+    const Reach reach(m);
+    if (!reach.applies()) {
+        Prepared A(*this, fa);
+        Prepared B(other, Frame(other));
+        return any_edge_meets(A, B);
     }
-    const Side b_to_a(A, B);  // B's vertices against A's plane
-    const Side a_to_b(B, A);
-    const double reach = bounds.reach();
-    const double a_reach = reach * std::sqrt(A.nn);
-    const double b_reach = reach * std::sqrt(B.nn);
-    // Triangles each within reach of the other's plane (coplanar ones) meet,
-    // if at all, at their edges or in the plane: the written order suits them.
-    if (b_to_a.within(a_reach) && a_to_b.within(b_reach)) {
-        return any_edge(A, B, segment_test);
-    }
-    const double crossing = bounds.crossing();
-    // The separations hold only when both are well shaped and every edge
-    // steep or excluded from crossing (decided on first use).
-    int eligible = -1;
-    auto proven = [&](bool separated) {
-        if (separated && eligible < 0) {
-            eligible = well_shaped(A) && well_shaped(B) && b_to_a.reliable(A, B, crossing) &&
-                               a_to_b.reliable(B, A, crossing)
-                           ? 1
-                           : 0;
-        }
-        return separated && eligible == 1;
-    };
-    if (proven(b_to_a.beyond(a_reach) || a_to_b.beyond(b_reach))) {
+    double db[3], da[3];
+    plane_values(fa.n, p0_, other.p0_, other.p1_, other.p2_, db);
+    const Plane plane_a(fa, reach());
+    if (plane_a.apart(db[0], db[1], db[2])) {
         return false;
     }
-    for (int i = 0; i < 3; ++i) {
-        if ((!b_to_a.excluded(i, crossing) && crosses_plane_inside(A, B.v[i], B.edge[i])) ||
-            (!a_to_b.excluded(i, crossing) && crosses_plane_inside(B, A.v[i], A.edge[i]))) {
-            return true;
-        }
-    }
-    if (proven(true) &&
-        (apart_along_edge_axes(A, B, bounds) || boxes_apart(Box(A.v, 3), Box(B.v, 3), reach))) {
+    const Frame fb(other);
+    plane_values(fb.n, other.p0_, p0_, p1_, p2_, da);
+    const Plane plane_b(fb, reach());
+    if (plane_b.apart(da[0], da[1], da[2])) {
         return false;
     }
-    return any_edge(A, B, meets_but_crossing);
+    if (plane_a.close(db) && plane_b.close(da)) {
+        if (apart_in_plane(fa, p0_, other, reach()) ||
+            apart_in_plane(fb, other.p0_, *this, reach())) {
+            return false;
+        }
+        Prepared A(*this, fa);
+        Prepared B(other, fb);
+        return any_edge_meets(A, B);
+    }
+    bool open_b[3], open_a[3];
+    if (any_crossing(*this, fa, other, fb, db, plane_a, reach(), open_b) ||
+        any_crossing(other, fb, *this, fa, da, plane_b, reach(), open_a)) {
+        return true;
+    }
+    if (!(open_a[0] || open_a[1] || open_a[2] || open_b[0] || open_b[1] || open_b[2])) {
+        return false;
+    }
+    Prepared A(*this, fa);
+    Prepared B(other, fb);
+    return any_open_edge_meets(A, B, open_b) || any_open_edge_meets(B, A, open_a);
 }
