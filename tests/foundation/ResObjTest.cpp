@@ -35,11 +35,15 @@ TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
         ResolutionGuard::set(std::nan(""), -1.0, 0.0);
         double point = 0, angle = 0, extent = 0;
         ResolutionGuard::get(point, angle, extent);
-        EXPECT_TRUE(point == 0.01 && angle == 1e-7 && extent == 8000.0);
+        EXPECT_EQ(point, 0.01) << "case: invalid values keep the old ones";
+        EXPECT_EQ(angle, 1e-7) << "case: invalid values keep the old ones";
+        EXPECT_EQ(extent, 8000.0) << "case: invalid values keep the old ones";
 
         ResolutionGuard::set(0.5, 1e-5, 100.0);
         ResolutionGuard::get(point, angle, extent);
-        EXPECT_TRUE(point == 0.5 && angle == 1e-5 && extent == 100.0);
+        EXPECT_EQ(point, 0.5);
+        EXPECT_EQ(angle, 1e-5);
+        EXPECT_EQ(extent, 100.0);
         EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
         EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
         EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001);  // fixed at load

@@ -221,7 +221,8 @@ TEST(KvLa, NonFiniteEmptyAndDegenerateInputsAreRefused) {
     kvla_h1(0, 1, 3, zero, 1, up);
     kvla_h2(0, 1, 3, zero, 1, up, c, 1, 3, 1);  // zero pivot: no reflection
     EXPECT_EQ(up, 77.0);
-    EXPECT_TRUE(std::equal(c, c + 3, u) && u[0] == 1 && u[2] == 3);
+    EXPECT_EQ(std::vector<double>(u, u + 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(std::vector<double>(c, c + 3), (std::vector<double>{1, 2, 3}));
     double bad[3] = {kNan, 1, 2};
     kvla_h1(0, 1, 3, bad, 1, up);
     kvla_h2(0, 1, 3, bad, 1, up, c, 1, 3, 1);

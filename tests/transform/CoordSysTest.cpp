@@ -18,17 +18,21 @@ void expect_axes(const Kv3dCoordSys& c, const Kv3dCoordSys& d, double tol) {
 void expect_orthonormal_right_handed(const Kv3dCoordSys& c, const P& p) {
     expect_near(c.basepoint(), p, 0.0);
     const V &x = c.axis(kX), &y = c.axis(kY);
-    EXPECT_TRUE(std::fabs(x.length() - 1) < 1e-14 && std::fabs(y.length() - 1) < 1e-14);
+    EXPECT_NEAR(x.length(), 1, 1e-14);
+    EXPECT_NEAR(y.length(), 1, 1e-14);
     EXPECT_NEAR(x % y, 0.0, 1e-14);
     expect_near(x * y, c.axis(kZ), 1e-14);
-    EXPECT_TRUE(c.right_handed() && c.geom_valid());
+    EXPECT_TRUE(c.right_handed());
+    EXPECT_TRUE(c.geom_valid());
 }
 
 }  // namespace
 
 TEST(CoordSys, GeneralSystem) {
     const Kv3dCoordSys d;
-    EXPECT_TRUE(!d.is_cartesian() && d.right_handed() && d.geom_valid());
+    EXPECT_FALSE(d.is_cartesian());
+    EXPECT_TRUE(d.right_handed());
+    EXPECT_TRUE(d.geom_valid());
     EXPECT_EQ(&d.axis(id(7)), &d.axis(kX));
     const Kv3dCoordSys s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
     expect_near(at(s, P(0.5, -1, 2)), P(2, -1, 11), 0.0);
@@ -60,7 +64,8 @@ TEST(CoordSys, CartesianAxes) {
     const P p(1, 2, 3);
     const V a(0, 0, 2), b(1, 0, 1);
     const Kv3dCartesCoordSys c0(p);  // at p, the global axes
-    EXPECT_TRUE(c0.is_cartesian() && same_matrix(Kv3dTransform(c0), Kv3dTransform(p.as_vector())));
+    EXPECT_TRUE(c0.is_cartesian());
+    EXPECT_TRUE(same_matrix(Kv3dTransform(c0), Kv3dTransform(p.as_vector())));
     expect_axes(Kv3dCartesCoordSys(p, a, kZ), general(V(0, -1, 0), V(1, 0, 0), V(0, 0, 1)), 0.0);
     // (a, 1, b, 0): a on y, b's part perpendicular to a on x, -(a × b) on z.
     expect_axes(Kv3dCartesCoordSys(p, a, kY, b, kX), general(V(1, 0, 0), V(0, 0, 1), V(0, -1, 0)),

@@ -34,9 +34,9 @@ TEST(Frames, ChangeOfSystem) {
             const P u = random_point(rng, 2.0);
             const Kv3dTransform L(*from, Kv3dTransform::LOCAL_TO_GLOBAL);
             const Kv3dTransform G(*from, i % 2 ? back : Kv3dTransform::GLOBAL_TO_LOCAL);
-            EXPECT_TRUE(L.is_orthonormal() == from->is_cartesian() &&
-                        G.is_orthonormal() == from->is_cartesian() &&
-                        same_matrix(L, Kv3dTransform(*from)));
+            EXPECT_EQ(L.is_orthonormal(), from->is_cartesian()) << "case: draw " << i;
+            EXPECT_EQ(G.is_orthonormal(), from->is_cartesian()) << "case: draw " << i;
+            EXPECT_TRUE(same_matrix(L, Kv3dTransform(*from))) << "case: draw " << i;
             expect_near(moved(L, u), at(*from, u), 1e-12);
             expect_near(moved(G, at(*from, u)), u, 1e-8);
             for (const Kv3dCoordSys* to : systems) {
@@ -57,8 +57,10 @@ TEST(Frames, ScalingPerpendicularToAPlane) {
     const Kv3dPlane plane(P(0, 0, 1), V(1, 0, 0), V(0, 1, 1));
     const P above(3, -1, 5);
     const Kv3dTransform M(plane, -1.0), Pr(plane, 0.0);
-    EXPECT_TRUE(M.is_orthonormal() && !M.is_orient_preserving() && !Pr.is_orthonormal() &&
-                Kv3dTransform(plane, 1.0).is_orthonormal());
+    EXPECT_TRUE(M.is_orthonormal()) << "case: mirror";
+    EXPECT_FALSE(M.is_orient_preserving()) << "case: mirror";
+    EXPECT_FALSE(Pr.is_orthonormal()) << "case: projection";
+    EXPECT_TRUE(Kv3dTransform(plane, 1.0).is_orthonormal()) << "case: factor 1";
     expect_near(moved(M, above), P(3, 4, 0));
     expect_near(moved(Pr, above), P(3, 1.5, 2.5));
     // Other factors are not marked, so invert() finds the true inverse.

@@ -96,11 +96,17 @@ TEST(Vector, PredicatesWithZeroVectors) {
     const Kv3dVector x(1, 0, 0);
     const Kv3dDirection dx(1, 0, 0);
     const Kv3dDirection dy(0, 1, 0);
-    EXPECT_TRUE(zero.parallel(x) && x.parallel(zero) && zero.parallel(dy));
-    EXPECT_TRUE(zero.orthogonal(x) && x.orthogonal(zero) && zero.orthogonal(dx));
+    EXPECT_TRUE(zero.parallel(x)) << "case: zero, x";
+    EXPECT_TRUE(x.parallel(zero)) << "case: x, zero";
+    EXPECT_TRUE(zero.parallel(dy)) << "case: zero, direction";
+    EXPECT_TRUE(zero.orthogonal(x)) << "case: zero, x";
+    EXPECT_TRUE(x.orthogonal(zero)) << "case: x, zero";
+    EXPECT_TRUE(zero.orthogonal(dx)) << "case: zero, direction";
     EXPECT_FALSE(dx.parallel(zero));  // a direction has no zero-length shortcut
     EXPECT_TRUE(dx.orthogonal(zero));
-    EXPECT_TRUE(zero.angle(x) == 0.0 && x.angle(zero) == 0.0 && zero.angle(dx) == 0.0);
+    EXPECT_EQ(zero.angle(x), 0.0) << "case: zero, x";
+    EXPECT_EQ(x.angle(zero), 0.0) << "case: x, zero";
+    EXPECT_EQ(zero.angle(dx), 0.0) << "case: zero, direction";
 
     EXPECT_TRUE(Kv3dVector(0.0006, 0.0008, 0).geom_zero());  // length exactly 0.001
     EXPECT_FALSE(Kv3dVector(0.0006, 0.0008, 0.00001).geom_zero());
@@ -154,7 +160,8 @@ TEST(Direction, PredicatesAndAngles) {
 
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0);  // snapped
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(-1, 1e-8, 0)), std::acos(-1.0));
-    EXPECT_TRUE(zero.angle(dz) == 0.0 && dz.angle(zero) == 0.0);
+    EXPECT_EQ(zero.angle(dz), 0.0) << "case: zero, dz";
+    EXPECT_EQ(dz.angle(zero), 0.0) << "case: dz, zero";
     EXPECT_DOUBLE_EQ(dz.angle(Kv3dVector(1, 0, 1)), M_PI / 4);
     EXPECT_DOUBLE_EQ(Kv3dVector(1, 0, 1).angle(dz), M_PI / 4);
 
