@@ -5,8 +5,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -236,40 +234,6 @@ TEST(BSphereEnclosing, GrowthByABox) {
     Kv3dBSphere from_empty;
     from_empty.update_bsphere(box);
     expect_same(from_empty, enclosing_oracle::ball(Kv3dBSphere(box)), "empty sphere, box");
-}
-
-// Constructions and sorts on eight threads at once give the serial results.
-TEST(BSphereEnclosing, ConcurrentConstructionsAndSorts) {
-    std::mt19937 rng(21);
-    std::vector<KvArray<P>> clouds;
-    std::vector<Kv3dBSphere> serial;
-    for (int i = 0; i < 8; ++i) {
-        clouds.push_back(cloud(i % kShapes, 400 + 300 * i, 10.0, rng));
-        serial.push_back(Kv3dBSphere(clouds.back()));
-    }
-    std::vector<Kv3dBSphere> parallel(8);
-    std::vector<KvArray<P>> sorted(8);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 8; ++i) {
-        threads.emplace_back([&, i]() {
-            for (int round = 0; round < 5; ++round) {
-                parallel[i] = Kv3dBSphere(clouds[i]);
-                sorted[i] = clouds[i];
-                sorted[i].sort(Kv3dPointCompare(clouds[i][0]));
-            }
-        });
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "thread " + std::to_string(i);
-        expect_same(parallel[i], enclosing_oracle::ball(serial[i]), name);
-        KvArray<P> expected = clouds[i];
-        expected.sort(Kv3dPointCompare(clouds[i][0]));
-        EXPECT_EQ(std::memcmp(sorted[i].data(), expected.data(), expected.size() * sizeof(P)), 0)
-            << "case: sort, " << name;
-    }
 }
 
 // NaN and infinite coordinates neither crash nor hang (under the sanitizers
