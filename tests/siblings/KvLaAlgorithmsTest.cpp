@@ -289,3 +289,55 @@ TEST(KvLaSvd, RefusesEmptyNonFiniteAndOverflowWritingNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rank counts singular values strictly above tolerance times the
+// largest: a zero matrix has rank 0 at every tolerance, its null space all
+// of the space.
+TEST(KvLaRank, ZeroMatrixHasRankZero) {
+    for (int n : {3, 7}) {
+        const KvLaDblMat zero(n, n, 0.0);
+        KvLaDblMat x, null, inv, v;
+        int rank = -1;
+        kvla_linearsolve(zero, KvLaDblMat(n, 1, 0.0), x, 0.0, &rank, &null);
+        EXPECT_EQ(rank, 0) << "case: linearsolve, order " << n;
+        EXPECT_EQ(null.cols(), n) << "case: linearsolve, order " << n;
+        rank = -1;
+        EXPECT_FALSE(kvla_inverse(zero, inv, 1e-15, &rank)) << "case: inverse, order " << n;
+        EXPECT_EQ(rank, 0) << "case: inverse, order " << n;
+        rank = -1;
+        kvla_smallest_singular_vector(zero, 0.0, &rank, v);
+        EXPECT_EQ(rank, 0) << "case: smallest singular vector, order " << n;
+    }
+}
+
+// Null-space columns come smallest singular value first. Columns of unequal
+// length, nearly dependent in two distinct ways: per unit column the
+// singular values are about 1.7, 6e-4 and 6e-6, and at tolerance 0.01 the
+// rank is 1. For a null vector n, |a n| / |diag(|a_j|) n| is the singular
+// value of the unit-column matrix it belongs to.
+TEST(KvLaLinearSolve, NullSpaceSmallestSingularValueFirst) {
+    const KvLaDblMat a = by_rows(3, 3, {1, 5, 7, 0, 5e-3, 0, 0, 0, 7e-5});
+    KvLaDblMat x, n, u, v;
+    KvArray<double> sigma;
+    int rank = -1;
+    ASSERT_TRUE(kvla_linearsolve(a, KvLaDblMat(3, 1, 0.0), x, 0.01, &rank, &n));
+    ASSERT_EQ(rank, 1);
+    ASSERT_EQ(n.cols(), 2);
+    KvLaDblMat unit = a, scale(3, 3, 0.0);
+    for (int j = 0; j < 3; ++j) {
+        const double len = std::sqrt(a(0, j) * a(0, j) + a(1, j) * a(1, j) + a(2, j) * a(2, j));
+        scale(j, j) = len;
+        for (int i = 0; i < 3; ++i) unit(i, j) = a(i, j) / len;
+    }
+    ASSERT_TRUE(kvla_svd(unit, u, sigma, v));
+    for (int k = 0; k < 2; ++k) {
+        KvLaDblMat col(3, 1, 0.0);
+        for (int i = 0; i < 3; ++i) col(i, 0) = n(i, k);
+        const double value = norm(a * col) / norm(scale * col);
+        EXPECT_NEAR(value, sigma[2 - k], 1e-9 * sigma[2 - k]) << "case: null column " << k;
+    }
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "support/ResolutionGuard.h"
+
 using namespace xf_test;
 
 namespace {
@@ -116,4 +118,30 @@ TEST(CoordSys, DebugText) {
               "Kv3dCartesCoordSys " +
                   debug_text(Kv3dCoordSys(P(0, 0, 1e-06), V(1, 0, 0), V(0, 1, 0), V(0, 0, 1)), 3, 0)
                       .substr(13));
+}
+
+// A nearly flat system with unequal axes: x = (2, 0, 0), y = (999999, 2000, 0)
+// (length 1000001 exactly), z = (0, 0, 3) give l = |x| |y| |z| = 6000006 and
+// V = |(x × y) · z| = 12000, both exact. With the point tolerance set where
+// tol l rounds to V, the system is valid exactly at the bound (V >= tol l),
+// valid just below it and invalid one step above.
+TEST(CoordSys, FlatnessBoundWithUnequalAxes) {
+    const Kv3dCoordSys flat = general(V(2, 0, 0), V(999999, 2000, 0), V(0, 0, 3));
+    const double l = 6000006, volume = 12000;
+    ASSERT_EQ(flat.axis(kX).length() * flat.axis(kY).length() * flat.axis(kZ).length(), l);
+    double at = volume / l;
+    while (at * l > volume) at = std::nextafter(at, 0.0);
+    while (std::nextafter(at, 1.0) * l <= volume) at = std::nextafter(at, 1.0);
+    ASSERT_EQ(at * l, volume);
+    const struct {
+        const char* name;
+        double tol;
+        bool valid;
+    } cases[] = {{"at the bound", at, true},
+                 {"one step below", std::nextafter(at, 0.0), true},
+                 {"one step above", std::nextafter(at, 1.0), false}};
+    for (const auto& c : cases) {
+        ResolutionGuard guard(c.tol, 1e-7, 8000);
+        EXPECT_EQ(flat.geom_valid(), c.valid) << "case: " << c.name;
+    }
 }

@@ -105,3 +105,52 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         expect_near(v, v0, 1e-9);
     }
 }
+
+// Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
+// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
+TEST(Rotation, NearlyParallelBoundIsStrict) {
+    const double at = 0.999999;
+    const struct {
+        const char* name;
+        double c;
+        bool turns;
+    } cases[] = {{"at the bound", at, false},
+                 {"one step above", std::nextafter(at, 1.0), false},
+                 {"one step below", std::nextafter(at, 0.0), true}};
+    KvMatrix<double> R(3, 3);
+    for (const auto& k : cases) {
+        for (double sign : {1.0, -1.0}) {
+            const Kv3dDirection to(sign * k.c, std::sqrt(1 - k.c * k.c), 0);
+            ASSERT_EQ(to.x(), sign * k.c) << "case: " << k.name;
+            Kv3d_get_rotation_matrix(Kv3dDirection(1, 0, 0), to, R, false);
+            EXPECT_EQ(R(0, 1) != 0.0, k.turns) << "case: " << k.name << ", sign " << sign;
+            EXPECT_EQ(R(0, 0), sign * k.c) << "case: " << k.name << ", sign " << sign;
+        }
+    }
+}
+
+// On the axis when r < tol (strictly); the angle is +-pi/2 outright when
+// |x| < tol; the vector's components are converted when r >= tol.
+TEST(Rotation, CylindricalTolerancesAreStrict) {
+    const double tol = 0.001, below = std::nextafter(tol, 0.0);
+    const struct {
+        const char* name;
+        P p;
+        P expected;
+    } cases[] = {{"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
+                 {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
+                 {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
+                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -kPi / 2, 4)}};
+    for (const auto& c : cases) {
+        P p = c.p;
+        Kv3d_trafo_cartesian_to_cylindrical(p);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(p[k], c.expected[k]) << "case: " << c.name << ", component " << k;
+    }
+    P p(tol, 0, 4), q(below, 0, 4);
+    V v(1, 2, 3), w(1, 2, 3);
+    Kv3d_trafo_cartesian_to_cylindrical(p, v);
+    Kv3d_trafo_cartesian_to_cylindrical(q, w);
+    EXPECT_EQ(v.x(), 1.0) << "case: vector at r = tol";
+    EXPECT_EQ(w.x(), 0.0) << "case: vector just inside r = tol";
+}

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ResolutionGuard.h"
+
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -49,6 +51,30 @@ TEST(Point, ArrayReadsAndDistances) {
 
     EXPECT_EQ(Kv3dPoint(0, 0, 0).distance(Kv3dPoint(3, 4, 0)), 5.0);
     EXPECT_EQ(Kv3dPoint(1, 1, 1).square_distance(Kv3dPoint(2, 3, 4)), 14.0);
+}
+
+// geom_equal is |p - q|^2 <= same_point_sqr() = tol^2 + 2^-51. At tol = 0.5
+// the bound 0.25 + 2^-51 is exact, and so is (0.5 + 2^-51)^2 after rounding:
+// exactly at the bound, and one step (2^-53) either side.
+TEST(Point, GeomEqualExactlyAtTheWidenedSquare) {
+    ResolutionGuard guard(0.5, 1e-7, 8000);
+    ASSERT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + 0x1p-51);
+    const double at = 0.5 + 0x1p-51;
+    ASSERT_EQ(at * at, Kv3dResObj::same_point_sqr());
+    const struct {
+        const char* name;
+        double d;
+        bool equal;
+    } cases[] = {{"at the bound", at, true},
+                 {"one step inside", std::nextafter(at, 0.0), true},
+                 {"one step beyond", std::nextafter(at, 1.0), false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Kv3dPoint(1, 2, 0).geom_equal(Kv3dPoint(1, 2, c.d)), c.equal)
+            << "case: point, " << c.name;
+        EXPECT_EQ(Kv3dVector(0, -c.d, 0).geom_zero(), c.equal) << "case: vector, " << c.name;
+        EXPECT_EQ(Kv3dVector(c.d, 0, 0).geom_equal(Kv3dVector()), c.equal)
+            << "case: vector pair, " << c.name;
+    }
 }
 
 TEST(Point, ToleranceBoundaries) {
@@ -158,8 +184,10 @@ TEST(Direction, PredicatesAndAngles) {
     EXPECT_TRUE(dz.geom_equal(Kv3dDirection(std::sin(0.99e-7), 0, std::cos(0.99e-7))));
     EXPECT_FALSE(dz.geom_equal(Kv3dDirection(std::sin(1.5e-7), 0, std::cos(1.5e-7))));
 
-    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0);  // snapped
+    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0) << "case: 1e-8 rad";
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(-1, 1e-8, 0)), std::acos(-1.0));
+    EXPECT_GT(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-7, 0)), 0.0) << "case: 1e-7 rad";
+
     EXPECT_EQ(zero.angle(dz), 0.0) << "case: zero, dz";
     EXPECT_EQ(dz.angle(zero), 0.0) << "case: dz, zero";
     EXPECT_DOUBLE_EQ(dz.angle(Kv3dVector(1, 0, 1)), M_PI / 4);
@@ -177,6 +205,30 @@ TEST(Direction, PredicatesAndAngles) {
     }
 }
 
+// Cosines beyond +-0.9999999999999978 (about 6.6e-8 rad) snap to +-1: exactly
+// at the bound the angle is acos of it, one step beyond it is 0 (or pi).
+TEST(Direction, AngleSnapWindowIsStrict) {
+    const double at = 0.9999999999999978;
+    const struct {
+        const char* name;
+        double c;
+        bool snapped;
+    } cases[] = {{"at the bound", at, false},
+                 {"one step inside", std::nextafter(at, 0.0), false},
+                 {"one step beyond", std::nextafter(at, 1.0), true}};
+    const Kv3dDirection x(1, 0, 0);
+    for (const auto& k : cases) {
+        for (double sign : {1.0, -1.0}) {
+            // (c, s, 0) with c^2 + s^2 rounding to 1 keeps c exactly.
+            const Kv3dDirection d(sign * k.c, std::sqrt(1 - k.c * k.c), 0);
+            ASSERT_EQ(d.x(), sign * k.c) << "case: " << k.name;
+            const double expected =
+                k.snapped ? (sign > 0 ? 0.0 : std::acos(-1.0)) : std::acos(d.x());
+            EXPECT_EQ(x.angle(d), expected) << "case: " << k.name << ", sign " << sign;
+        }
+    }
+}
+
 TEST(Arithmetic, CancellationSnapping) {
     EXPECT_EQ(Kv3d_difference(Kv3dPoint(1e6, 0, 0), Kv3dPoint(1e6 - 1e-7, 0, 0)).x(), 0.0);
     EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 1e-20, 0), Kv3dVector(0, 0, 0)).y(), 1e-20);
@@ -184,6 +236,10 @@ TEST(Arithmetic, CancellationSnapping) {
     EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 0, 0), Kv3dVector(1e6, 0, 0)).x(), -1e6);
     EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-13, 0, 0)).x(), 0.0);
     EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-11, 0, 0)).x(), 0.0);
+    EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 0.9e-12, 0, 0)).x(), 0.0)
+        << "case: 0.9e-12 of the first operand";
+    EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1.1e-12, 0, 0)).x(), 0.0)
+        << "case: 1.1e-12 of the first operand";
     EXPECT_EQ(Kv3d_sum(Kv3dVector(1e6, 3, 0), Kv3dVector(-1e6 + 1e-7, 4, 0)).x(), 0.0);
     expect_xyz(Kv3d_difference(Kv3dPoint(1, 2, 3), Kv3dPoint(1, 1, 1)), 0, 1, 2);
 }
