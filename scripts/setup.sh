@@ -8,7 +8,7 @@ set -euo pipefail
 PACKAGES=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  libeigen3-dev libcli11-dev nlohmann-json3-dev
+  libeigen3-dev libcli11-dev nlohmann-json3-dev gcovr
 )
 if [ "${1:-}" = "--bench" ]; then
   PACKAGES+=(libcgal-dev)

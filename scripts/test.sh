@@ -2,7 +2,8 @@
 # Sets up the machine and runs every check: formatting, the release build's
 # tests (warnings are errors), the consumer example against the installed
 # package, the tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and each libFuzzer target for a few seconds with a fixed seed.
+# each libFuzzer target for a few seconds with a fixed seed, and the line and
+# branch coverage of the library's sources (failing below 95% of the lines).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
@@ -38,6 +39,9 @@ ctest --preset asan
 
 step "libFuzzer targets (5 s each, fixed seed)"
 scripts/run-fuzzers.sh 5
+
+step "Line and branch coverage of src/ and siblings/ (line coverage at least 95%)"
+scripts/coverage.sh --check
 
 echo
 echo "All checks passed in $(( $(date +%s) - start )) s."
