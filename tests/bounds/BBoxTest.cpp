@@ -87,7 +87,8 @@ TEST(BBox, ApplyBoundsTheTransformedCorners) {
         for (int c = 0; c < 8; ++c)
             reference.update_bbox(
                 P(c & 1 ? p.x() : q.x(), c & 2 ? p.y() : q.y(), c & 4 ? p.z() : q.z()).apply(T));
-        ASSERT_TRUE(spans(moved.apply(T), reference.bbmin(), reference.bbmax()));
+        ASSERT_TRUE(spans(moved.apply(T), reference.bbmin(), reference.bbmax()))
+            << "case: draw " << n;
     }
 }
 

@@ -56,8 +56,10 @@ TEST(MaximumDistance, StrictBothWaysAndTheSameObject) {
         const Kv3dPoint b(coord(rng), coord(rng), coord(rng));
         const double m = std::fabs(coord(rng));
         const double d2 = a.square_distance(b);
-        EXPECT_EQ(Kv3d_distance_succeeds_maximum_distance(a, b, m), d2 > m * m);
-        EXPECT_EQ(Kv3d_distance_less_than_maximum_distance(a, b, m), d2 < m * m);
+        EXPECT_EQ(Kv3d_distance_succeeds_maximum_distance(a, b, m), d2 > m * m)
+            << "case: draw " << i;
+        EXPECT_EQ(Kv3d_distance_less_than_maximum_distance(a, b, m), d2 < m * m)
+            << "case: draw " << i;
     }
 }
 

@@ -109,11 +109,12 @@ TEST(Parabola, RandomFootPointsAgainstSampling) {
         double best = 1e300;
         for (int i = 0; i <= 4000; ++i)
             best = std::min(best, c.evaluate(-4 + i * 0.002).distance(q));
-        EXPECT_LE(c.distance(q), best + 1e-9);
+        EXPECT_LE(c.distance(q), best + 1e-9) << "case: draw " << k;
         const double start = u(rng), t = c.find_parameter(q, &start);
         const Kv3dVector d = c.evaluate(t) - q;
         const Kv3dVector tangent = (c[1] - c[0]) * (2.0 * (1.0 - t)) + (c[2] - c[1]) * (2.0 * t);
-        EXPECT_NEAR(d % tangent, 0.0, 1e-5 * (1.0 + d.length() * tangent.length()));
+        EXPECT_NEAR(d % tangent, 0.0, 1e-5 * (1.0 + d.length() * tangent.length()))
+            << "case: draw " << k;
     }
 }
 

@@ -143,8 +143,8 @@ TEST(KvArrayIterator, Protocol) {
     const KvArray<int> empty;
     KvArrayIterator<int> e(empty);
     for (int step = 0; step < 2; ++step, e.advance()) {
-        EXPECT_TRUE(e.at_end());
-        EXPECT_EQ(e.current(), nullptr);
+        EXPECT_TRUE(e.at_end()) << "case: empty, step " << step;
+        EXPECT_EQ(e.current(), nullptr) << "case: empty, step " << step;
     }
 }
 

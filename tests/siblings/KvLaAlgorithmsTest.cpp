@@ -131,6 +131,7 @@ TEST(KvLaEigen, SymmetricOrderPairingOrthonormality) {
     std::mt19937 rng(2024);
     std::uniform_real_distribution<double> dist(-5.0, 5.0);
     for (int trial = 0; trial < 20; ++trial) {
+        SCOPED_TRACE("case: draw " + std::to_string(trial));
         KvLaDblMat m(3, 3, 0.0), e;
         for (int k = 0; k < 9; ++k) {
             m(k / 3, k % 3) = k / 3 > k % 3 ? m(k % 3, k / 3) : dist(rng);
@@ -171,6 +172,7 @@ TEST(KvLaHouseholder, TriangularisesThreeColumns) {
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
     for (int trial = 0; trial < 50; ++trial) {
+        SCOPED_TRACE("case: draw " + std::to_string(trial));
         double a[9], m[9], up = 0.0;
         std::generate(a, a + 9, [&] { return dist(rng); });
         std::copy(a, a + 9, m);
@@ -331,7 +333,7 @@ TEST(KvLaLinearSolve, NullSpaceSmallestSingularValueFirst) {
         scale(j, j) = len;
         for (int i = 0; i < 3; ++i) unit(i, j) = a(i, j) / len;
     }
-    ASSERT_TRUE(kvla_svd(unit, u, sigma, v));
+    ASSERT_TRUE(kvla_svd(unit, u, sigma, v)) << "case: unit columns";
     for (int k = 0; k < 2; ++k) {
         KvLaDblMat col(3, 1, 0.0);
         for (int i = 0; i < 3; ++i) col(i, 0) = n(i, k);

@@ -80,6 +80,7 @@ TEST(CoordSys, CartesianAxes) {
 
     std::mt19937 rng(29);
     for (int n = 0; n < 20; ++n) {
+        SCOPED_TRACE("case: draw " + std::to_string(n));
         const V u = random_vector(rng), w = random_vector(rng);
         for (int k : {0, 1, 2, 5}) {  // 5 puts u on the x axis
             const Kv3dCartesCoordSys c(p, u, id(k));

@@ -26,6 +26,7 @@ TEST(Frames, ChangeOfSystem) {
     const auto back = static_cast<Kv3dTransform::TransDirection>(7);
     std::mt19937 rng(43);
     for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const Kv3dCartesCoordSys c1(random_point(rng), random_vector(rng), random_vector(rng));
         const Kv3dCartesCoordSys c2(random_point(rng), random_vector(rng), Kv3d::Y_AXIS);
         const Kv3dCoordSys g = random_system(rng);

@@ -94,6 +94,7 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
     expect_near(w, V(0, 1, 0), 0.0);
     std::mt19937 rng(17);
     for (int i = 0; i < 100; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const P p0 = random_point(rng);
         const V v0 = random_vector(rng);
         p = p0;

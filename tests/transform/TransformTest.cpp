@@ -61,6 +61,7 @@ TEST(Transform, ScalingCompositionAndInversion) {
     // Unmarked: general inversion, the last row exactly 0, 0, 0, 1.
     std::mt19937 rng(7);
     for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const Kv3dTransform X = random_transform(rng), Y = random_transform(rng);
         Kv3dTransform XY = X, Xi = X;
         XY.apply(Y);

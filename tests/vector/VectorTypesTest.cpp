@@ -200,8 +200,8 @@ TEST(Direction, PredicatesAndAngles) {
         const Kv3dVector a(coord(rng), coord(rng), coord(rng));
         const Kv3dVector b(coord(rng), coord(rng), coord(rng));
         const double expected = std::acos((a % b) / (a.length() * b.length()));
-        EXPECT_NEAR(a.angle(b), expected, 1e-7);
-        EXPECT_EQ(a.angle(b), b.angle(a));
+        EXPECT_NEAR(a.angle(b), expected, 1e-7) << "case: draw " << i;
+        EXPECT_EQ(a.angle(b), b.angle(a)) << "case: draw " << i;
     }
 }
 
