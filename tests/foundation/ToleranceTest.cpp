@@ -28,6 +28,10 @@ TEST(SameLocation, InclusiveAndNegativeTolerance) {
     EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1.5, 2.5, 3), 0.5));  // axes pass, sum fails
     EXPECT_FALSE(Kv3d_same_location(p, p, -1.0));
     EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(kNaN, 2, 3), 1.0));
+    // One axis beyond the tolerance decides before the sum, whose squares
+    // would overflow to inf <= inf.
+    EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1e300, 2, 3), 1e200)) << "case: x far out";
+    EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1, 2, -1e300), 1e200)) << "case: z far out";
 }
 
 TEST(MaximumDistance, StrictBothWaysAndTheSameObject) {
