@@ -51,6 +51,9 @@ TEST(BBox, ToleranceBoundaries) {
     EXPECT_TRUE(a.contains(P(1 + kTol, 0.5, 0.5))) << "case: tol beyond max x";
     EXPECT_TRUE(a.contains(P(0.5, -kTol, 0.5))) << "case: tol below min y";
     EXPECT_FALSE(a.contains(P(1 + 1.5 * kTol, 0.5, 0.5)));
+    EXPECT_TRUE(a.contains(box({0.2, 0.2, 0.2}, {1 + kTol, 0.5, 0.5}))) << "case: box inside";
+    EXPECT_FALSE(a.contains(box({0.2, 0.2, 0.2}, {1.5, 0.5, 0.5}))) << "case: maximum outside";
+    EXPECT_FALSE(a.contains(box({-0.5, 0.2, 0.2}, {0.5, 0.5, 0.5}))) << "case: minimum outside";
     // Faces 0.5 tol apart: the result spans the gap on x and is the common
     // part elsewhere, in either order and written over either operand.
     const Kv3dBBox b = box({1 + 0.5 * kTol, 0.5, 0.25}, {2, 1.5, 0.75});

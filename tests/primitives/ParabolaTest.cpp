@@ -19,10 +19,14 @@ Kv3dParabola parabola(const P& a, const P& b, const P& c) {
 bool same(const P& a, const P& b) { return a.distance(b) == 0; }
 
 void expect_roots(std::initializer_list<double> coeffs, std::vector<double> expected) {
+    std::ostringstream name;
+    for (double c : coeffs) name << c << " ";
     KvArray<double> roots{99.0};
     Kv3dRealRoots::solve(KvArray<double>(coeffs), roots);
-    ASSERT_EQ(roots.size(), expected.size());
-    for (std::size_t i = 0; i < roots.size(); ++i) EXPECT_NEAR(roots[i], expected[i], 1e-9) << i;
+    ASSERT_EQ(roots.size(), expected.size()) << "case: coefficients " << name.str();
+    for (std::size_t i = 0; i < roots.size(); ++i)
+        EXPECT_NEAR(roots[i], expected[i], 1e-9 * (1 + std::fabs(expected[i])))
+            << "case: coefficients " << name.str() << ", root " << i;
 }
 
 TEST(Parabola, EvaluationAndFootPoints) {
@@ -91,6 +95,11 @@ TEST(RealRoots, ClosedFormCases) {
     expect_roots({-1, 3, -3, 1}, {1.0, 1.0});  // the triple root
     expect_roots({-8, 0, 0, 1}, {2.0});
     expect_roots({-2, 1, 5e-13, 0}, {2.0});  // leading terms below 1e-12 drop
+    expect_roots({-2, 1, std::nextafter(1e-12, 0.0)}, {2.0});
+    expect_roots({-2, 1, 1e-12}, {-1e12 - 2, 2.0});  // exactly 1e-12 is kept
+    // A discriminant below 1e-12 gives one root; exactly 1e-12 gives two.
+    expect_roots({-1e-12, 0, 1}, {-1e-6, 1e-6});
+    expect_roots({-std::nextafter(1e-12, 0.0), 0, 1}, {0.0});
     expect_roots({6, -5, 1, 0, 0}, {2.0, 3.0});
     expect_roots({1, 0, 0, 0, 1}, {});          // degree 4 is not solved
     expect_roots({std::nan(""), 1, 1, 1}, {});  // NaN discriminant

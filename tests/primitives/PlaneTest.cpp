@@ -49,11 +49,11 @@ TEST(Plane, QueriesAndDegeneratePlanes) {
 // vector perpendicular to n without the component named.
 TEST(Plane, AxesFromTheNormal) {
     const D n[] = {D(0, 0, 1),       D(1, 0, 0),       D(0, 1, 0), D(0.6, 0.8, 0.1),
-                   D(0.6, 0.1, 0.8), D(0.1, 0.6, 0.8), D(1, 1, 1)};
-    const int zero[] = {2, 2, 2, 2, 1, 0, 2};
+                   D(0.6, 0.1, 0.8), D(0.1, 0.6, 0.8), D(1, 1, 1), D(1, 1, 2)};
+    const int zero[] = {2, 2, 2, 2, 1, 0, 2, 1};  // (1, 1, 2): xz and yz tie, xz wins
     const V u_of[] = {V(-1, 0, 0), V(0, 1, 0), V(-1, 0, 0)},
             v_of[] = {V(0, -1, 0), V(0, 0, 1), V(0, 0, 1)};
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         const Kv3dPlane q(P(1, 2, 3), n[i], nullptr);
         const V& u = q.u_axis();
         EXPECT_EQ(u[zero[i]], 0) << "case: normal " << i;
@@ -101,6 +101,11 @@ TEST(Plane, PlaneIntersection) {
     EXPECT_TRUE(same(line.vector(), {0, 1, 0})) << "case: k = y";
     EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 3, 0), ex, V(0, 0, 1)), &line), Kv3d::INTERSECTING);
     EXPECT_TRUE(same(line.basepoint(), {0, 3, 0}));  // c = (-1, 0, 0): k = x
+    // |c_y| = |c_z| > |c_x|: the tie goes to k = z. The planes x = 1 and y - z = 3.
+    EXPECT_EQ(Kv3dPlane(P(1, 0, 0), D(1, 0, 0), nullptr)
+                  .intersect(Kv3dPlane(P(0, 3, 0), D(0, 1, -1), nullptr), &line),
+              Kv3d::INTERSECTING);
+    EXPECT_LT(line.basepoint().distance(P(1, 3, 0)), 1e-15) << "case: c_y and c_z tie";
 
     // The common line lies in both planes, the same from either side.
     std::mt19937 rng(23);
