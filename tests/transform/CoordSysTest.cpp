@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "support/Around.h"
 #include "support/ResolutionGuard.h"
 
 using namespace xf_test;
@@ -134,15 +135,10 @@ TEST(CoordSys, FlatnessBoundWithUnequalAxes) {
     while (at * l > volume) at = std::nextafter(at, 0.0);
     while (std::nextafter(at, 1.0) * l <= volume) at = std::nextafter(at, 1.0);
     ASSERT_EQ(at * l, volume);
-    const struct {
-        const char* name;
-        double tol;
-        bool valid;
-    } cases[] = {{"at the bound", at, true},
-                 {"one step below", std::nextafter(at, 0.0), true},
-                 {"one step above", std::nextafter(at, 1.0), false}};
-    for (const auto& c : cases) {
-        ResolutionGuard guard(c.tol, 1e-7, 8000);
-        EXPECT_EQ(flat.geom_valid(), c.valid) << "case: " << c.name;
+    const bool valid[] = {true, true, false};  // below, at, above
+    const auto tol = around(at);
+    for (int k = 0; k < 3; ++k) {
+        ResolutionGuard guard(tol[k].value, 1e-7, 8000);
+        EXPECT_EQ(flat.geom_valid(), valid[k]) << "case: " << tol[k].name;
     }
 }

@@ -1,4 +1,5 @@
 #include "TransformTestUtil.h"
+#include "support/Around.h"
 
 using namespace xf_test;
 
@@ -110,22 +111,17 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
 // Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
 // it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
 TEST(Rotation, NearlyParallelBoundIsStrict) {
-    const double at = 0.999999;
-    const struct {
-        const char* name;
-        double c;
-        bool turns;
-    } cases[] = {{"at the bound", at, false},
-                 {"one step above", std::nextafter(at, 1.0), false},
-                 {"one step below", std::nextafter(at, 0.0), true}};
+    const bool turns[] = {true, false, false};  // below, at, above
+    const auto c = around(0.999999);
     KvMatrix<double> R(3, 3);
-    for (const auto& k : cases) {
+    for (int k = 0; k < 3; ++k) {
         for (double sign : {1.0, -1.0}) {
-            const Kv3dDirection to(sign * k.c, std::sqrt(1 - k.c * k.c), 0);
-            ASSERT_EQ(to.x(), sign * k.c) << "case: " << k.name;
+            const double x = sign * c[k].value;
+            const Kv3dDirection to(x, std::sqrt(1 - x * x), 0);
+            ASSERT_EQ(to.x(), x) << "case: " << c[k].name;
             Kv3d_get_rotation_matrix(Kv3dDirection(1, 0, 0), to, R, false);
-            EXPECT_EQ(R(0, 1) != 0.0, k.turns) << "case: " << k.name << ", sign " << sign;
-            EXPECT_EQ(R(0, 0), sign * k.c) << "case: " << k.name << ", sign " << sign;
+            EXPECT_EQ(R(0, 1) != 0.0, turns[k]) << "case: " << c[k].name << ", sign " << sign;
+            EXPECT_EQ(R(0, 0), x) << "case: " << c[k].name << ", sign " << sign;
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Around.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -61,19 +62,15 @@ TEST(Point, GeomEqualExactlyAtTheWidenedSquare) {
     ASSERT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + 0x1p-51);
     const double at = 0.5 + 0x1p-51;
     ASSERT_EQ(at * at, Kv3dResObj::same_point_sqr());
-    const struct {
-        const char* name;
-        double d;
-        bool equal;
-    } cases[] = {{"at the bound", at, true},
-                 {"one step inside", std::nextafter(at, 0.0), true},
-                 {"one step beyond", std::nextafter(at, 1.0), false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Kv3dPoint(1, 2, 0).geom_equal(Kv3dPoint(1, 2, c.d)), c.equal)
-            << "case: point, " << c.name;
-        EXPECT_EQ(Kv3dVector(0, -c.d, 0).geom_zero(), c.equal) << "case: vector, " << c.name;
-        EXPECT_EQ(Kv3dVector(c.d, 0, 0).geom_equal(Kv3dVector()), c.equal)
-            << "case: vector pair, " << c.name;
+    const bool equal[] = {true, true, false};  // below, at, above
+    const auto d = around(at);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(Kv3dPoint(1, 2, 0).geom_equal(Kv3dPoint(1, 2, d[k].value)), equal[k])
+            << "case: point, " << d[k].name;
+        EXPECT_EQ(Kv3dVector(0, -d[k].value, 0).geom_zero(), equal[k])
+            << "case: vector, " << d[k].name;
+        EXPECT_EQ(Kv3dVector(d[k].value, 0, 0).geom_equal(Kv3dVector()), equal[k])
+            << "case: vector pair, " << d[k].name;
     }
 }
 
@@ -209,22 +206,17 @@ TEST(Direction, PredicatesAndAngles) {
 // at the bound the angle is acos of it, one step beyond it is 0 (or pi).
 TEST(Direction, AngleSnapWindowIsStrict) {
     const double at = 0.9999999999999978;
-    const struct {
-        const char* name;
-        double c;
-        bool snapped;
-    } cases[] = {{"at the bound", at, false},
-                 {"one step inside", std::nextafter(at, 0.0), false},
-                 {"one step beyond", std::nextafter(at, 1.0), true}};
+    const bool snapped[] = {false, false, true};  // below, at, above
+    const auto c = around(at);
     const Kv3dDirection x(1, 0, 0);
-    for (const auto& k : cases) {
+    for (int k = 0; k < 3; ++k) {
         for (double sign : {1.0, -1.0}) {
             // (c, s, 0) with c^2 + s^2 rounding to 1 keeps c exactly.
-            const Kv3dDirection d(sign * k.c, std::sqrt(1 - k.c * k.c), 0);
-            ASSERT_EQ(d.x(), sign * k.c) << "case: " << k.name;
+            const Kv3dDirection d(sign * c[k].value, std::sqrt(1 - c[k].value * c[k].value), 0);
+            ASSERT_EQ(d.x(), sign * c[k].value) << "case: " << c[k].name;
             const double expected =
-                k.snapped ? (sign > 0 ? 0.0 : std::acos(-1.0)) : std::acos(d.x());
-            EXPECT_EQ(x.angle(d), expected) << "case: " << k.name << ", sign " << sign;
+                snapped[k] ? (sign > 0 ? 0.0 : std::acos(-1.0)) : std::acos(d.x());
+            EXPECT_EQ(x.angle(d), expected) << "case: " << c[k].name << ", sign " << sign;
         }
     }
 }
