@@ -41,15 +41,19 @@ TEST(Line, IntersectionTypesAndParameters) {
     double t = 7, s = 7;
     const Kv3dLine a(P(0, 1, 0), V(2, 0, 0)), b(P(1, -1, 0), V(0, 1, 0));
     EXPECT_EQ(a.intersect(b, &p, &t, &s), Kv3d::INTERSECTING);
-    EXPECT_LT(p.distance(P(1, 1, 0)) + std::fabs(t - 0.5) + std::fabs(s - 2.0), 1e-12);
+    EXPECT_LT(p.distance(P(1, 1, 0)), 1e-12) << "case: crossing";
+    EXPECT_NEAR(t, 0.5, 1e-12) << "case: crossing";
+    EXPECT_NEAR(s, 2.0, 1e-12) << "case: crossing";
     p = P(7, 7, 7);
     const Kv3dLine c(P(0, 0, 0), V(1, 0, 0)), d(P(2, -1, 1), V(1, 1, 0));
     EXPECT_EQ(c.intersect(d, &p, &t, &s), Kv3d::SKEW);
     EXPECT_EQ(p.x(), 7) << "case: no point written when skew";
     EXPECT_NEAR(c.distance(d), 1, 1e-15);
-    EXPECT_LT(std::fabs(t - 3) + std::fabs(s - 1), 1e-12);
+    EXPECT_NEAR(t, 3, 1e-12) << "case: skew";
+    EXPECT_NEAR(s, 1, 1e-12) << "case: skew";
     EXPECT_EQ(d.intersect(c, &p, &s, &t), Kv3d::SKEW);  // from the other side
-    EXPECT_LT(std::fabs(t - 3) + std::fabs(s - 1), 1e-12);
+    EXPECT_NEAR(t, 3, 1e-12) << "case: skew, swapped";
+    EXPECT_NEAR(s, 1, 1e-12) << "case: skew, swapped";
     t = s = 7;  // parallel lines write nothing
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.0005, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::COINCIDENT);
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.002, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::PARALLEL);
