@@ -73,7 +73,8 @@ TEST(BBox, ToleranceBoundaries) {
     EXPECT_FALSE(a.intersect_extended(far, 0.9 * kTol)) << "case: extended by 0.9 tol";
     EXPECT_TRUE(a.intersect_extended(far, 1.1 * kTol)) << "case: extended by 1.1 tol";
     EXPECT_TRUE(far.intersect_extended(a, 1.1 * kTol)) << "case: extended by 1.1 tol, swapped";
-    EXPECT_TRUE(a.intersect_extended(box({1, 0, 0}, {2, 1, 1}), 0.0));
+    EXPECT_TRUE(a.intersect_extended(box({1, 0, 0}, {2, 1, 1}), 0.0)) << "case: touching";
+    EXPECT_TRUE(box({1, 0, 0}, {2, 1, 1}).intersect_extended(a, 0.0)) << "case: touching, swapped";
 }
 
 // The box of the eight transformed corners; an empty box stays empty.

@@ -57,6 +57,11 @@ TEST(Line, IntersectionTypesAndParameters) {
     t = s = 7;  // parallel lines write nothing
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.0005, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::COINCIDENT);
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.002, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::PARALLEL);
+    EXPECT_EQ(c.intersect(Kv3dLine(P(3, kTol, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::PARALLEL)
+        << "case: parallel exactly tol apart (strict)";
+    EXPECT_EQ(c.intersect(Kv3dLine(P(3, std::nextafter(kTol, 0.0), 0), V(2, 0, 0)), &p, &t, &s),
+              Kv3d::COINCIDENT)
+        << "case: parallel just inside tol";
     EXPECT_EQ(Kv3dLine(P(0, 0, 5), V()).intersect(c, &p, &t, &s), Kv3d::PARALLEL);
     EXPECT_EQ(t, 7) << "case: parallel lines write nothing";
     EXPECT_EQ(s, 7) << "case: parallel lines write nothing";

@@ -49,6 +49,11 @@ TEST(Point, ArrayReadsAndDistances) {
     expect_xyz(Kv3dVector(KvArray<double>(), 0), 0, 0, 0);
     expect_xyz(Kv3dDirection(arr, 3), 1, 0, 0);
     expect_xyz(Kv3dDirection(KvArray<double>(), 0), 0, 0, 0);
+    // The last element read is the last one held: a shrunk array keeps its old
+    // value past the end in its storage, which must not show.
+    KvArray<double> shrunk{1, 2, 3, 4, 9};
+    shrunk.resize(4);
+    expect_xyz(Kv3dPoint(shrunk, 2), 3, 4, 0);
 
     EXPECT_EQ(Kv3dPoint(0, 0, 0).distance(Kv3dPoint(3, 4, 0)), 5.0);
     EXPECT_EQ(Kv3dPoint(1, 1, 1).square_distance(Kv3dPoint(2, 3, 4)), 14.0);
