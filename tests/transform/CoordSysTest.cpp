@@ -42,9 +42,16 @@ TEST(CoordSys, GeneralSystem) {
     // Singular: every point has parameters (0, 0, 0).
     const Kv3dCoordSys flat = general(V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
     expect_near(uvw(flat.find_parameter(P(3, 4, 5))), P(), 0.0);
+    // So is a determinant of exactly 1e-20, and a NaN one.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Kv3dCoordSys thin = general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 1e-20));
+    const Kv3dCoordSys broken = general(V(1, 0, 0), V(0, nan, 0), V(0, 0, 1));
+    EXPECT_EQ(thin.find_parameter(P(3, 4, 5)).w, 0.0) << "case: determinant 1e-20";
+    EXPECT_EQ(broken.find_parameter(P(3, 4, 5)).u, 0.0) << "case: NaN determinant";
+    EXPECT_NE(general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 2e-20)).find_parameter(P(3, 4, 5)).w, 0.0)
+        << "case: determinant 2e-20";
     // Validity: short axes (product 1e-6 < 0.001), near-coplanar axes and NaN
     // fail; equality with the bound is valid.
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(flat.geom_valid());
     EXPECT_FALSE(general(V(0.01, 0, 0), V(0, 0.01, 0), V(0, 0, 0.01)).geom_valid());
     EXPECT_FALSE(general(V(1, 0, 0), V(0, 1, 0), V(1, 1, 1e-4)).geom_valid());

@@ -51,6 +51,10 @@ TEST(Frames, ChangeOfSystem) {
     const Kv3dCoordSys dep(P(1, 2, 3), V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
     EXPECT_TRUE(same_matrix(Kv3dTransform(dep, Kv3dTransform::GLOBAL_TO_LOCAL), kZero));
     EXPECT_TRUE(same_matrix(Kv3dTransform(dep, Kv3dCartesCoordSys()), kZero));
+    // The zero matrix is not marked orthonormal, even towards a cartesian system
+    // (invert() would take the transpose for its inverse).
+    EXPECT_FALSE(Kv3dTransform(dep, Kv3dCartesCoordSys()).is_orthonormal())
+        << "case: dependent axes to a cartesian system";
 }
 
 TEST(Frames, ScalingPerpendicularToAPlane) {
