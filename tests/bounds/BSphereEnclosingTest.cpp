@@ -126,15 +126,22 @@ TEST(BSphereEnclosing, HugeAndTinyClouds) {
 // first point, in an otherwise spread cloud, at several distances (so that
 // their fixed-point distance keys fall differently): the thinning drops one
 // of them, the sort-free working array must not be chosen.
+// In a cloud of a few thousandths the search window spans millions of keys,
+// and a pair just inside b (0.9995 b) is found only with the window's margin.
 TEST(BSphereEnclosing, SingleNearPair) {
     std::mt19937 rng(9);
-    for (int k = 0; k < 16; ++k) {
-        KvArray<P> pts = cloud(kCube, 999, 400.0, rng);
-        pts[0] = P(0, 0, 0);
-        const double x = 1000 + 0.37 * k;
-        pts.append(P(x, 0, 0));
-        pts.append(P(x + 0.99 * b, 0, 0));
-        check_update(pts, Ball(), "near pair at " + std::to_string(x));
+    const struct {
+        double scale, at, apart;
+    } clouds[] = {{400.0, 1000, 0.99 * b}, {1e-3, 2.5e-3, 0.9995 * b}};
+    for (const auto& c : clouds) {
+        for (int k = 0; k < 16; ++k) {
+            KvArray<P> pts = cloud(kCube, 999, c.scale, rng);
+            pts[0] = P(0, 0, 0);
+            const double x = c.at * (1 + 3.7e-4 * k);
+            pts.append(P(x, 0, 0));
+            pts.append(P(x + c.apart, 0, 0));
+            check_update(pts, Ball(), "near pair at " + std::to_string(x));
+        }
     }
 }
 
