@@ -5,8 +5,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -128,15 +126,22 @@ TEST(BSphereEnclosing, HugeAndTinyClouds) {
 // first point, in an otherwise spread cloud, at several distances (so that
 // their fixed-point distance keys fall differently): the thinning drops one
 // of them, the sort-free working array must not be chosen.
+// In a cloud of a few thousandths the search window spans millions of keys,
+// and a pair just inside b (0.9995 b) is found only with the window's margin.
 TEST(BSphereEnclosing, SingleNearPair) {
     std::mt19937 rng(9);
-    for (int k = 0; k < 16; ++k) {
-        KvArray<P> pts = cloud(kCube, 999, 400.0, rng);
-        pts[0] = P(0, 0, 0);
-        const double x = 1000 + 0.37 * k;
-        pts.append(P(x, 0, 0));
-        pts.append(P(x + 0.99 * b, 0, 0));
-        check_update(pts, Ball(), "near pair at " + std::to_string(x));
+    const struct {
+        double scale, at, apart;
+    } clouds[] = {{400.0, 1000, 0.99 * b}, {1e-3, 2.5e-3, 0.9995 * b}};
+    for (const auto& c : clouds) {
+        for (int k = 0; k < 16; ++k) {
+            KvArray<P> pts = cloud(kCube, 999, c.scale, rng);
+            pts[0] = P(0, 0, 0);
+            const double x = c.at * (1 + 3.7e-4 * k);
+            pts.append(P(x, 0, 0));
+            pts.append(P(x + c.apart, 0, 0));
+            check_update(pts, Ball(), "near pair at " + std::to_string(x));
+        }
     }
 }
 
@@ -236,40 +241,6 @@ TEST(BSphereEnclosing, GrowthByABox) {
     Kv3dBSphere from_empty;
     from_empty.update_bsphere(box);
     expect_same(from_empty, enclosing_oracle::ball(Kv3dBSphere(box)), "empty sphere, box");
-}
-
-// Constructions and sorts on eight threads at once give the serial results.
-TEST(BSphereEnclosing, ConcurrentConstructionsAndSorts) {
-    std::mt19937 rng(21);
-    std::vector<KvArray<P>> clouds;
-    std::vector<Kv3dBSphere> serial;
-    for (int i = 0; i < 8; ++i) {
-        clouds.push_back(cloud(i % kShapes, 400 + 300 * i, 10.0, rng));
-        serial.push_back(Kv3dBSphere(clouds.back()));
-    }
-    std::vector<Kv3dBSphere> parallel(8);
-    std::vector<KvArray<P>> sorted(8);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 8; ++i) {
-        threads.emplace_back([&, i]() {
-            for (int round = 0; round < 5; ++round) {
-                parallel[i] = Kv3dBSphere(clouds[i]);
-                sorted[i] = clouds[i];
-                sorted[i].sort(Kv3dPointCompare(clouds[i][0]));
-            }
-        });
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
-    for (int i = 0; i < 8; ++i) {
-        const std::string name = "thread " + std::to_string(i);
-        expect_same(parallel[i], enclosing_oracle::ball(serial[i]), name);
-        KvArray<P> expected = clouds[i];
-        expected.sort(Kv3dPointCompare(clouds[i][0]));
-        EXPECT_EQ(std::memcmp(sorted[i].data(), expected.data(), expected.size() * sizeof(P)), 0)
-            << "case: sort, " << name;
-    }
 }
 
 // NaN and infinite coordinates neither crash nor hang (under the sanitizers

@@ -121,6 +121,8 @@ TEST(BSphere, ContainmentAtTheTolerance) {
     EXPECT_TRUE(s.contains(Kv3dBSphere(P(0.5 * b, 0, 0), 2.0 + 0.5 * b)))
         << "case: radii and centres within b";
     EXPECT_FALSE(s.contains(Kv3dBSphere(P(), 2.5))) << "case: larger sphere";
+    EXPECT_FALSE(Kv3dBSphere(P(), b).contains(Kv3dBSphere(P(), 2 * b)))
+        << "case: radius larger by b exactly (strict)";
     EXPECT_TRUE(s.contains(Kv3dBSphere(P(0.5, 0, 0), 1.4))) << "case: inner sphere";
     EXPECT_FALSE(s.contains(Kv3dBSphere(P(0.7, 0, 0), 1.4))) << "case: inner sphere, touching";
     EXPECT_TRUE(s.contains(Kv3dBSphere())) << "case: empty sphere";

@@ -29,23 +29,18 @@ void expect_point(const P& p, const P& expected, const std::string& name) {
     EXPECT_EQ(p.z(), expected.z()) << "case: " << name;
 }
 
-void expect_nearest(const Nearest& n, const P& point, int segment, double parameter,
-                    const std::string& name) {
-    expect_point(n.point, point, name);
-    EXPECT_EQ(n.segment, segment) << "case: " << name;
-    EXPECT_EQ(n.parameter, parameter) << "case: " << name;
+void expect_nearest(const Nearest& n, const Nearest& expected, const std::string& name) {
+    expect_point(n.point, expected.point, name);
+    EXPECT_EQ(n.segment, expected.segment) << "case: " << name;
+    EXPECT_EQ(n.parameter, expected.parameter) << "case: " << name;
 }
 
 TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
-    const Poly empty;
-    const Poly two{P(0, 0, 0), P(1, 0, 0)};
+    const Poly empty, two{P(0, 0, 0), P(1, 0, 0)};
     const P untouched(7, 8, 9);
-    P nearest = untouched;
-    P other = untouched;
-    int segment = -5;
-    int other_segment = -5;
-    double parameter = -5.0;
-    double other_parameter = -5.0;
+    P nearest = untouched, other = untouched;
+    int segment = -5, other_segment = -5;
+    double parameter = -5.0, other_parameter = -5.0;
     const struct {
         const char* name;
         double distance;
@@ -71,46 +66,61 @@ TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
     EXPECT_EQ(other_parameter, -5.0) << "case: empty: other parameter";
 }
 
-TEST(PolylineDistance, OneVertexPolylineGivesThatVertex) {
-    const Poly one{P(1, 2, 2)};
-    const Poly line{P(0, 5, 0), P(4, 5, 0)};
-    const Result point = library_point(P(0, 0, 0), one);
-    EXPECT_EQ(point.distance, 3.0) << "case: point";
-    expect_nearest(point.nearest, P(1, 2, 2), 0, 0.0, "point");
-
-    const Result ray = library_ray(Kv3dRay(P(0, 0, 0), Kv3dDirection(1, 0, 0)), one);
-    EXPECT_EQ(ray.distance, std::sqrt(8.0)) << "case: ray";
-    expect_nearest(ray.nearest, P(1, 2, 2), 0, 0.0, "ray");
-
-    const PairResult first_one = library_pair(one, line);
-    EXPECT_EQ(first_one.distance, std::sqrt(13.0)) << "case: first has one vertex";
-    expect_nearest(first_one.first, P(1, 2, 2), 0, 0.0, "first has one vertex: first");
-    expect_nearest(first_one.second, P(1, 5, 0), 0, 0.25, "first has one vertex: second");
-
-    const PairResult second_one = library_pair(line, one);
-    EXPECT_EQ(second_one.distance, std::sqrt(13.0)) << "case: second has one vertex";
-    expect_nearest(second_one.first, P(1, 5, 0), 0, 0.25, "second has one vertex: first");
-    expect_nearest(second_one.second, P(1, 2, 2), 0, 0.0, "second has one vertex: second");
-
-    const PairResult both = library_pair(one, Poly{P(1, 2, 5)});
-    EXPECT_EQ(both.distance, 3.0) << "case: both one vertex";
-    expect_nearest(both.first, P(1, 2, 2), 0, 0.0, "both one vertex: first");
-    expect_nearest(both.second, P(1, 2, 5), 0, 0.0, "both one vertex: second");
+// Hand-worked answers: the distance, and the nearest point, its segment and
+// parameter on each polyline.
+TEST(PolylineDistance, HandWorkedPointAndRayCases) {
+    const Poly one{P(1, 2, 2)}, elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
+    // A ray parallel to a segment has no unique closest approach: the segment
+    // is measured at its midpoint, which wins the tie with the later one's end.
+    const Poly hook{P(0, 0, 0), P(2, 0, 0), P(2, -5, 0)};
+    // All segments degenerate: nothing improves on the sampled start, and the
+    // distance is to it, not the root of the bound. The last vertex stands for
+    // the last segment, which starts at V1.
+    const Poly cluster{P(1, 1, 1), P(1, 1, 1), P(1, 1, 1)}, tiny{P(), P(), P(0, 0, 1e-21)};
+    const Kv3dRay along_x(P(0, 0, 0), Kv3dDirection(1, 0, 0));
+    // clang-format off
+    const struct {
+        const char* name;
+        Result r;
+        double distance;
+        Nearest nearest;
+    } cases[] = {
+        {"point, one vertex", library_point(P(0, 0, 0), one), 3.0, {P(1, 2, 2), 0, 0.0}},
+        {"ray, one vertex", library_ray(along_x, one), std::sqrt(8.0), {P(1, 2, 2), 0, 0.0}},
+        {"beside the first segment", library_point(P(1, 0.5, 0), elbow), 0.5, {P(1, 0, 0), 0, 0.5}},
+        {"beyond the last vertex", library_point(P(3, 3, 0), elbow), std::sqrt(2.0), {P(2, 2, 0), 1, 1.0}},
+        {"on the polyline", library_point(P(2, 1, 0), elbow), 0.0, {P(2, 1, 0), 1, 0.5}},
+        {"ray parallel at distance 1", library_ray(Kv3dRay(P(7, 1, 0), Kv3dDirection(-1, 0, 0)), hook), 1.0, {P(1, 0, 0), 0, 0.5}},
+        {"ray across the first segment", library_ray(Kv3dRay(P(0.5, 3, 2), Kv3dDirection(0, 0, 1)), hook), 3.0, {P(0.5, 0, 0), 0, 0.25}},
+        {"three coincident vertices", library_point(P(4, 5, 1), cluster), 5.0, {P(1, 1, 1), 0, 0}},
+        {"last vertex nearest", library_point(P(0, 0, 4e-21), tiny), 4e-21, {P(), 1, 0.0}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.r.distance, c.distance) << "case: " << c.name;
+        expect_nearest(c.r.nearest, c.nearest, c.name);
+    }
 }
 
-TEST(PolylineDistance, PointAgainstAnElbow) {
-    const Poly elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
-    const Result inside = library_point(P(1, 0.5, 0), elbow);
-    EXPECT_EQ(inside.distance, 0.5) << "case: beside the first segment";
-    expect_nearest(inside.nearest, P(1, 0, 0), 0, 0.5, "beside the first segment");
-
-    const Result beyond = library_point(P(3, 3, 0), elbow);
-    EXPECT_EQ(beyond.distance, std::sqrt(2.0)) << "case: beyond the last vertex";
-    expect_nearest(beyond.nearest, P(2, 2, 0), 1, 1.0, "beyond the last vertex");
-
-    const Result on = library_point(P(2, 1, 0), elbow);
-    EXPECT_EQ(on.distance, 0.0) << "case: on the polyline";
-    expect_nearest(on.nearest, P(2, 1, 0), 1, 0.5, "on the polyline");
+TEST(PolylineDistance, HandWorkedPairCases) {
+    const Poly one{P(1, 2, 2)}, line{P(0, 5, 0), P(4, 5, 0)};
+    // clang-format off
+    const struct {
+        const char* name;
+        PairResult r;
+        double distance;
+        Nearest first, second;
+    } cases[] = {
+        {"first has one vertex", library_pair(one, line), std::sqrt(13.0), {P(1, 2, 2), 0, 0.0}, {P(1, 5, 0), 0, 0.25}},
+        {"second has one vertex", library_pair(line, one), std::sqrt(13.0), {P(1, 5, 0), 0, 0.25}, {P(1, 2, 2), 0, 0.0}},
+        {"both one vertex", library_pair(one, Poly{P(1, 2, 5)}), 3.0, {P(1, 2, 2), 0, 0.0}, {P(1, 2, 5), 0, 0.0}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.r.distance, c.distance) << "case: " << c.name;
+        expect_nearest(c.r.first, c.first, std::string(c.name) + ": first");
+        expect_nearest(c.r.second, c.second, std::string(c.name) + ": second");
+    }
 }
 
 // Pointers may be null everywhere, and an output may be the input object.
@@ -170,20 +180,6 @@ TEST(PolylineDistance, RepeatedVertexChangesNothing) {
     EXPECT_EQ(pb.second.segment, 2) << "case: pair";
 }
 
-// The solver finds no unique closest approach for a segment parallel to the
-// ray: it is measured at its midpoint, which wins the tie with the later
-// segment's end at the same distance.
-TEST(PolylineDistance, RayParallelToASegmentTakesItsMidpoint) {
-    const Poly poly{P(0, 0, 0), P(2, 0, 0), P(2, -5, 0)};
-    const Result r = library_ray(Kv3dRay(P(7, 1, 0), Kv3dDirection(-1, 0, 0)), poly);
-    EXPECT_EQ(r.distance, 1.0) << "case: parallel at distance 1";
-    expect_nearest(r.nearest, P(1, 0, 0), 0, 0.5, "parallel at distance 1");
-
-    const Result skew = library_ray(Kv3dRay(P(0.5, 3, 2), Kv3dDirection(0, 0, 1)), poly);
-    EXPECT_EQ(skew.distance, 3.0) << "case: ray across the first segment";
-    expect_nearest(skew.nearest, P(0.5, 0, 0), 0, 0.25, "ray across the first segment");
-}
-
 TEST(PolylineDistance, CrossingPolylinesMeetAtTheCrossing) {
     const Poly a{P(-1, -1, 0), P(0, 0, 0), P(2, 2, 0), P(3, 2, 0)};
     const Poly b{P(5, 5, 5), P(0, 2, 0), P(2, 0, 0)};
@@ -200,22 +196,6 @@ TEST(PolylineDistance, CrossingPolylinesMeetAtTheCrossing) {
     EXPECT_LE(swapped.distance, 1e-15) << "case: crossing, swapped";
     EXPECT_EQ(swapped.first.segment, 1) << "case: crossing, swapped";
     EXPECT_EQ(swapped.second.segment, 1) << "case: crossing, swapped";
-}
-
-// With every segment degenerate nothing improves on the sampled bound: the
-// nearest point is the sampled start, and the distance is the distance to
-// it, not the root of the bound (1.01 * 25 + 1e-6).
-TEST(PolylineDistance, NothingBelowTheBoundReturnsTheDistanceToTheNearestPoint) {
-    const Poly cluster{P(1, 1, 1), P(1, 1, 1), P(1, 1, 1)};
-    const Result r = library_point(P(4, 5, 1), cluster);
-    EXPECT_EQ(r.distance, 5.0) << "case: three coincident vertices";
-    expect_nearest(r.nearest, P(1, 1, 1), 0, 0.0, "three coincident vertices");
-
-    // The last vertex stands for the last segment, which starts at V1.
-    const Poly tiny{P(0, 0, 0), P(0, 0, 0), P(0, 0, 1e-21)};
-    const Result last = library_point(P(0, 0, 4e-21), tiny);
-    EXPECT_EQ(last.distance, 4e-21) << "case: last vertex nearest";
-    expect_nearest(last.nearest, P(0, 0, 0), 1, 0.0, "last vertex nearest");
 }
 
 // Polylines farther apart than any finite start of the sampled minimum would

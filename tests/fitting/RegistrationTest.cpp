@@ -40,8 +40,12 @@ double max_diff(const Kv3dTransform& a, const Kv3dTransform& b) {
     return d;
 }
 
-bool identical(const Fit& a, const Fit& b) {
-    return a.ok && same_matrix(a.T, b.T) && a.rms == b.rms;
+// Both succeed with the same matrix and rms; the failure says which differs.
+::testing::AssertionResult identical(const Fit& a, const Fit& b) {
+    if (!a.ok || !b.ok) return ::testing::AssertionFailure() << "a fit failed";
+    if (!same_matrix(a.T, b.T)) return ::testing::AssertionFailure() << "the matrices differ";
+    if (a.rms != b.rms) return ::testing::AssertionFailure() << "rms " << a.rms << " vs " << b.rms;
+    return ::testing::AssertionSuccess();
 }
 
 // sum_i w_i |T p_i - q_i|^2, written out.

@@ -25,7 +25,8 @@ TEST(Err, NumberOfAResult) {
     int number = 0;
     const KvString* const* domain = nullptr;
     r.get_error_condition(code, number, domain);
-    EXPECT_TRUE(code == 42 && number == 16);
+    EXPECT_EQ(code, 42);
+    EXPECT_EQ(number, 16);
     ASSERT_NE(domain, nullptr);
     EXPECT_STREQ((*domain)->c_str(), "Kv3dErr");
     EXPECT_STREQ(r.message(), "");

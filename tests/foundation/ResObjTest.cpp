@@ -25,24 +25,31 @@ TEST(ResObj, LoadTimeValues) {
 
 TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
     {
-        ResolutionGuard guard;
-        const double angle_cos = Kv3dResObj::same_angle_cos();
-        const double ortho_cos = Kv3dResObj::same_ortho_cos();
-        ResolutionGuard::set(0.01, 0.0, -5.0);
-        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden);
-        EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos);
-        EXPECT_EQ(Kv3dResObj::same_ortho_cos(), ortho_cos);
-        ResolutionGuard::set(std::nan(""), -1.0, 0.0);
-        double point = 0, angle = 0, extent = 0;
-        ResolutionGuard::get(point, angle, extent);
-        EXPECT_TRUE(point == 0.01 && angle == 1e-7 && extent == 8000.0);
-
-        ResolutionGuard::set(0.5, 1e-5, 100.0);
-        ResolutionGuard::get(point, angle, extent);
-        EXPECT_TRUE(point == 0.5 && angle == 1e-5 && extent == 100.0);
+        ResolutionGuard guard(0.5, 1e-5, 100.0);
+        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + kWiden);
         EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
         EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
-        EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001);  // fixed at load
+        EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001) << "case: fixed at load";
+        const double sqr = Kv3dResObj::same_point_sqr(), angle_cos = Kv3dResObj::same_angle_cos(),
+                     ortho_cos = Kv3dResObj::same_ortho_cos();
+        const struct {
+            const char* name;
+            double value;
+        } bad[] = {{"zero", 0.0}, {"negative", -1.0}, {"NaN", std::nan("")}};
+        for (const auto& c : bad) {
+            ResolutionGuard::set(c.value, c.value, c.value);
+            double point = 0, angle = 0, extent = 0;
+            ResolutionGuard::get(point, angle, extent);
+            EXPECT_EQ(point, 0.5) << "case: " << c.name;
+            EXPECT_EQ(angle, 1e-5) << "case: " << c.name;
+            EXPECT_EQ(extent, 100.0) << "case: " << c.name;
+            EXPECT_EQ(Kv3dResObj::same_point_sqr(), sqr) << "case: " << c.name;
+            EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos) << "case: " << c.name;
+            EXPECT_EQ(Kv3dResObj::same_ortho_cos(), ortho_cos) << "case: " << c.name;
+        }
+        ResolutionGuard::set(0.01, -1.0, -1.0);  // each argument on its own
+        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden);
+        EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos);
     }
     // The guard restores what it found.
     EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.001);

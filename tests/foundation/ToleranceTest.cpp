@@ -28,6 +28,10 @@ TEST(SameLocation, InclusiveAndNegativeTolerance) {
     EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1.5, 2.5, 3), 0.5));  // axes pass, sum fails
     EXPECT_FALSE(Kv3d_same_location(p, p, -1.0));
     EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(kNaN, 2, 3), 1.0));
+    // One axis beyond the tolerance decides before the sum, whose squares
+    // would overflow to inf <= inf.
+    EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1e300, 2, 3), 1e200)) << "case: x far out";
+    EXPECT_FALSE(Kv3d_same_location(p, Kv3dPoint(1, 2, -1e300), 1e200)) << "case: z far out";
 }
 
 TEST(MaximumDistance, StrictBothWaysAndTheSameObject) {
@@ -56,8 +60,10 @@ TEST(MaximumDistance, StrictBothWaysAndTheSameObject) {
         const Kv3dPoint b(coord(rng), coord(rng), coord(rng));
         const double m = std::fabs(coord(rng));
         const double d2 = a.square_distance(b);
-        EXPECT_EQ(Kv3d_distance_succeeds_maximum_distance(a, b, m), d2 > m * m);
-        EXPECT_EQ(Kv3d_distance_less_than_maximum_distance(a, b, m), d2 < m * m);
+        EXPECT_EQ(Kv3d_distance_succeeds_maximum_distance(a, b, m), d2 > m * m)
+            << "case: draw " << i;
+        EXPECT_EQ(Kv3d_distance_less_than_maximum_distance(a, b, m), d2 < m * m)
+            << "case: draw " << i;
     }
 }
 

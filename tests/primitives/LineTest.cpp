@@ -22,14 +22,18 @@ double excess(const Kv3dLine& l, const Kv3dBBox& b, double t) {
 
 TEST(Line, ProjectionContainmentAndApply) {
     const Kv3dLine l(P(1, 2, 3), P(4, 6, 8)), x(P(0, 0, 0), V(2, 0, 0)), zero(P(1, 1, 1), V());
-    EXPECT_TRUE(l.evaluate(1).distance(P(4, 6, 8)) == 0 && l.find_parameter(P(2.5, 4, 5.5)) == 0.5);
-    EXPECT_TRUE(x.find_parameter(P(1, 5, 0)) == 0.5 && !x.contains(P(0.3, kTol, 0)));  // strict
-    EXPECT_TRUE(x.contains(P(0.3, 0.9999 * kTol, 0)));
-    EXPECT_TRUE(!zero.is_valid() && zero.find_parameter(P(5, 5, 5)) == 0);
+    EXPECT_EQ(l.evaluate(1).distance(P(4, 6, 8)), 0) << "case: through two points";
+    EXPECT_EQ(l.find_parameter(P(2.5, 4, 5.5)), 0.5) << "case: through two points";
+    EXPECT_EQ(x.find_parameter(P(1, 5, 0)), 0.5) << "case: the foot of an off-line point";
+    EXPECT_FALSE(x.contains(P(0.3, kTol, 0))) << "case: at tol (strict)";
+    EXPECT_TRUE(x.contains(P(0.3, std::nextafter(kTol, 0.0), 0))) << "case: just inside tol";
+    EXPECT_FALSE(zero.is_valid());
+    EXPECT_EQ(zero.find_parameter(P(5, 5, 5)), 0) << "case: zero vector";
     const double m[16] = {2, 0, 0, 1, 0, 2, 0, 2, 0, 0, 2, 3, 0, 0, 0, 1};
     Kv3dLine moved(P(1, 1, 1), V(0, 1, 0));
     moved.apply(Kv3dTransform(m));  // the vector takes no translation
-    EXPECT_TRUE(moved.basepoint().geom_equal(P(3, 4, 5)) && moved.vector().geom_equal(V(0, 2, 0)));
+    EXPECT_TRUE(moved.basepoint().geom_equal(P(3, 4, 5)));
+    EXPECT_TRUE(moved.vector().geom_equal(V(0, 2, 0))) << "case: the vector takes no translation";
 }
 
 TEST(Line, IntersectionTypesAndParameters) {
@@ -37,19 +41,30 @@ TEST(Line, IntersectionTypesAndParameters) {
     double t = 7, s = 7;
     const Kv3dLine a(P(0, 1, 0), V(2, 0, 0)), b(P(1, -1, 0), V(0, 1, 0));
     EXPECT_EQ(a.intersect(b, &p, &t, &s), Kv3d::INTERSECTING);
-    EXPECT_LT(p.distance(P(1, 1, 0)) + std::fabs(t - 0.5) + std::fabs(s - 2.0), 1e-12);
+    EXPECT_LT(p.distance(P(1, 1, 0)), 1e-12) << "case: crossing";
+    EXPECT_NEAR(t, 0.5, 1e-12) << "case: crossing";
+    EXPECT_NEAR(s, 2.0, 1e-12) << "case: crossing";
     p = P(7, 7, 7);
     const Kv3dLine c(P(0, 0, 0), V(1, 0, 0)), d(P(2, -1, 1), V(1, 1, 0));
     EXPECT_EQ(c.intersect(d, &p, &t, &s), Kv3d::SKEW);
-    EXPECT_TRUE(p.x() == 7 && std::fabs(c.distance(d) - 1) < 1e-15);  // no point when skew
-    EXPECT_LT(std::fabs(t - 3) + std::fabs(s - 1), 1e-12);
+    EXPECT_EQ(p.x(), 7) << "case: no point written when skew";
+    EXPECT_NEAR(c.distance(d), 1, 1e-15);
+    EXPECT_NEAR(t, 3, 1e-12) << "case: skew";
+    EXPECT_NEAR(s, 1, 1e-12) << "case: skew";
     EXPECT_EQ(d.intersect(c, &p, &s, &t), Kv3d::SKEW);  // from the other side
-    EXPECT_LT(std::fabs(t - 3) + std::fabs(s - 1), 1e-12);
+    EXPECT_NEAR(t, 3, 1e-12) << "case: skew, swapped";
+    EXPECT_NEAR(s, 1, 1e-12) << "case: skew, swapped";
     t = s = 7;  // parallel lines write nothing
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.0005, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::COINCIDENT);
     EXPECT_EQ(c.intersect(Kv3dLine(P(3, 0.002, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::PARALLEL);
+    EXPECT_EQ(c.intersect(Kv3dLine(P(3, kTol, 0), V(2, 0, 0)), &p, &t, &s), Kv3d::PARALLEL)
+        << "case: parallel exactly tol apart (strict)";
+    EXPECT_EQ(c.intersect(Kv3dLine(P(3, std::nextafter(kTol, 0.0), 0), V(2, 0, 0)), &p, &t, &s),
+              Kv3d::COINCIDENT)
+        << "case: parallel just inside tol";
     EXPECT_EQ(Kv3dLine(P(0, 0, 5), V()).intersect(c, &p, &t, &s), Kv3d::PARALLEL);
-    EXPECT_TRUE(t == 7 && s == 7);
+    EXPECT_EQ(t, 7) << "case: parallel lines write nothing";
+    EXPECT_EQ(s, 7) << "case: parallel lines write nothing";
     Kv3dLine(P(std::nan(""), 0, 0), V(1, std::nan(""), 0)).intersect(d, &p, &t, &s);
 }
 
@@ -87,7 +102,8 @@ TEST(Line, BoxSlabTest) {
             ++(g < 0.5 * kTol ? inside : outside);
         }
     }
-    EXPECT_TRUE(inside > 50 && outside > 50);
+    EXPECT_GT(inside, 50) << "case: lines meeting the box";
+    EXPECT_GT(outside, 50) << "case: lines missing the box";
 }
 
 TEST(Line, JournalText) {
@@ -112,7 +128,8 @@ TEST(Line, JournalText) {
 
 TEST(Ray, DistanceBehindTheOrigin) {
     const Kv3dRay r(P(0, 0, 0), Kv3dDirection(1, 0, 0));
-    EXPECT_TRUE(r.distance(P(-5, 3, 0)) == 3 && r.find_parameter(P(-5, 3, 0)) == -5);
+    EXPECT_EQ(r.distance(P(-5, 3, 0)), 3) << "case: behind the origin, as a line";
+    EXPECT_EQ(r.find_parameter(P(-5, 3, 0)), -5) << "case: behind the origin, as a line";
 }
 
 }  // namespace

@@ -19,40 +19,53 @@ Kv3dParabola parabola(const P& a, const P& b, const P& c) {
 bool same(const P& a, const P& b) { return a.distance(b) == 0; }
 
 void expect_roots(std::initializer_list<double> coeffs, std::vector<double> expected) {
+    std::ostringstream name;
+    for (double c : coeffs) name << c << " ";
     KvArray<double> roots{99.0};
     Kv3dRealRoots::solve(KvArray<double>(coeffs), roots);
-    ASSERT_EQ(roots.size(), expected.size());
-    for (std::size_t i = 0; i < roots.size(); ++i) EXPECT_NEAR(roots[i], expected[i], 1e-9) << i;
+    ASSERT_EQ(roots.size(), expected.size()) << "case: coefficients " << name.str();
+    for (std::size_t i = 0; i < roots.size(); ++i)
+        EXPECT_NEAR(roots[i], expected[i], 1e-9 * (1 + std::fabs(expected[i])))
+            << "case: coefficients " << name.str() << ", root " << i;
 }
 
 TEST(Parabola, EvaluationAndFootPoints) {
     const Kv3dParabola c = parabola(O, P1, P2);
-    EXPECT_TRUE(same(c.evaluate(0.5), {1, 0.5, 0}) && same(c.evaluate(2), {4, -4, 0}) &&
-                same(c.evaluate(-1), {-2, -4, 0}));
+    const double t[] = {0.5, 2, -1};
+    const P at[] = {{1, 0.5, 0}, {4, -4, 0}, {-2, -4, 0}};
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(c.evaluate(t[i]), at[i])) << "case: t " << t[i];
     EXPECT_DOUBLE_EQ(c.distance(P1), 0.5);  // the middle control point is off the curve
     // (1, -5, 0): f = 4 t^3 - 6 t^2 - 6 t + 4 has the roots 0.5, 2, -1, in this
     // order; 2 and -1 are both at sqrt(10), and the one reported first wins.
     const P q(1, -5, 0);
     EXPECT_NEAR(c.find_parameter(q, nullptr), 2.0, 1e-9);
     const double starts[] = {0.0, 1.2, 1.3, -0.4}, nearest[] = {0.5, 0.5, 2.0, -1.0};
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(c.find_parameter(q, &starts[i]), nearest[i], 1e-9);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(c.find_parameter(q, &starts[i]), nearest[i], 1e-9)
+            << "case: from " << starts[i];
 }
 
 TEST(Parabola, DegenerateControlPointsAndShortArrays) {
     const Kv3dParabola point = parabola(P1, P1, P1), line = parabola(O, P(1, 0, 0), P2);
-    EXPECT_TRUE(point.find_parameter(P(4, 5, 0), nullptr) == 0 && point.distance(P(4, 5, 0)) == 5);
+    EXPECT_EQ(point.find_parameter(P(4, 5, 0), nullptr), 0) << "case: all control points equal";
+    EXPECT_EQ(point.distance(P(4, 5, 0)), 5) << "case: all control points equal";
     EXPECT_DOUBLE_EQ(line.find_parameter(P(0.5, 3, 0), nullptr), 0.25);
     const double tol = Kv3dResObj::same_point_tol(), nan = std::nan("");
-    EXPECT_TRUE(!line.contains(P(1, tol, 0)) && line.contains(P(1, tol * 0.999, 0)));  // strict
-    EXPECT_FALSE(parabola(O, P(1e-4, 0, 0), P2).is_valid() ||
-                 parabola(O, P(2, 1e-4, 0), P2).is_valid());
+    EXPECT_FALSE(line.contains(P(1, tol, 0))) << "case: at tol (strict)";
+    EXPECT_TRUE(line.contains(P(1, std::nextafter(tol, 0.0), 0))) << "case: just inside tol";
+    EXPECT_FALSE(parabola(O, P(1e-4, 0, 0), P2).is_valid()) << "case: p1 near p0";
+    EXPECT_FALSE(parabola(O, P(2, 1e-4, 0), P2).is_valid()) << "case: p1 near p2";
     EXPECT_TRUE(parabola(O, P1, P(1e-4, 0, 0)).is_valid());  // only p0 = p2
     EXPECT_FALSE(parabola(O, P(nan, 1, 0), P2).contains(O));
     EXPECT_EQ(parabola(O, P1, P2).find_parameter(P(nan, 0, 0), &nan), 0.0);
     // A short array repeats its last point, the origin when empty.
     const Kv3dParabola none{KvArray<P>()}, one{KvArray<P>{P1}}, two{KvArray<P>{P1, P2}};
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(none[i], O) && same(one[i], P1));
-    EXPECT_TRUE(same(two[0], P1) && same(two[1], P2) && same(two[2], P2) && same(two[3], O));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(same(none[i], O)) << "case: empty, point " << i;
+        EXPECT_TRUE(same(one[i], P1)) << "case: one point, point " << i;
+    }
+    const P two_expected[] = {P1, P2, P2, O};  // index 3 is out of range
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(same(two[i], two_expected[i])) << "case: two, " << i;
 }
 
 TEST(Parabola, ApplyAndJournalText) {
@@ -82,6 +95,11 @@ TEST(RealRoots, ClosedFormCases) {
     expect_roots({-1, 3, -3, 1}, {1.0, 1.0});  // the triple root
     expect_roots({-8, 0, 0, 1}, {2.0});
     expect_roots({-2, 1, 5e-13, 0}, {2.0});  // leading terms below 1e-12 drop
+    expect_roots({-2, 1, std::nextafter(1e-12, 0.0)}, {2.0});
+    expect_roots({-2, 1, 1e-12}, {-1e12 - 2, 2.0});  // exactly 1e-12 is kept
+    // A discriminant below 1e-12 gives one root; exactly 1e-12 gives two.
+    expect_roots({-1e-12, 0, 1}, {-1e-6, 1e-6});
+    expect_roots({-std::nextafter(1e-12, 0.0), 0, 1}, {0.0});
     expect_roots({6, -5, 1, 0, 0}, {2.0, 3.0});
     expect_roots({1, 0, 0, 0, 1}, {});          // degree 4 is not solved
     expect_roots({std::nan(""), 1, 1, 1}, {});  // NaN discriminant
@@ -100,11 +118,12 @@ TEST(Parabola, RandomFootPointsAgainstSampling) {
         double best = 1e300;
         for (int i = 0; i <= 4000; ++i)
             best = std::min(best, c.evaluate(-4 + i * 0.002).distance(q));
-        EXPECT_LE(c.distance(q), best + 1e-9);
+        EXPECT_LE(c.distance(q), best + 1e-9) << "case: draw " << k;
         const double start = u(rng), t = c.find_parameter(q, &start);
         const Kv3dVector d = c.evaluate(t) - q;
         const Kv3dVector tangent = (c[1] - c[0]) * (2.0 * (1.0 - t)) + (c[2] - c[1]) * (2.0 * t);
-        EXPECT_NEAR(d % tangent, 0.0, 1e-5 * (1.0 + d.length() * tangent.length()));
+        EXPECT_NEAR(d % tangent, 0.0, 1e-5 * (1.0 + d.length() * tangent.length()))
+            << "case: draw " << k;
     }
 }
 

@@ -25,14 +25,18 @@ Kv3dBBox box(const P& a, const P& b) {
 TEST(Plane, QueriesAndDegeneratePlanes) {
     const Kv3dPlane p;
     const KvUVPar uv = p.find_parameter(P(1, 2, 3));
-    EXPECT_TRUE(p.distance(P(1, 2, -3)) == -3 && uv.u == 1 && uv.v == 2);  // signed
-    EXPECT_TRUE(Kv3dPlane(P(), V(0, 1, 0), V(1, 0, 0)).geom_equal(p));     // opposite normals
+    EXPECT_EQ(p.distance(P(1, 2, -3)), -3) << "case: signed distance";
+    EXPECT_EQ(uv.u, 1);
+    EXPECT_EQ(uv.v, 2);
+    EXPECT_TRUE(Kv3dPlane(P(), V(0, 1, 0), V(1, 0, 0)).geom_equal(p));  // opposite normals
     EXPECT_FALSE(p.geom_equal(Kv3dPlane(P(0, 0, kTol), V(1, 0, 0), V(0, 1, 0))));  // strict
-    EXPECT_TRUE(p.contains(P(5, 5, 0.9 * kTol)) && !p.contains(P(5, 5, kTol)));
+    EXPECT_TRUE(p.contains(P(5, 5, std::nextafter(kTol, 0.0)))) << "case: just inside tol";
+    EXPECT_FALSE(p.contains(P(5, 5, kTol))) << "case: at tol (strict)";
 
     const Kv3dPlane flat(P(), V(1, 0, 0), V(2, 0, 0));  // zero normal
-    EXPECT_TRUE(!flat.is_valid() && flat.contains(P(4, 5, 6)) &&
-                flat.find_parameter(P(4, 5, 6)).u == 0);
+    EXPECT_FALSE(flat.is_valid());
+    EXPECT_TRUE(flat.contains(P(4, 5, 6))) << "case: zero normal";
+    EXPECT_EQ(flat.find_parameter(P(4, 5, 6)).u, 0) << "case: zero normal";
     const V zero;  // singular equations
     EXPECT_FALSE(std::isfinite(Kv3dPlane(P(), D(0, 0, 1), &zero).find_parameter(P(1, 1, 1)).u));
     Kv3dLine line;
@@ -45,19 +49,24 @@ TEST(Plane, QueriesAndDegeneratePlanes) {
 // vector perpendicular to n without the component named.
 TEST(Plane, AxesFromTheNormal) {
     const D n[] = {D(0, 0, 1),       D(1, 0, 0),       D(0, 1, 0), D(0.6, 0.8, 0.1),
-                   D(0.6, 0.1, 0.8), D(0.1, 0.6, 0.8), D(1, 1, 1)};
-    const int zero[] = {2, 2, 2, 2, 1, 0, 2};
+                   D(0.6, 0.1, 0.8), D(0.1, 0.6, 0.8), D(1, 1, 1), D(1, 1, 2)};
+    const int zero[] = {2, 2, 2, 2, 1, 0, 2, 1};  // (1, 1, 2): xz and yz tie, xz wins
     const V u_of[] = {V(-1, 0, 0), V(0, 1, 0), V(-1, 0, 0)},
             v_of[] = {V(0, -1, 0), V(0, 0, 1), V(0, 0, 1)};
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         const Kv3dPlane q(P(1, 2, 3), n[i], nullptr);
         const V& u = q.u_axis();
-        EXPECT_TRUE(u[zero[i]] == 0 && std::fabs(u.length() - 1) + std::fabs(u % n[i]) < 1e-15);
-        EXPECT_TRUE(i > 2 || (same(u, u_of[i]) && same(q.v_axis(), v_of[i]))) << i;
+        EXPECT_EQ(u[zero[i]], 0) << "case: normal " << i;
+        EXPECT_NEAR(u.length(), 1, 1e-15) << "case: normal " << i;
+        EXPECT_NEAR(u % n[i], 0, 1e-15) << "case: normal " << i;
+        if (i > 2) continue;
+        EXPECT_TRUE(same(u, u_of[i])) << "case: axis normal " << i;
+        EXPECT_TRUE(same(q.v_axis(), v_of[i])) << "case: axis normal " << i;
     }
     const V given(1, 0, 1);  // projected into the plane
     const Kv3dPlane g(P(), D(0, 0, 1), &given);
-    EXPECT_TRUE(same(g.u_axis(), {1, 0, 0}) && same(g.v_axis(), {0, 1, 0}));
+    EXPECT_TRUE(same(g.u_axis(), {1, 0, 0})) << "case: given u projected";
+    EXPECT_TRUE(same(g.v_axis(), {0, 1, 0})) << "case: given u projected";
 }
 
 TEST(Plane, LineIntersection) {
@@ -71,9 +80,13 @@ TEST(Plane, LineIntersection) {
     // Skewed, unequal axes: (3, 2, 0) = 0.5 u + 2 v.
     const Kv3dPlane q(P(1, 1, 1), V(2, 0, 0), V(1, 1, 0));
     EXPECT_EQ(q.intersect(Kv3dLine(P(4, 3, 5), V(0, 0, 2)), &x, &uv, &t), Kv3d::INTERSECTING);
-    EXPECT_TRUE(same(x, {4, 3, 1}) && uv.u == 0.5 && uv.v == 2 && t == -2);
+    EXPECT_TRUE(same(x, {4, 3, 1}));
+    EXPECT_EQ(t, -2);
     const KvUVPar back = q.find_parameter(P(4, 3, 9));
-    EXPECT_TRUE(back.u == 0.5 && back.v == 2);
+    for (const KvUVPar& r : {uv, back}) {
+        EXPECT_EQ(r.u, 0.5) << "case: " << (&r == &uv ? "intersect" : "find_parameter");
+        EXPECT_EQ(r.v, 2) << "case: " << (&r == &uv ? "intersect" : "find_parameter");
+    }
 }
 
 TEST(Plane, PlaneIntersection) {
@@ -84,9 +97,15 @@ TEST(Plane, PlaneIntersection) {
     EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 2 * kTol), ey, ex), &line), Kv3d::PARALLEL);
     EXPECT_TRUE(same(line.basepoint(), {7, 7, 7}));
     EXPECT_EQ(p.intersect(Kv3dPlane(P(1, 0, 0), D(1, 0, 0), nullptr), &line), Kv3d::INTERSECTING);
-    EXPECT_TRUE(same(line.basepoint(), {1, 0, 0}) && same(line.vector(), {0, 1, 0}));  // k = y
+    EXPECT_TRUE(same(line.basepoint(), {1, 0, 0})) << "case: k = y";
+    EXPECT_TRUE(same(line.vector(), {0, 1, 0})) << "case: k = y";
     EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 3, 0), ex, V(0, 0, 1)), &line), Kv3d::INTERSECTING);
     EXPECT_TRUE(same(line.basepoint(), {0, 3, 0}));  // c = (-1, 0, 0): k = x
+    // |c_y| = |c_z| > |c_x|: the tie goes to k = z. The planes x = 1 and y - z = 3.
+    EXPECT_EQ(Kv3dPlane(P(1, 0, 0), D(1, 0, 0), nullptr)
+                  .intersect(Kv3dPlane(P(0, 3, 0), D(0, 1, -1), nullptr), &line),
+              Kv3d::INTERSECTING);
+    EXPECT_LT(line.basepoint().distance(P(1, 3, 0)), 1e-15) << "case: c_y and c_z tie";
 
     // The common line lies in both planes, the same from either side.
     std::mt19937 rng(23);
@@ -95,29 +114,48 @@ TEST(Plane, PlaneIntersection) {
     for (int n = 0; n < 300; ++n) {
         const Kv3dPlane a(P() + r(), r().direction(), nullptr), b(P() + r(), r(), r());
         Kv3dLine ab, ba;
-        ASSERT_EQ(a.intersect(b, &ab), b.intersect(a, &ba));
-        for (const P& x : {ab.basepoint(), ab.evaluate(-3)})
-            ASSERT_LT(std::fabs(a.distance(x)) + std::fabs(b.distance(x)), 1e-9);
-        ASSERT_TRUE(ab.geom_equal(ba) && ab.vector().geom_equal(-ba.vector()));
+        ASSERT_EQ(a.intersect(b, &ab), b.intersect(a, &ba)) << "case: draw " << n;
+        for (const P& x : {ab.basepoint(), ab.evaluate(-3)}) {
+            ASSERT_LT(std::fabs(a.distance(x)), 1e-9) << "case: on the first, draw " << n;
+            ASSERT_LT(std::fabs(b.distance(x)), 1e-9) << "case: on the second, draw " << n;
+        }
+        ASSERT_TRUE(ab.geom_equal(ba)) << "case: draw " << n;
+        ASSERT_TRUE(ab.vector().geom_equal(-ba.vector())) << "case: draw " << n;
     }
 }
 
 TEST(Plane, BoxOverlapAndApply) {
     const Kv3dPlane p;
-    EXPECT_TRUE(p.intersect(box({-1, -1, -1}, {1, 1, 1})) &&
-                p.intersect(box({0, 0, 0.5 * kTol}, {1, 1, 1})));
-    EXPECT_FALSE(p.intersect(box({0, 0, 2 * kTol}, {1, 1, 1})) || p.intersect(Kv3dBBox()));
-    // Only the maximum corner comes near, 0.5 tol below the plane.
-    const double h = 3.0 - 0.5 * kTol / std::sqrt(3.0);
-    const Kv3dPlane corner(P(3, 3, 3), D(1, 1, 1), nullptr);
-    EXPECT_TRUE(corner.intersect(box({0, 0, 0}, {h, h, h})));
-    EXPECT_FALSE(corner.intersect(box({0, 0, 0}, {2.99, 2.99, 2.99})));
+    EXPECT_TRUE(p.intersect(box({-1, -1, -1}, {1, 1, 1}))) << "case: straddling";
+    EXPECT_TRUE(p.intersect(box({0, 0, 0.5 * kTol}, {1, 1, 1}))) << "case: face 0.5 tol above";
+    EXPECT_FALSE(p.intersect(box({0, 0, 2 * kTol}, {1, 1, 1}))) << "case: face 2 tol above";
+    EXPECT_FALSE(p.intersect(Kv3dBBox())) << "case: empty box";
+    // Each corner alone comes near: a plane square to the diagonal through that
+    // corner, at a distance d beyond it (all other corners farther on the same
+    // side): -0.1 cuts the corner off, 0 and +-0.5 tol touch, 1.5 tol is clear.
+    const Kv3dBBox cube = box({0, 0, 0}, {1, 1, 1});
+    const struct {
+        double d;
+        bool meets;
+    } offsets[] = {
+        {-0.1, true}, {-0.5 * kTol, true}, {0.0, true}, {0.5 * kTol, true}, {1.5 * kTol, false}};
+    for (int c = 0; c < 8; ++c) {
+        const V out(c & 1 ? 1 : -1, c & 2 ? 1 : -1, c & 4 ? 1 : -1);
+        const P corner((c & 1) != 0, (c & 2) != 0, (c & 4) != 0);
+        for (const auto& o : offsets) {
+            const Kv3dPlane q(corner + o.d * out.direction(), out.direction(), nullptr);
+            EXPECT_EQ(q.intersect(cube), o.meets) << "case: corner " << c << ", d " << o.d;
+            const Kv3dPlane flipped(corner + o.d * out.direction(), (-out).direction(), nullptr);
+            EXPECT_EQ(flipped.intersect(cube), o.meets) << "case: flipped, corner " << c;
+        }
+    }
     // A mirror in z = 0 with a shift fixes the axes, so the recomputed normal
     // keeps pointing up where a moved normal would point down.
     const double m[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 2, 0, 0, 0, 1};
     Kv3dPlane moved;
     moved.apply(Kv3dTransform(m));
-    EXPECT_TRUE(same(moved.basepoint(), {0, 0, 2}) && moved.normal().z() == 1);
+    EXPECT_TRUE(same(moved.basepoint(), {0, 0, 2}));
+    EXPECT_EQ(moved.normal().z(), 1);
 }
 
 TEST(Plane, JournalText) {

@@ -32,13 +32,17 @@ TEST(KvResult, WithAndWithoutCondition) {
     const KvString* const* domain = &kDomain;
     r.get_error_condition(code, number, domain);
     EXPECT_FALSE(r.has_error());
-    EXPECT_TRUE(code == 0 && number == 0 && domain == &kDomain);  // the domain left as it was
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(number, 0);
+    EXPECT_EQ(domain, &kDomain) << "case: the domain left as it was";
     EXPECT_STREQ(r.message(), "");
 
     r.set_error_condition(3, 9, &kDomain, translate);
     r.get_error_condition(code, number, domain = nullptr);
     EXPECT_TRUE(r.has_error());
-    EXPECT_TRUE(code == 3 && number == 9 && domain == &kDomain);
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(number, 9);
+    EXPECT_EQ(domain, &kDomain);
     EXPECT_STREQ(r.message(), "nine");
     r.set_error_condition(3, 4, &kDomain, translate);  // translation without text
     EXPECT_STREQ(r.message(), "");
@@ -96,7 +100,8 @@ TEST(KvArray, SortAscendingStableAndSafeWithNan) {
     KvArray<double> a{3.0, 0.0, -1.0, -0.0, 2.5};
     a.sort(ByValue());
     EXPECT_EQ(items(a), (std::vector<double>{-1, 0, 0, 2.5, 3}));
-    EXPECT_TRUE(!std::signbit(a[1]) && std::signbit(a[2]));  // equal keys keep their order
+    EXPECT_FALSE(std::signbit(a[1])) << "case: equal keys keep their order";
+    EXPECT_TRUE(std::signbit(a[2])) << "case: equal keys keep their order";
     a = KvArray<double>{2.0, 1.0};
     a.sort(ByValue(false));  // not an order: left alone
     EXPECT_EQ(a[0], 2.0);
@@ -138,8 +143,8 @@ TEST(KvArrayIterator, Protocol) {
     const KvArray<int> empty;
     KvArrayIterator<int> e(empty);
     for (int step = 0; step < 2; ++step, e.advance()) {
-        EXPECT_TRUE(e.at_end());
-        EXPECT_EQ(e.current(), nullptr);
+        EXPECT_TRUE(e.at_end()) << "case: empty, step " << step;
+        EXPECT_EQ(e.current(), nullptr) << "case: empty, step " << step;
     }
 }
 

@@ -1,10 +1,13 @@
+#include <kv/KvArray.h>
 #include <kvla/KvLaAlgorithms.h>
 #include <kvla/KvLaDblMat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -128,6 +131,7 @@ TEST(KvLaEigen, SymmetricOrderPairingOrthonormality) {
     std::mt19937 rng(2024);
     std::uniform_real_distribution<double> dist(-5.0, 5.0);
     for (int trial = 0; trial < 20; ++trial) {
+        SCOPED_TRACE("case: draw " + std::to_string(trial));
         KvLaDblMat m(3, 3, 0.0), e;
         for (int k = 0; k < 9; ++k) {
             m(k / 3, k % 3) = k / 3 > k % 3 ? m(k % 3, k / 3) : dist(rng);
@@ -168,6 +172,7 @@ TEST(KvLaHouseholder, TriangularisesThreeColumns) {
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> dist(-3.0, 3.0);
     for (int trial = 0; trial < 50; ++trial) {
+        SCOPED_TRACE("case: draw " + std::to_string(trial));
         double a[9], m[9], up = 0.0;
         std::generate(a, a + 9, [&] { return dist(rng); });
         std::copy(a, a + 9, m);
@@ -221,11 +226,120 @@ TEST(KvLa, NonFiniteEmptyAndDegenerateInputsAreRefused) {
     kvla_h1(0, 1, 3, zero, 1, up);
     kvla_h2(0, 1, 3, zero, 1, up, c, 1, 3, 1);  // zero pivot: no reflection
     EXPECT_EQ(up, 77.0);
-    EXPECT_TRUE(std::equal(c, c + 3, u) && u[0] == 1 && u[2] == 3);
+    EXPECT_EQ(std::vector<double>(u, u + 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(std::vector<double>(c, c + 3), (std::vector<double>{1, 2, 3}));
     double bad[3] = {kNan, 1, 2};
     kvla_h1(0, 1, 3, bad, 1, up);
     kvla_h2(0, 1, 3, bad, 1, up, c, 1, 3, 1);
     EXPECT_TRUE(std::isnan(bad[0]));
+}
+
+// The defining properties fix the decomposition: orthonormal columns,
+// descending non-negative values, and U diag(sigma) V^T giving a back.
+TEST(KvLaSvd, RandomMatricesOfEveryShape) {
+    std::mt19937 rng(71);
+    std::uniform_real_distribution<double> entry(-5.0, 5.0);
+    const struct {
+        const char* name;
+        int rows, cols;
+    } shapes[] = {{"square", 3, 3}, {"tall", 9, 3}, {"wide", 2, 4}, {"one row", 1, 3}};
+    for (const auto& shape : shapes) {
+        for (int seed = 0; seed < 5; ++seed) {
+            const std::string name = std::string(shape.name) + " #" + std::to_string(seed);
+            KvLaDblMat a(shape.rows, shape.cols, 0.0), u, v;
+            std::generate(a.data(), a.data() + shape.rows * shape.cols, [&] { return entry(rng); });
+            KvArray<double> sigma;
+            ASSERT_TRUE(kvla_svd(a, u, sigma, v)) << "case: " << name;
+            const int k = std::min(shape.rows, shape.cols);
+            ASSERT_EQ(sigma.size(), static_cast<std::size_t>(k)) << "case: " << name;
+            EXPECT_LT(max_abs_diff(u.tr() * u, identity(k)), 1e-14) << "case: " << name;
+            EXPECT_LT(max_abs_diff(v.tr() * v, identity(k)), 1e-14) << "case: " << name;
+            KvLaDblMat us = u;
+            for (int j = 0; j < k; ++j) {
+                for (int i = 0; i < shape.rows; ++i) {
+                    us(i, j) *= sigma[static_cast<std::size_t>(j)];
+                }
+            }
+            EXPECT_LT(max_abs_diff(us * v.tr(), a), 1e-13) << "case: " << name;
+            EXPECT_GE(sigma[static_cast<std::size_t>(k - 1)], 0.0) << "case: " << name;
+            EXPECT_TRUE(std::is_sorted(sigma.begin(), sigma.end(), std::greater<double>()))
+                << "case: " << name;
+        }
+    }
+}
+
+TEST(KvLaSvd, RefusesEmptyNonFiniteAndOverflowWritingNothing) {
+    KvLaDblMat nan(2, 2, 1.0), inf(2, 2, 1.0);
+    nan(1, 0) = std::numeric_limits<double>::quiet_NaN();
+    inf(0, 1) = -HUGE_VAL;
+    const struct {
+        const char* name;
+        KvLaDblMat a;
+    } cases[] = {{"empty", KvLaDblMat()},
+                 {"no columns", KvLaDblMat(3, 0, 0.0)},
+                 {"NaN", nan},
+                 {"infinity", inf},
+                 {"largest value overflows", KvLaDblMat(4, 4, 1.5e308)}};
+    for (const auto& c : cases) {
+        KvLaDblMat u(1, 1, 42.0), v(1, 1, 43.0);
+        KvArray<double> sigma{44.0};
+        EXPECT_FALSE(kvla_svd(c.a, u, sigma, v)) << "case: " << c.name;
+        EXPECT_EQ(u(0, 0), 42.0) << "case: " << c.name;
+        EXPECT_EQ(v(0, 0), 43.0) << "case: " << c.name;
+        EXPECT_EQ(sigma[0], 44.0) << "case: " << c.name;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The rank counts singular values strictly above tolerance times the
+// largest: a zero matrix has rank 0 at every tolerance, its null space all
+// of the space.
+TEST(KvLaRank, ZeroMatrixHasRankZero) {
+    for (int n : {3, 7}) {
+        const KvLaDblMat zero(n, n, 0.0);
+        KvLaDblMat x, null, inv, v;
+        int rank = -1;
+        kvla_linearsolve(zero, KvLaDblMat(n, 1, 0.0), x, 0.0, &rank, &null);
+        EXPECT_EQ(rank, 0) << "case: linearsolve, order " << n;
+        EXPECT_EQ(null.cols(), n) << "case: linearsolve, order " << n;
+        rank = -1;
+        EXPECT_FALSE(kvla_inverse(zero, inv, 1e-15, &rank)) << "case: inverse, order " << n;
+        EXPECT_EQ(rank, 0) << "case: inverse, order " << n;
+        rank = -1;
+        kvla_smallest_singular_vector(zero, 0.0, &rank, v);
+        EXPECT_EQ(rank, 0) << "case: smallest singular vector, order " << n;
+    }
+}
+
+// Null-space columns come smallest singular value first. Columns of unequal
+// length, nearly dependent in two distinct ways: per unit column the
+// singular values are about 1.7, 6e-4 and 6e-6, and at tolerance 0.01 the
+// rank is 1. For a null vector n, |a n| / |diag(|a_j|) n| is the singular
+// value of the unit-column matrix it belongs to.
+TEST(KvLaLinearSolve, NullSpaceSmallestSingularValueFirst) {
+    const KvLaDblMat a = by_rows(3, 3, {1, 5, 7, 0, 5e-3, 0, 0, 0, 7e-5});
+    KvLaDblMat x, n, u, v;
+    KvArray<double> sigma;
+    int rank = -1;
+    ASSERT_TRUE(kvla_linearsolve(a, KvLaDblMat(3, 1, 0.0), x, 0.01, &rank, &n));
+    ASSERT_EQ(rank, 1);
+    ASSERT_EQ(n.cols(), 2);
+    KvLaDblMat unit = a, scale(3, 3, 0.0);
+    for (int j = 0; j < 3; ++j) {
+        const double len = std::sqrt(a(0, j) * a(0, j) + a(1, j) * a(1, j) + a(2, j) * a(2, j));
+        scale(j, j) = len;
+        for (int i = 0; i < 3; ++i) unit(i, j) = a(i, j) / len;
+    }
+    ASSERT_TRUE(kvla_svd(unit, u, sigma, v)) << "case: unit columns";
+    for (int k = 0; k < 2; ++k) {
+        KvLaDblMat col(3, 1, 0.0);
+        for (int i = 0; i < 3; ++i) col(i, 0) = n(i, k);
+        const double value = norm(a * col) / norm(scale * col);
+        EXPECT_NEAR(value, sigma[2 - k], 1e-9 * sigma[2 - k]) << "case: null column " << k;
+    }
 }
 
 }  // namespace

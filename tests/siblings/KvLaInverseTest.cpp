@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -250,12 +251,13 @@ TEST(KvLaInverse, PlainStorageRefusals) {
 
 TEST(KvLaDblMat, SmallMatricesLiveInsideTheObject) {
     const KvLaDblMat six(6, 6, 1.0), seven(7, 7, 1.0);
-    const char* begin = reinterpret_cast<const char*>(&six);
-    const char* at = reinterpret_cast<const char*>(six.data());
-    EXPECT_TRUE(at >= begin && at < begin + sizeof six) << "case: 6 x 6 inline";
-    const char* begin7 = reinterpret_cast<const char*>(&seven);
-    const char* at7 = reinterpret_cast<const char*>(seven.data());
-    EXPECT_FALSE(at7 >= begin7 && at7 < begin7 + sizeof seven) << "case: 7 x 7 on the heap";
+    // The offset of the data from the object: inside [0, sizeof) only when inline.
+    const auto offset = [](const KvLaDblMat& m) {
+        return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(m.data()) -
+                                        reinterpret_cast<std::uintptr_t>(&m));
+    };
+    EXPECT_LT(offset(six), sizeof six) << "case: 6 x 6 inline";
+    EXPECT_GE(offset(seven), sizeof seven) << "case: 7 x 7 on the heap";
 }
 
 TEST(KvLaDblMat, CopyMoveAndAssignAcrossTheInlineLimit) {

@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include "support/Around.h"
+#include "support/ResolutionGuard.h"
+
 using namespace xf_test;
 
 namespace {
@@ -18,26 +21,37 @@ void expect_axes(const Kv3dCoordSys& c, const Kv3dCoordSys& d, double tol) {
 void expect_orthonormal_right_handed(const Kv3dCoordSys& c, const P& p) {
     expect_near(c.basepoint(), p, 0.0);
     const V &x = c.axis(kX), &y = c.axis(kY);
-    EXPECT_TRUE(std::fabs(x.length() - 1) < 1e-14 && std::fabs(y.length() - 1) < 1e-14);
+    EXPECT_NEAR(x.length(), 1, 1e-14);
+    EXPECT_NEAR(y.length(), 1, 1e-14);
     EXPECT_NEAR(x % y, 0.0, 1e-14);
     expect_near(x * y, c.axis(kZ), 1e-14);
-    EXPECT_TRUE(c.right_handed() && c.geom_valid());
+    EXPECT_TRUE(c.right_handed());
+    EXPECT_TRUE(c.geom_valid());
 }
 
 }  // namespace
 
 TEST(CoordSys, GeneralSystem) {
     const Kv3dCoordSys d;
-    EXPECT_TRUE(!d.is_cartesian() && d.right_handed() && d.geom_valid());
+    EXPECT_FALSE(d.is_cartesian());
+    EXPECT_TRUE(d.right_handed());
+    EXPECT_TRUE(d.geom_valid());
     EXPECT_EQ(&d.axis(id(7)), &d.axis(kX));
     const Kv3dCoordSys s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
     expect_near(at(s, P(0.5, -1, 2)), P(2, -1, 11), 0.0);
     // Singular: every point has parameters (0, 0, 0).
     const Kv3dCoordSys flat = general(V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
     expect_near(uvw(flat.find_parameter(P(3, 4, 5))), P(), 0.0);
+    // So is a determinant of exactly 1e-20, and a NaN one.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Kv3dCoordSys thin = general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 1e-20));
+    const Kv3dCoordSys broken = general(V(1, 0, 0), V(0, nan, 0), V(0, 0, 1));
+    EXPECT_EQ(thin.find_parameter(P(3, 4, 5)).w, 0.0) << "case: determinant 1e-20";
+    EXPECT_EQ(broken.find_parameter(P(3, 4, 5)).u, 0.0) << "case: NaN determinant";
+    EXPECT_NE(general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 2e-20)).find_parameter(P(3, 4, 5)).w, 0.0)
+        << "case: determinant 2e-20";
     // Validity: short axes (product 1e-6 < 0.001), near-coplanar axes and NaN
     // fail; equality with the bound is valid.
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(flat.geom_valid());
     EXPECT_FALSE(general(V(0.01, 0, 0), V(0, 0.01, 0), V(0, 0, 0.01)).geom_valid());
     EXPECT_FALSE(general(V(1, 0, 0), V(0, 1, 0), V(1, 1, 1e-4)).geom_valid());
@@ -60,7 +74,8 @@ TEST(CoordSys, CartesianAxes) {
     const P p(1, 2, 3);
     const V a(0, 0, 2), b(1, 0, 1);
     const Kv3dCartesCoordSys c0(p);  // at p, the global axes
-    EXPECT_TRUE(c0.is_cartesian() && same_matrix(Kv3dTransform(c0), Kv3dTransform(p.as_vector())));
+    EXPECT_TRUE(c0.is_cartesian());
+    EXPECT_TRUE(same_matrix(Kv3dTransform(c0), Kv3dTransform(p.as_vector())));
     expect_axes(Kv3dCartesCoordSys(p, a, kZ), general(V(0, -1, 0), V(1, 0, 0), V(0, 0, 1)), 0.0);
     // (a, 1, b, 0): a on y, b's part perpendicular to a on x, -(a × b) on z.
     expect_axes(Kv3dCartesCoordSys(p, a, kY, b, kX), general(V(1, 0, 0), V(0, 0, 1), V(0, -1, 0)),
@@ -73,6 +88,7 @@ TEST(CoordSys, CartesianAxes) {
 
     std::mt19937 rng(29);
     for (int n = 0; n < 20; ++n) {
+        SCOPED_TRACE("case: draw " + std::to_string(n));
         const V u = random_vector(rng), w = random_vector(rng);
         for (int k : {0, 1, 2, 5}) {  // 5 puts u on the x axis
             const Kv3dCartesCoordSys c(p, u, id(k));
@@ -111,4 +127,25 @@ TEST(CoordSys, DebugText) {
               "Kv3dCartesCoordSys " +
                   debug_text(Kv3dCoordSys(P(0, 0, 1e-06), V(1, 0, 0), V(0, 1, 0), V(0, 0, 1)), 3, 0)
                       .substr(13));
+}
+
+// A nearly flat system with unequal axes: x = (2, 0, 0), y = (999999, 2000, 0)
+// (length 1000001 exactly), z = (0, 0, 3) give l = |x| |y| |z| = 6000006 and
+// V = |(x × y) · z| = 12000, both exact. With the point tolerance set where
+// tol l rounds to V, the system is valid exactly at the bound (V >= tol l),
+// valid just below it and invalid one step above.
+TEST(CoordSys, FlatnessBoundWithUnequalAxes) {
+    const Kv3dCoordSys flat = general(V(2, 0, 0), V(999999, 2000, 0), V(0, 0, 3));
+    const double l = 6000006, volume = 12000;
+    ASSERT_EQ(flat.axis(kX).length() * flat.axis(kY).length() * flat.axis(kZ).length(), l);
+    double at = volume / l;
+    while (at * l > volume) at = std::nextafter(at, 0.0);
+    while (std::nextafter(at, 1.0) * l <= volume) at = std::nextafter(at, 1.0);
+    ASSERT_EQ(at * l, volume);
+    const bool valid[] = {true, true, false};  // below, at, above
+    const auto tol = around(at);
+    for (int k = 0; k < 3; ++k) {
+        ResolutionGuard guard(tol[k].value, 1e-7, 8000);
+        EXPECT_EQ(flat.geom_valid(), valid[k]) << "case: " << tol[k].name;
+    }
 }

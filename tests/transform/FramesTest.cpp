@@ -26,6 +26,7 @@ TEST(Frames, ChangeOfSystem) {
     const auto back = static_cast<Kv3dTransform::TransDirection>(7);
     std::mt19937 rng(43);
     for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const Kv3dCartesCoordSys c1(random_point(rng), random_vector(rng), random_vector(rng));
         const Kv3dCartesCoordSys c2(random_point(rng), random_vector(rng), Kv3d::Y_AXIS);
         const Kv3dCoordSys g = random_system(rng);
@@ -34,9 +35,9 @@ TEST(Frames, ChangeOfSystem) {
             const P u = random_point(rng, 2.0);
             const Kv3dTransform L(*from, Kv3dTransform::LOCAL_TO_GLOBAL);
             const Kv3dTransform G(*from, i % 2 ? back : Kv3dTransform::GLOBAL_TO_LOCAL);
-            EXPECT_TRUE(L.is_orthonormal() == from->is_cartesian() &&
-                        G.is_orthonormal() == from->is_cartesian() &&
-                        same_matrix(L, Kv3dTransform(*from)));
+            EXPECT_EQ(L.is_orthonormal(), from->is_cartesian()) << "case: draw " << i;
+            EXPECT_EQ(G.is_orthonormal(), from->is_cartesian()) << "case: draw " << i;
+            EXPECT_TRUE(same_matrix(L, Kv3dTransform(*from))) << "case: draw " << i;
             expect_near(moved(L, u), at(*from, u), 1e-12);
             expect_near(moved(G, at(*from, u)), u, 1e-8);
             for (const Kv3dCoordSys* to : systems) {
@@ -50,6 +51,10 @@ TEST(Frames, ChangeOfSystem) {
     const Kv3dCoordSys dep(P(1, 2, 3), V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
     EXPECT_TRUE(same_matrix(Kv3dTransform(dep, Kv3dTransform::GLOBAL_TO_LOCAL), kZero));
     EXPECT_TRUE(same_matrix(Kv3dTransform(dep, Kv3dCartesCoordSys()), kZero));
+    // The zero matrix is not marked orthonormal, even towards a cartesian system
+    // (invert() would take the transpose for its inverse).
+    EXPECT_FALSE(Kv3dTransform(dep, Kv3dCartesCoordSys()).is_orthonormal())
+        << "case: dependent axes to a cartesian system";
 }
 
 TEST(Frames, ScalingPerpendicularToAPlane) {
@@ -57,8 +62,10 @@ TEST(Frames, ScalingPerpendicularToAPlane) {
     const Kv3dPlane plane(P(0, 0, 1), V(1, 0, 0), V(0, 1, 1));
     const P above(3, -1, 5);
     const Kv3dTransform M(plane, -1.0), Pr(plane, 0.0);
-    EXPECT_TRUE(M.is_orthonormal() && !M.is_orient_preserving() && !Pr.is_orthonormal() &&
-                Kv3dTransform(plane, 1.0).is_orthonormal());
+    EXPECT_TRUE(M.is_orthonormal()) << "case: mirror";
+    EXPECT_FALSE(M.is_orient_preserving()) << "case: mirror";
+    EXPECT_FALSE(Pr.is_orthonormal()) << "case: projection";
+    EXPECT_TRUE(Kv3dTransform(plane, 1.0).is_orthonormal()) << "case: factor 1";
     expect_near(moved(M, above), P(3, 4, 0));
     expect_near(moved(Pr, above), P(3, 1.5, 2.5));
     // Other factors are not marked, so invert() finds the true inverse.

@@ -21,11 +21,14 @@ TEST(PointPairFit, NoneOneOrTwoPairs) {
     const P ps[2] = {P(1, 2, 3), P(2, 2, 3)}, qs[2] = {P(2, 3, 4), P(2, 5, 4)};
     for (Type t : {kRigid, kSimilar, kAffine, kUnknown}) {
         const Kv3dTransform I = fit(ps, qs, 0, t), T = fit(ps, qs, 1, t);
-        EXPECT_TRUE(same_matrix(I, Kv3dTransform()) && I.is_orthonormal());
-        EXPECT_TRUE(same_matrix(T, Kv3dTransform(V(1, 1, 1))) && T.is_orthonormal());
+        EXPECT_TRUE(same_matrix(I, Kv3dTransform())) << "case: no pairs, type " << t;
+        EXPECT_TRUE(I.is_orthonormal()) << "case: no pairs, type " << t;
+        EXPECT_TRUE(same_matrix(T, Kv3dTransform(V(1, 1, 1)))) << "case: one pair, type " << t;
+        EXPECT_TRUE(T.is_orthonormal()) << "case: one pair, type " << t;
     }
     const Kv3dTransform R = fit(ps, qs, 2, kRigid), S = fit(ps, qs, 2, kSimilar);
-    EXPECT_TRUE(R.is_orthonormal() && !S.is_orthonormal());
+    EXPECT_TRUE(R.is_orthonormal()) << "case: rigid";
+    EXPECT_FALSE(S.is_orthonormal()) << "case: similarity";
     expect_near(moved(R, ps[1]), P(2, 4, 4), 1e-15);
     expect_near(moved(S, ps[1]), qs[1], 1e-15);
     expect_near(moved(fit(ps, qs, 2, kAffine), ps[1]), qs[1], 1e-15);
@@ -60,11 +63,13 @@ TEST(PointPairFit, ThreeToFivePairs) {
         // RIGID and SIMILARITY use the first three pairs, AFFINE four; an unknown type is RIGID.
         const Kv3dTransform R = fit(ps, ms, 5, kRigid), S = fit(ps, ss, 5, kSimilar);
         const Kv3dTransform A = fit(ps, qs, 5, kAffine), A3 = fit(ps, qs, 3, kAffine);
-        EXPECT_TRUE(R.is_orthonormal() && !S.is_orthonormal() && !A.is_orthonormal());
-        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kRigid)) &&
-                    same_matrix(R, fit(ps, ms, 3, kUnknown)));
-        EXPECT_TRUE(same_matrix(S, fit(ps, ss, 3, kSimilar)));
-        EXPECT_TRUE(same_matrix(A, fit(ps, qs, 4, kAffine)));
+        EXPECT_TRUE(R.is_orthonormal()) << "case: rigid, draw " << i;
+        EXPECT_FALSE(S.is_orthonormal()) << "case: similarity, draw " << i;
+        EXPECT_FALSE(A.is_orthonormal()) << "case: affine, draw " << i;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kRigid))) << "case: rigid, 3 pairs, " << i;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kUnknown))) << "case: unknown type, " << i;
+        EXPECT_TRUE(same_matrix(S, fit(ps, ss, 3, kSimilar))) << "case: similarity, " << i;
+        EXPECT_TRUE(same_matrix(A, fit(ps, qs, 4, kAffine))) << "case: affine, 4 pairs, " << i;
         for (int k = 0; k < 5; ++k) {
             expect_near(moved(R, ps[k]), ms[k], 1e-10);
             expect_near(moved(S, ps[k]), ss[k], 1e-9);

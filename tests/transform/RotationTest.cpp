@@ -1,11 +1,13 @@
 #include "TransformTestUtil.h"
+#include "support/Around.h"
 
 using namespace xf_test;
 
 namespace {
 
 void expect_matrix(const KvMatrix<double>& R, const double (&rows)[9], double tol) {
-    ASSERT_TRUE(R.rows() == 3 && R.cols() == 3);
+    ASSERT_EQ(R.rows(), 3);
+    ASSERT_EQ(R.cols(), 3);
     for (int i = 0; i < 9; ++i) EXPECT_NEAR(R(i / 3, i % 3), rows[i], tol) << i;
 }
 
@@ -20,7 +22,8 @@ TEST(Rotation, VectorsAndMatrices) {
     expect_near(Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
     expect_near(Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
     const V o = Kv3d_orthogonal_vector(V(1, 1, 1));  // ties keep the lower index
-    EXPECT_TRUE(o.x() > 0.0 && std::fabs(o.y() - o.z()) < 1e-15);
+    EXPECT_GT(o.x(), 0.0) << "case: ties keep the lower index";
+    EXPECT_NEAR(o.y(), o.z(), 1e-15) << "case: ties keep the lower index";
     expect_near(Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), kPi / 2), V(0, 1, 0), 1e-15);
     expect_near(Kv3d_rotate_vector(V(1, 2, 3), V(), kPi / 3), V(0.5, 1, 1.5), 1e-15);
     // From one direction to another; any previous shape of R becomes 3 x 3.
@@ -37,21 +40,24 @@ TEST(Rotation, VectorsAndMatrices) {
     // At |cos| >= 0.999999 (1.3e-3 rad here) the matrix is cos I, not a
     // rotation; at 1.5e-3 rad (cos < 0.999999) it turns.
     Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.3e-3, 0), R, false);
-    EXPECT_TRUE(R(0, 1) == 0.0 && R(0, 0) == R(1, 1));
+    EXPECT_EQ(R(0, 1), 0.0) << "case: 1.3e-3 rad";
+    EXPECT_EQ(R(0, 0), R(1, 1)) << "case: 1.3e-3 rad";
     Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.5e-3, 0), R, false);
-    EXPECT_TRUE(R(0, 1) < 0.0 && R(1, 0) > 0.0);
+    EXPECT_LT(R(0, 1), 0.0) << "case: 1.5e-3 rad";
+    EXPECT_GT(R(1, 0), 0.0) << "case: 1.5e-3 rad";
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> angle(-kPi, kPi);
     for (int i = 0; i < 50; ++i) {
         const V v = random_vector(rng), axis = random_vector(rng), w = Kv3d_orthogonal_vector(v);
-        EXPECT_TRUE(std::fabs(w % v) < 1e-12 && std::fabs(w.length() - v.length()) < 1e-12);
+        EXPECT_NEAR(w % v, 0, 1e-12) << "case: draw " << i;
+        EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: draw " << i;
         // Rodrigues against the axis-angle matrix; length and axial part kept.
         const double t = angle(rng);
         const V r = Kv3d_rotate_vector(v, axis, t);
         Kv3d_get_rotation_matrix(axis.direction(), t, R);
         expect_near(r, times(R, v), 1e-12);
-        EXPECT_TRUE(std::fabs(r.length() - v.length()) < 1e-12 &&
-                    std::fabs(r % axis - v % axis) < 1e-10);
+        EXPECT_NEAR(r.length(), v.length(), 1e-12) << "case: draw " << i;
+        EXPECT_NEAR(r % axis, v % axis, 1e-10) << "case: draw " << i;
         // Two directions, with and without allow_flip.
         const Kv3dDirection f = v.direction(), g = axis.direction();
         if (std::fabs(f % g) > 0.999) continue;
@@ -89,6 +95,7 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
     expect_near(w, V(0, 1, 0), 0.0);
     std::mt19937 rng(17);
     for (int i = 0; i < 100; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const P p0 = random_point(rng);
         const V v0 = random_vector(rng);
         p = p0;
@@ -99,4 +106,48 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         expect_near(p, p0, 1e-12);
         expect_near(v, v0, 1e-9);
     }
+}
+
+// Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
+// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
+TEST(Rotation, NearlyParallelBoundIsStrict) {
+    const bool turns[] = {true, false, false};  // below, at, above
+    const auto c = around(0.999999);
+    KvMatrix<double> R(3, 3);
+    for (int k = 0; k < 3; ++k) {
+        for (double sign : {1.0, -1.0}) {
+            const double x = sign * c[k].value;
+            const Kv3dDirection to(x, std::sqrt(1 - x * x), 0);
+            ASSERT_EQ(to.x(), x) << "case: " << c[k].name;
+            Kv3d_get_rotation_matrix(Kv3dDirection(1, 0, 0), to, R, false);
+            EXPECT_EQ(R(0, 1) != 0.0, turns[k]) << "case: " << c[k].name << ", sign " << sign;
+            EXPECT_EQ(R(0, 0), x) << "case: " << c[k].name << ", sign " << sign;
+        }
+    }
+}
+
+// On the axis when r < tol (strictly); the angle is +-pi/2 outright when
+// |x| < tol; the vector's components are converted when r >= tol.
+TEST(Rotation, CylindricalTolerancesAreStrict) {
+    const double tol = 0.001, below = std::nextafter(tol, 0.0);
+    const struct {
+        const char* name;
+        P p;
+        P expected;
+    } cases[] = {{"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
+                 {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
+                 {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
+                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -kPi / 2, 4)}};
+    for (const auto& c : cases) {
+        P p = c.p;
+        Kv3d_trafo_cartesian_to_cylindrical(p);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(p[k], c.expected[k]) << "case: " << c.name << ", component " << k;
+    }
+    P p(tol, 0, 4), q(below, 0, 4);
+    V v(1, 2, 3), w(1, 2, 3);
+    Kv3d_trafo_cartesian_to_cylindrical(p, v);
+    Kv3d_trafo_cartesian_to_cylindrical(q, w);
+    EXPECT_EQ(v.x(), 1.0) << "case: vector at r = tol";
+    EXPECT_EQ(w.x(), 0.0) << "case: vector just inside r = tol";
 }

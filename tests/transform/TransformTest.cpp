@@ -18,22 +18,26 @@ TEST(Transform, PointVectorDirectionRules) {
     expect_near(Kv3dDirection(0, 0, 1).apply(T), V(0, 0, 0), 0.0);
     // A null matrix pointer gives the identity, unmarked; the default is marked.
     const Kv3dTransform N(static_cast<const double*>(nullptr)), I;
-    EXPECT_TRUE(same_matrix(N, I) && !N.is_orthonormal() && I.is_orthonormal());
+    EXPECT_TRUE(same_matrix(N, I)) << "case: null matrix pointer";
+    EXPECT_FALSE(N.is_orthonormal()) << "case: null matrix pointer";
+    EXPECT_TRUE(I.is_orthonormal()) << "case: default";
     // Sums run left to right from 0.0: with row 0 = (1, 1, 1, 0),
     // ((0 + 1e16) + 1) + 1 = 1e16 (the small terms first would give 1e16 + 2),
     // for points and homogeneous records; a negative zero comes out positive.
     const double o[16] = {1, 1, 1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     double rec[4] = {1e16, 1, 1, 1};
     Kv3d_apply(Kv3dTransform(o), 1, 3, rec);
-    EXPECT_TRUE(moved(Kv3dTransform(o), P(1e16, 1, 1)).x() == 1e16 && rec[0] == 1e16);
+    EXPECT_EQ(moved(Kv3dTransform(o), P(1e16, 1, 1)).x(), 1e16) << "case: point";
+    EXPECT_EQ(rec[0], 1e16) << "case: homogeneous record";
     const V z = V(-0.0, -0.0, -0.0).apply(I);
-    EXPECT_FALSE(std::signbit(z.x()) || std::signbit(z.y()) || std::signbit(z.z()));
+    for (int k = 0; k < 3; ++k) EXPECT_FALSE(std::signbit(z[k])) << "case: -0 coordinate " << k;
 }
 
 TEST(Transform, ScalingCompositionAndInversion) {
     const P c(1, -2, 3);
     const Kv3dTransform S(2.0, c);
-    EXPECT_TRUE(!S.is_orthonormal() && S.as_matrix()[15] == 1.0);
+    EXPECT_FALSE(S.is_orthonormal());
+    EXPECT_EQ(S.as_matrix()[15], 1.0);
     expect_near(moved(S, P(4, 2, 3)), P(7, 6, 3));
     expect_near(V(1, 2, 3).apply(S), V(2, 4, 6));
     expect_near(moved(Kv3dTransform(2.0, 3.0, -1.0, c), P(2, -1, 4)), P(3, 1, 2));
@@ -52,14 +56,17 @@ TEST(Transform, ScalingCompositionAndInversion) {
     rigid.apply(Kv3dTransform(P(0, 0, 0), V(0, 0, 1), kPi / 2, 0.0));
     ASSERT_TRUE((inv = rigid).invert());
     const double *a = rigid.as_matrix(), *b = inv.as_matrix();
-    EXPECT_TRUE(b[1] == a[4] && b[3] == -(b[0] * a[3] + b[1] * a[7] + b[2] * a[11]));
+    EXPECT_EQ(b[1], a[4]) << "case: transposed block";
+    EXPECT_EQ(b[3], -(b[0] * a[3] + b[1] * a[7] + b[2] * a[11])) << "case: -A^T t";
     // Unmarked: general inversion, the last row exactly 0, 0, 0, 1.
     std::mt19937 rng(7);
     for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE("case: draw " + std::to_string(i));
         const Kv3dTransform X = random_transform(rng), Y = random_transform(rng);
         Kv3dTransform XY = X, Xi = X;
         XY.apply(Y);
-        ASSERT_TRUE(X.is_invertible() && Xi.invert());
+        ASSERT_TRUE(X.is_invertible()) << "case: draw " << i;
+        ASSERT_TRUE(Xi.invert()) << "case: draw " << i;
         EXPECT_EQ(std::memcmp(Xi.as_matrix() + 12, Kv3dTransform().as_matrix() + 12, 32), 0);
         const P p = random_point(rng);
         expect_near(moved(XY, p), moved(Y, moved(X, p)), 1e-11);
@@ -69,7 +76,9 @@ TEST(Transform, ScalingCompositionAndInversion) {
     const double sing[16] = {1, 2, 3, 4, 2, 4, 6, 5, 0, 1, 1, 6, 0, 0, 0, 1};
     const double bad[16] = {std::nan(""), 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     Kv3dTransform Z(sing);
-    EXPECT_TRUE(!Z.is_invertible() && !Z.invert() && same_matrix(Z, sing));
+    EXPECT_FALSE(Z.is_invertible()) << "case: rank 2";
+    EXPECT_FALSE(Z.invert()) << "case: rank 2";
+    EXPECT_TRUE(same_matrix(Z, sing)) << "case: rank 2, left alone";
     EXPECT_FALSE(Z.is_orient_preserving());  // determinant exactly 0
     EXPECT_FALSE(Kv3dTransform(bad).invert());
     EXPECT_TRUE(Kv3dTransform(kTurn).is_orient_preserving());
@@ -98,7 +107,8 @@ TEST(Transform, ApplyToRecordsArraysAndDebugText) {
     Kv3d_apply(R, none);
     expect_near(pts[1], moved(R, q), 0.0);
     expect_near(vecs[1], q.as_vector().apply(R), 0.0);
-    EXPECT_TRUE(none.size() == 0u && pts.size() == 2u);
+    EXPECT_EQ(none.size(), 0u);
+    EXPECT_EQ(pts.size(), 2u);
 
     const double m[16] = {0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6, 6.5, 7, -1e-6};
     EXPECT_EQ(debug_text(Kv3dTransform(m), 0, 2), "");

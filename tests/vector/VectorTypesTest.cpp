@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Around.h"
+#include "support/ResolutionGuard.h"
+
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -46,9 +49,34 @@ TEST(Point, ArrayReadsAndDistances) {
     expect_xyz(Kv3dVector(KvArray<double>(), 0), 0, 0, 0);
     expect_xyz(Kv3dDirection(arr, 3), 1, 0, 0);
     expect_xyz(Kv3dDirection(KvArray<double>(), 0), 0, 0, 0);
+    // The last element read is the last one held: a shrunk array keeps its old
+    // value past the end in its storage, which must not show.
+    KvArray<double> shrunk{1, 2, 3, 4, 9};
+    shrunk.resize(4);
+    expect_xyz(Kv3dPoint(shrunk, 2), 3, 4, 0);
 
     EXPECT_EQ(Kv3dPoint(0, 0, 0).distance(Kv3dPoint(3, 4, 0)), 5.0);
     EXPECT_EQ(Kv3dPoint(1, 1, 1).square_distance(Kv3dPoint(2, 3, 4)), 14.0);
+}
+
+// geom_equal is |p - q|^2 <= same_point_sqr() = tol^2 + 2^-51. At tol = 0.5
+// the bound 0.25 + 2^-51 is exact, and so is (0.5 + 2^-51)^2 after rounding:
+// exactly at the bound, and one step (2^-53) either side.
+TEST(Point, GeomEqualExactlyAtTheWidenedSquare) {
+    ResolutionGuard guard(0.5, 1e-7, 8000);
+    ASSERT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + 0x1p-51);
+    const double at = 0.5 + 0x1p-51;
+    ASSERT_EQ(at * at, Kv3dResObj::same_point_sqr());
+    const bool equal[] = {true, true, false};  // below, at, above
+    const auto d = around(at);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(Kv3dPoint(1, 2, 0).geom_equal(Kv3dPoint(1, 2, d[k].value)), equal[k])
+            << "case: point, " << d[k].name;
+        EXPECT_EQ(Kv3dVector(0, -d[k].value, 0).geom_zero(), equal[k])
+            << "case: vector, " << d[k].name;
+        EXPECT_EQ(Kv3dVector(d[k].value, 0, 0).geom_equal(Kv3dVector()), equal[k])
+            << "case: vector pair, " << d[k].name;
+    }
 }
 
 TEST(Point, ToleranceBoundaries) {
@@ -96,11 +124,17 @@ TEST(Vector, PredicatesWithZeroVectors) {
     const Kv3dVector x(1, 0, 0);
     const Kv3dDirection dx(1, 0, 0);
     const Kv3dDirection dy(0, 1, 0);
-    EXPECT_TRUE(zero.parallel(x) && x.parallel(zero) && zero.parallel(dy));
-    EXPECT_TRUE(zero.orthogonal(x) && x.orthogonal(zero) && zero.orthogonal(dx));
+    EXPECT_TRUE(zero.parallel(x)) << "case: zero, x";
+    EXPECT_TRUE(x.parallel(zero)) << "case: x, zero";
+    EXPECT_TRUE(zero.parallel(dy)) << "case: zero, direction";
+    EXPECT_TRUE(zero.orthogonal(x)) << "case: zero, x";
+    EXPECT_TRUE(x.orthogonal(zero)) << "case: x, zero";
+    EXPECT_TRUE(zero.orthogonal(dx)) << "case: zero, direction";
     EXPECT_FALSE(dx.parallel(zero));  // a direction has no zero-length shortcut
     EXPECT_TRUE(dx.orthogonal(zero));
-    EXPECT_TRUE(zero.angle(x) == 0.0 && x.angle(zero) == 0.0 && zero.angle(dx) == 0.0);
+    EXPECT_EQ(zero.angle(x), 0.0) << "case: zero, x";
+    EXPECT_EQ(x.angle(zero), 0.0) << "case: x, zero";
+    EXPECT_EQ(zero.angle(dx), 0.0) << "case: zero, direction";
 
     EXPECT_TRUE(Kv3dVector(0.0006, 0.0008, 0).geom_zero());  // length exactly 0.001
     EXPECT_FALSE(Kv3dVector(0.0006, 0.0008, 0.00001).geom_zero());
@@ -152,9 +186,12 @@ TEST(Direction, PredicatesAndAngles) {
     EXPECT_TRUE(dz.geom_equal(Kv3dDirection(std::sin(0.99e-7), 0, std::cos(0.99e-7))));
     EXPECT_FALSE(dz.geom_equal(Kv3dDirection(std::sin(1.5e-7), 0, std::cos(1.5e-7))));
 
-    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0);  // snapped
+    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0) << "case: 1e-8 rad";
     EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(-1, 1e-8, 0)), std::acos(-1.0));
-    EXPECT_TRUE(zero.angle(dz) == 0.0 && dz.angle(zero) == 0.0);
+    EXPECT_GT(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-7, 0)), 0.0) << "case: 1e-7 rad";
+
+    EXPECT_EQ(zero.angle(dz), 0.0) << "case: zero, dz";
+    EXPECT_EQ(dz.angle(zero), 0.0) << "case: dz, zero";
     EXPECT_DOUBLE_EQ(dz.angle(Kv3dVector(1, 0, 1)), M_PI / 4);
     EXPECT_DOUBLE_EQ(Kv3dVector(1, 0, 1).angle(dz), M_PI / 4);
 
@@ -165,8 +202,27 @@ TEST(Direction, PredicatesAndAngles) {
         const Kv3dVector a(coord(rng), coord(rng), coord(rng));
         const Kv3dVector b(coord(rng), coord(rng), coord(rng));
         const double expected = std::acos((a % b) / (a.length() * b.length()));
-        EXPECT_NEAR(a.angle(b), expected, 1e-7);
-        EXPECT_EQ(a.angle(b), b.angle(a));
+        EXPECT_NEAR(a.angle(b), expected, 1e-7) << "case: draw " << i;
+        EXPECT_EQ(a.angle(b), b.angle(a)) << "case: draw " << i;
+    }
+}
+
+// Cosines beyond +-0.9999999999999978 (about 6.6e-8 rad) snap to +-1: exactly
+// at the bound the angle is acos of it, one step beyond it is 0 (or pi).
+TEST(Direction, AngleSnapWindowIsStrict) {
+    const double at = 0.9999999999999978;
+    const bool snapped[] = {false, false, true};  // below, at, above
+    const auto c = around(at);
+    const Kv3dDirection x(1, 0, 0);
+    for (int k = 0; k < 3; ++k) {
+        for (double sign : {1.0, -1.0}) {
+            // (c, s, 0) with c^2 + s^2 rounding to 1 keeps c exactly.
+            const Kv3dDirection d(sign * c[k].value, std::sqrt(1 - c[k].value * c[k].value), 0);
+            ASSERT_EQ(d.x(), sign * c[k].value) << "case: " << c[k].name;
+            const double expected =
+                snapped[k] ? (sign > 0 ? 0.0 : std::acos(-1.0)) : std::acos(d.x());
+            EXPECT_EQ(x.angle(d), expected) << "case: " << c[k].name << ", sign " << sign;
+        }
     }
 }
 
@@ -177,6 +233,10 @@ TEST(Arithmetic, CancellationSnapping) {
     EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 0, 0), Kv3dVector(1e6, 0, 0)).x(), -1e6);
     EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-13, 0, 0)).x(), 0.0);
     EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-11, 0, 0)).x(), 0.0);
+    EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 0.9e-12, 0, 0)).x(), 0.0)
+        << "case: 0.9e-12 of the first operand";
+    EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1.1e-12, 0, 0)).x(), 0.0)
+        << "case: 1.1e-12 of the first operand";
     EXPECT_EQ(Kv3d_sum(Kv3dVector(1e6, 3, 0), Kv3dVector(-1e6 + 1e-7, 4, 0)).x(), 0.0);
     expect_xyz(Kv3d_difference(Kv3dPoint(1, 2, 3), Kv3dPoint(1, 1, 1)), 0, 1, 2);
 }
