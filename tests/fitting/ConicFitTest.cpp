@@ -48,16 +48,10 @@ void expect_false_untouched(const Fit& f, const std::string& name, int type = -9
 // The canonical equation's residual at q (canonical coordinates).
 double residual(int type, double a, double b, const P& q) {
     const double x = q.x(), y = q.y();
-    switch (type) {
-        case 0:
-            return x * x / (a * a) + y * y / (b * b) - 1;
-        case 1:
-            return x * x / (a * a) - y * y / (b * b) - 1;
-        case 2:
-            return x * x / (a * a) + 2 * y;
-        default:
-            return x;
-    }
+    const double r[] = {x * x / (a * a) + y * y / (b * b) - 1,  // ellipse
+                        x * x / (a * a) - y * y / (b * b) - 1,  // hyperbola
+                        x * x / (a * a) + 2 * y};               // parabola
+    return type >= 0 && type < 3 ? r[type] : x;
 }
 
 // Every point lies on the fitted curve, in the canonical x-y plane.
