@@ -50,7 +50,6 @@ const double kBelow = std::nextafter(1e-10, 0.0), kAbove = std::nextafter(1e-10,
 }  // namespace
 
 TEST(ConicClassify, TableOfCases) {
-    const double r2 = std::sqrt(2.0);
     const struct Case {
         const char* name;
         double q[3], l[2], c;
@@ -59,24 +58,14 @@ TEST(ConicClassify, TableOfCases) {
         // How far the placed curve may be off the equation: a flushed term.
         double tol = 1e-12;
     } cases[] = {
-        {"circle", {1, 0, 1}, {0, 0}, -1, 0, 1, 1, 0, 0},
-        {"ellipse x^2/4 + y^2 = 1", {0.25, 0, 1}, {0, 0}, -1, 0, 2, 1, 0, 0},
-        {"the same negated", {-0.25, 0, -1}, {0, 0}, 1, 0, 2, 1, 0, 0},
         {"circle about (3, -2)", {1, 0, 1}, {-6, 4}, 9, 0, 2, 2, 3, -2},
         {"ellipse 2x^2 + 2xy + 2y^2 = 3", {2, 1, 2}, {0, 0}, -3, 0, std::sqrt(3.0), 1, 0, 0},
-        {"hyperbola x^2 - y^2 = 1", {1, 0, -1}, {0, 0}, -1, 1, 1, 1, 0, 0},
         {"hyperbola y^2 - x^2 = 1", {-1, 0, 1}, {0, 0}, -1, 1, 1, 1, 0, 0},
-        {"parabola y = x^2", {1, 0, 0}, {0, -1}, 0, 2, std::sqrt(0.5), 0, 0, 0},
-        {"parabola (y + 1)^2 = 4 (x - 1)", {0, 0, 1}, {-4, 2}, 5, 2, r2, 0, 1, -1},
-        {"crossing lines x = +-y", {1, 0, -1}, {0, 0}, 0, 3, 1, 1, 0, 0},
-        {"crossing lines x = +-2y", {1, 0, -4}, {0, 0}, 0, 3, 2, 1, 0, 0},
+        {"parabola (y + 1)^2 = 4 (x - 1)", {0, 0, 1}, {-4, 2}, 5, 2, std::sqrt(2.0), 0, 1, -1},
         {"crossing lines y = +-2x", {4, 0, -1}, {0, 0}, 0, 3, 2, 1, 0, 0},
-        {"parallel lines x = +-2", {1, 0, 0}, {0, 0}, -4, 4, 2, 0, 0, 0},
         {"parallel lines y = +-2", {0, 0, -1}, {0, 0}, 4, 4, 2, 0, 0, 0},
-        {"double line x = 0", {1, 0, 0}, {0, 0}, 0, 5, 1, 0, 0, 0},
         {"double line x = y", {1, -1, 1}, {0, 0}, 0, 5, 1, 0, 0, 0},
         // Eigenvalue flush: |l| < 1e-10 counts as 0.
-        {"eigenvalue 1e-11", {1, 0, 1e-11}, {0, 0}, -1, 4, 1, 0, 0, 0, 3e-10},
         {"eigenvalue 1e-10", {1, 0, 1e-10}, {0, 0}, -1, 0, 1e5, 1, 0, 0},
         {"eigenvalue below 1e-10", {1, 0, kBelow}, {0, 0}, -1, 4, 1, 0, 0, 0, 3e-10},
         {"eigenvalue above 1e-10", {1, 0, kAbove}, {0, 0}, -1, 0, 1 / std::sqrt(kAbove), 1, 0, 0},
@@ -104,8 +93,6 @@ TEST(ConicClassify, AxesOfTheCanonicalFrame) {
     // The parabola opens towards -y'': y = x^2 has y'' = -y.
     const Classified up = classify(1, 0, 0, 0, -1, 0);
     EXPECT_EQ(up.R(1, 1), -1.0) << "case: parabola y = x^2";
-    // y^2 - x^2 = 1 crosses the y axis: x'' along it.
-    EXPECT_EQ(std::fabs(classify(-1, 0, 1, 0, 0, -1).R(1, 0)), 1.0) << "case: y^2 - x^2 = 1";
     // A circle is not swapped (the swap needs k0 > k1): the rotation is the
     // eigenvector matrix itself.
     KvLaDblMat I(2, 2, 0.0), E;

@@ -60,20 +60,13 @@ inline Kv3dTransform random_motion(std::mt19937& rng, const P& at) {
 // A point (x'', y'', 0) of the canonical curve of a conic type at parameter
 // s; branch (+1 or -1) picks the hyperbola's branch or one of two lines.
 inline P canonical(int type, double a, double b, double s, int branch = 1) {
-    switch (type) {
-        case 0:
-            return P(a * std::cos(s), b * std::sin(s), 0);
-        case 1:
-            return P(branch * a * std::cosh(s), b * std::sinh(s), 0);
-        case 2:
-            return P(s, -s * s / (2 * a * a), 0);
-        case 3:
-            return P(branch * a * s, s, 0);
-        case 4:
-            return P(branch * a, s, 0);
-        default:
-            return P(0, s, 0);
-    }
+    const P forms[] = {P(a * std::cos(s), b * std::sin(s), 0),             // ellipse
+                       P(branch * a * std::cosh(s), b * std::sinh(s), 0),  // hyperbola
+                       P(s, -s * s / (2 * a * a), 0),                      // parabola
+                       P(branch * a * s, s, 0),                            // crossing lines
+                       P(branch * a, s, 0),                                // parallel lines
+                       P(0, s, 0)};                                        // one line
+    return forms[type >= 0 && type < 5 ? type : 5];
 }
 
 }  // namespace fit_test

@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -22,14 +20,12 @@ namespace {
 using P = Kv3dPoint;
 using V = Kv3dVector;
 using Poly = KvArray<Kv3dPoint>;
-using polyline_reference::Nearest;
-using polyline_reference::PairResult;
-using polyline_reference::Result;
-
 using polyline_reference::difference;
 using polyline_reference::library_pair;
 using polyline_reference::library_point;
 using polyline_reference::library_ray;
+using polyline_reference::PairResult;
+using polyline_reference::Result;
 
 // Polylines meant to break a faster scan: ties, repeated vertices, collinear
 // and parallel segments, lengths at the thresholds, large offsets, huge and
@@ -47,16 +43,15 @@ public:
 
     Poly make(int kind, std::size_t n) {
         Poly v;
-        P p = start(kind);
+        P p = kind == kFarOff ? P(1e6 + uniform(0, 1), -3e5, 7e4)
+                              : P() + random_vector() * scale(kind);
         for (std::size_t i = 0; i < n; ++i) {
             v.append(p);
             p = p + step(kind, i);
         }
-        if (kind == kBroken && n > 0) {
-            const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
-            for (int k = 0; k < 2; ++k) {
-                v[index(n)][static_cast<int>(index(3))] = bad[index(3)];
-            }
+        const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+        for (int k = 0; kind == kBroken && n > 0 && k < 2; ++k) {
+            v[index(n)][static_cast<int>(index(3))] = bad[index(3)];
         }
         return v;
     }
@@ -86,52 +81,27 @@ public:
 
 private:
     static double scale(int kind) {
-        switch (kind) {
-            case kTiny:
-                return 1e-6;
-            case kFarOff:
-                return 1e-3;
-            case kHuge:
-                return 1e150;
-            case kMinute:
-                return 1e-160;
-            default:
-                return 3.0;
-        }
-    }
-
-    P start(int kind) {
-        if (kind == kFarOff) {
-            return P(1e6 + uniform(0, 1), -3e5, 7e4);
-        }
-        return P() + random_vector() * scale(kind);
+        static const double scales[] = {3.0, 3.0, 3.0, 1e-6, 3.0, 1e-3, 1e150, 1e-160, 3.0};
+        return scales[kind];
     }
 
     V step(int kind, std::size_t i) {
-        switch (kind) {
-            case kCloud:
-            case kHuge:
-            case kMinute:
-                return random_vector() * (2.0 * scale(kind));
-            case kGrid: {
-                V e;
-                e[static_cast<int>(index(3))] = static_cast<double>(index(5)) - 2.0;
-                return e;
-            }
-            case kTiny: {
-                const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06,
-                                          1.0};
-                V e;
-                e[static_cast<int>(index(3))] = lengths[index(7)];
-                return e;
-            }
-            case kZigzag:
-                return i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
-            case kFarOff:
-                return random_vector() * 1e-3;
-            default:
-                return index(6) == 0 ? V() : random_vector();
+        V e;
+        if (kind == kCloud || kind == kHuge || kind == kMinute) {
+            e = random_vector() * (2.0 * scale(kind));
+        } else if (kind == kGrid) {
+            e[static_cast<int>(index(3))] = static_cast<double>(index(5)) - 2.0;
+        } else if (kind == kTiny) {  // lengths at and beside the thresholds
+            const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1.0};
+            e[static_cast<int>(index(3))] = lengths[index(7)];
+        } else if (kind == kZigzag) {
+            e = i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
+        } else if (kind == kFarOff) {
+            e = random_vector() * 1e-3;
+        } else if (index(6) != 0) {
+            e = random_vector();
         }
+        return e;
     }
 
     std::mt19937_64 rng_;
@@ -145,10 +115,8 @@ TEST(PolylineDistanceScan, PointScanMatchesTheLiteralScan) {
         const Poly v = maker.make(kind, n);
         for (int k = 0; k < 8; ++k) {
             const P q = maker.query(kind, v);
-            const std::string name = std::string(PolylineMaker::name(kind)) + " round " +
-                                     std::to_string(round) + " query " + std::to_string(k);
             EXPECT_EQ(difference(library_point(q, v), polyline_reference::point(q, v)), "")
-                << "case: " << name;
+                << "case: " << PolylineMaker::name(kind) << " round " << round << " query " << k;
         }
     }
 }
@@ -161,8 +129,7 @@ TEST(PolylineDistanceScan, RayScanMatchesTheLiteralScan) {
         const Kv3dRay ray(maker.query(kind, v), round % 3 == 0 ? Kv3dDirection(1, 0, 0)
                                                                : maker.random_vector().direction());
         EXPECT_EQ(difference(library_ray(ray, v), polyline_reference::ray(ray, v)), "")
-            << "case: "
-            << std::string(PolylineMaker::name(kind)) + " round " + std::to_string(round);
+            << "case: " << PolylineMaker::name(kind) << " round " << round;
     }
 }
 
@@ -177,42 +144,30 @@ TEST(PolylineDistanceScan, PairScanMatchesTheLiteralScan) {
         if (round % 5 == 1 && a.size() > 0) {
             b = a;  // every pair tied with its twin
         }
-        const std::string name = std::string(PolylineMaker::name(kind_a)) + " against " +
-                                 PolylineMaker::name(kind_b) + ", round " + std::to_string(round);
         EXPECT_EQ(difference(library_pair(a, b), polyline_reference::pair(a, b)), "")
-            << "case: " << name;
+            << "case: " << PolylineMaker::name(kind_a) << " against " << PolylineMaker::name(kind_b)
+            << ", round " << round;
     }
 }
 
-// Several segments at exactly the same distance: the earliest in scan order
-// wins, as in the literal scan.
+// Many segments at exactly the same distance: the earliest in scan order
+// wins, as in the literal scan. A square run 16 times around its centre; one
+// segment run back and forth 39 times under a pole, every pair exactly 3 apart.
 TEST(PolylineDistanceScan, TiesGoToTheEarliestSegment) {
-    Poly ring;
+    Poly ring, retraced;
     for (int i = 0; i <= 64; ++i) {
-        const int k = i % 4;
-        ring.append(P(k == 1 || k == 2 ? 1 : -1, k >= 2 ? 1 : -1, 0));
+        ring.append(P(i % 4 == 1 || i % 4 == 2 ? 1 : -1, i % 4 >= 2 ? 1 : -1, 0));
     }
-    const Result centre = library_point(P(0, 0, 0), ring);
-    EXPECT_EQ(difference(centre, polyline_reference::point(P(0, 0, 0), ring)), "")
-        << "case: "
-        << "centre of a square run 16 times";
-    EXPECT_EQ(centre.nearest.segment, 0) << "case: centre of a square run 16 times";
-
-    // One segment run back and forth 39 times; every reflection is exact, and
-    // every pair measures exactly 3.
-    Poly retraced;
-    for (int i = 0; i < 40; ++i) {
-        retraced.append(P(i % 2 == 0 ? -1 : 1, 0, 0));
-    }
+    for (int i = 0; i < 40; ++i) retraced.append(P(i % 2 == 0 ? -1 : 1, 0, 0));
     const Poly pole{P(0, -4, 3), P(0, 4, 3)};
+    const Result centre = library_point(P(), ring);
+    EXPECT_EQ(difference(centre, polyline_reference::point(P(), ring)), "") << "case: square";
+    EXPECT_EQ(centre.nearest.segment, 0) << "case: square";
     const PairResult crossing = library_pair(retraced, pole);
     EXPECT_EQ(difference(crossing, polyline_reference::pair(retraced, pole)), "")
-        << "case: "
-        << "retraced segment";
-    EXPECT_EQ(crossing.distance, 3.0) << "case: retraced segment";
+        << "case: retraced segment";
     EXPECT_EQ(crossing.first.segment, 0) << "case: retraced segment";
-    const PairResult swapped = library_pair(pole, retraced);
-    EXPECT_EQ(swapped.second.segment, 0) << "case: retraced segment, swapped";
+    EXPECT_EQ(library_pair(pole, retraced).second.segment, 0) << "case: retraced, swapped";
 }
 
 // --- Brute force ---------------------------------------------------------
@@ -230,14 +185,11 @@ double segment_distance(const P& q, const P& a, const P& b) {
 double segments_distance(const P& a0, const P& a1, const P& b0, const P& b1) {
     double best = std::min({segment_distance(a0, b0, b1), segment_distance(a1, b0, b1),
                             segment_distance(b0, a0, a1), segment_distance(b1, a0, a1)});
-    const V u = a1 - a0;
-    const V v = b1 - b0;
-    const V w = a0 - b0;
+    const V u = a1 - a0, v = b1 - b0, w = a0 - b0;
     const double a = u % u, b = u % v, c = v % v, d = u % w, e = v % w;
     const double den = a * c - b * b;
     if (den > 1e-12 * a * c) {
-        const double s = (b * e - c * d) / den;
-        const double t = (a * e - b * d) / den;
+        const double s = (b * e - c * d) / den, t = (a * e - b * d) / den;
         if (s >= 0 && s <= 1 && t >= 0 && t <= 1) {
             best = std::min(best, (a0 + u * s).distance(b0 + v * t));
         }
@@ -252,50 +204,46 @@ void two_smallest(std::size_t count, F f, double& first, double& second, std::si
     first = second = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < count; ++i) {
         const double d = f(i);
+        second = std::min(second, std::max(first, d));
         if (d < first) {
-            second = first;
             first = d;
             where = i;
-        } else if (d < second) {
-            second = d;
         }
     }
 }
 
 TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
     PolylineMaker maker(14);
+    double best, runner_up;
+    std::size_t where = 0;
     for (int round = 0; round < 6; ++round) {
         const Poly v = maker.make(PolylineMaker::kWalk, 3000);
         for (int k = 0; k < 5; ++k) {
             const P q = maker.query(PolylineMaker::kWalk, v);
-            double best, runner_up;
-            std::size_t where = 0;
             two_smallest(
                 v.size() - 1, [&](std::size_t i) { return segment_distance(q, v[i], v[i + 1]); },
                 best, runner_up, where);
             const Result r = library_point(q, v);
-            const std::string name =
-                "walk " + std::to_string(round) + " query " + std::to_string(k);
-            EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best)) << "case: point, " << name;
+            EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best))
+                << "case: point, walk " << round << " query " << k;
             if (runner_up - best > 1e-9) {
-                EXPECT_EQ(r.nearest.segment, static_cast<int>(where)) << "case: point, " << name;
+                EXPECT_EQ(r.nearest.segment, static_cast<int>(where))
+                    << "case: point, walk " << round << " query " << k;
             }
         }
+        // The ray's carrier line as a long segment around the closest approach.
         const Kv3dRay ray(maker.query(PolylineMaker::kWalk, v), maker.random_vector().direction());
-        double ray_best = std::numeric_limits<double>::infinity();
-        for (std::size_t i = 0; i + 1 < v.size(); ++i) {
-            // The carrier line as a long segment around the closest approach.
-            const P far = ray.position(1e4);
-            const P back = ray.position(-1e4);
-            ray_best = std::min(ray_best, segments_distance(back, far, v[i], v[i + 1]));
-        }
-        EXPECT_NEAR(library_ray(ray, v).distance, ray_best, 1e-9) << "case: ray, walk " << round;
+        two_smallest(
+            v.size() - 1,
+            [&](std::size_t i) {
+                return segments_distance(ray.position(-1e4), ray.position(1e4), v[i], v[i + 1]);
+            },
+            best, runner_up, where);
+        EXPECT_NEAR(library_ray(ray, v).distance, best, 1e-9) << "case: ray, walk " << round;
     }
     for (int round = 0; round < 3; ++round) {
         const Poly a = maker.make(PolylineMaker::kWalk, 1500);
         const Poly b = maker.make(PolylineMaker::kWalk, 1200);
-        double best, runner_up;
-        std::size_t where = 0;
         const std::size_t nb = b.size() - 1;
         two_smallest((a.size() - 1) * nb,
                      [&](std::size_t k) {
@@ -304,11 +252,12 @@ TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
                      },
                      best, runner_up, where);
         const PairResult r = library_pair(a, b);
-        const std::string name = "pair of walks " + std::to_string(round);
-        EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best)) << "case: " << name;
+        EXPECT_NEAR(r.distance, best, 1e-12 * (1.0 + best)) << "case: pair of walks " << round;
         if (runner_up - best > 1e-9) {
-            EXPECT_EQ(r.first.segment, static_cast<int>(where / nb)) << "case: " << name;
-            EXPECT_EQ(r.second.segment, static_cast<int>(where % nb)) << "case: " << name;
+            EXPECT_EQ(r.first.segment, static_cast<int>(where / nb))
+                << "case: pair of walks " << round;
+            EXPECT_EQ(r.second.segment, static_cast<int>(where % nb))
+                << "case: pair of walks " << round;
         }
     }
 }
@@ -321,17 +270,14 @@ TEST(PolylineDistanceScan, PairIsSymmetric) {
         const Poly a = maker.make(PolylineMaker::kWalk, 2 + maker.index(80));
         const Poly b = maker.make(PolylineMaker::kWalk, 2 + maker.index(80));
         Poly reversed;
-        for (std::size_t i = b.size(); i-- > 0;) {
-            reversed.append(b[i]);
-        }
+        for (std::size_t i = b.size(); i-- > 0;) reversed.append(b[i]);
         const PairResult ab = library_pair(a, b);
         const PairResult ba = library_pair(b, a);
         const PairResult ar = library_pair(a, reversed);
-        const std::string name = "walks " + std::to_string(round);
-        EXPECT_NEAR(ab.distance, ba.distance, 1e-12) << "case: swapped " << name;
-        EXPECT_NEAR(ab.distance, ar.distance, 1e-12) << "case: reversed " << name;
+        EXPECT_NEAR(ab.distance, ba.distance, 1e-12) << "case: swapped, walks " << round;
+        EXPECT_NEAR(ab.distance, ar.distance, 1e-12) << "case: reversed, walks " << round;
         EXPECT_NEAR(ab.first.point.distance(ab.second.point), ab.distance, 1e-12)
-            << "case: nearest points " << name;
+            << "case: nearest points, walks " << round;
     }
 }
 
