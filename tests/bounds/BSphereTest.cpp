@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "EnclosingOracle.h"
+#include "support/NamedCases.h"
 
 namespace {
 
 using enclosing_oracle::stored_radius;
 using P = Kv3dPoint;
+using S = Kv3dBSphere;
 const double b = kv3d_detail::bsphere_tol();
 const double kTol = 0.001;  // the point tolerance at load
 
@@ -22,215 +24,180 @@ void expect_point(const P& actual, const P& expected, const std::string& name) {
     EXPECT_EQ(actual.z(), expected.z()) << "case: " << name;
 }
 
+Kv3dBBox box(const P& a, const P& c) {
+    Kv3dBBox r(a);
+    r.update_bbox(c);
+    return r;
+}
+
 TEST(BSphere, RadiusRefersToTheZeroSlotUpToTheTolerance) {
-    EXPECT_EQ(b, 1e-6) << "case: tolerance at load";
-    const Kv3dBSphere empty;
-    EXPECT_TRUE(empty.is_empty()) << "case: default";
-    EXPECT_EQ(empty.radius(), 0.0) << "case: default";
-    EXPECT_EQ(stored_radius(empty), -1.0) << "case: default";
-    const Kv3dBSphere point(P(1, 2, 3));
-    EXPECT_EQ(point.radius(), 0.0) << "case: point sphere";
-    EXPECT_EQ(stored_radius(point), b) << "case: point sphere";
-    EXPECT_EQ(Kv3dBSphere(P(), b).radius(), 0.0) << "case: radius exactly b";
     const double above = std::nextafter(b, 1.0);
-    EXPECT_EQ(Kv3dBSphere(P(), above).radius(), above) << "case: radius just above b";
-
+    expect_each<double>({{"tolerance at load", b, 1e-6},
+                         {"default", S().radius(), 0.0},
+                         {"default, stored", stored_radius(S()), -1.0},
+                         {"point sphere", S(P(1, 2, 3)).radius(), 0.0},
+                         {"point sphere, stored", stored_radius(S(P(1, 2, 3))), b},
+                         {"radius exactly b", S(P(), b).radius(), 0.0},
+                         {"radius just above b", S(P(), above).radius(), above}});
     // A reference to the stored radius, or to a zero that never changes.
-    Kv3dBSphere s(P(), 2.0);
-    const double& r = s.radius();
+    S s(P(), 2.0), t(P(), 0.5 * b);
+    const double &r = s.radius(), &z = t.radius();
     s.set_radius(3.0);
-    EXPECT_EQ(r, 3.0) << "case: reference to the stored radius";
-    Kv3dBSphere t(P(), 0.5 * b);
-    const double& z = t.radius();
     t.set_radius(0.25 * b);
+    EXPECT_EQ(r, 3.0) << "case: reference to the stored radius";
     EXPECT_EQ(z, 0.0) << "case: reference to the zero slot";
-
-    Kv3dBSphere cleared(P(4, 5, 6), 2.0);
+    S cleared(P(4, 5, 6), 2.0);
     cleared.clear();
     EXPECT_TRUE(cleared.is_empty()) << "case: clear";
     expect_point(cleared.center(), P(4, 5, 6), "clear keeps the centre");
 }
 
-TEST(BSphere, PointGrowthKeepsTheFarSide) {
-    Kv3dBSphere s(P(), 1.0);
-    s.update_bsphere(P(3, 0, 0));
-    expect_point(s.center(), P(1, 0, 0), "grown by (3, 0, 0)");
-    EXPECT_EQ(s.radius(), 2.0 + b) << "case: grown by (3, 0, 0)";
-
+// Growth by a point keeps the far side. The containment test is strict: a
+// point exactly on the shell grows the sphere by b (k = 0), a point just
+// inside does not. Growth by a sphere: radii closer than b and centres within
+// b mean the other sphere holds this one and replaces it, even when it is a
+// little smaller.
+TEST(BSphere, Growth) {
     struct Case {
         const char* name;
+        S start;
         P p;
-        double radius;
-    };
-    // The containment test is strict: a point exactly on the shell grows the
-    // sphere by b (k = 0), a point just inside does not.
-    const Case cases[] = {{"inside", P(0.5, 0, 0), 1.0},
-                          {"just inside the shell", P(std::nextafter(1.0, 0.0), 0, 0), 1.0},
-                          {"on the shell", P(0, 1, 0), 1.0 + b}};
-    for (const Case& c : cases) {
-        Kv3dBSphere u(P(), 1.0);
-        u.update_bsphere(c.p);
-        EXPECT_EQ(stored_radius(u), c.radius) << "case: " << c.name;
-        expect_point(u.center(), P(), c.name);
-    }
-
-    Kv3dBSphere e;
-    e.update_bsphere(P(1, 1, 1));
-    EXPECT_EQ(stored_radius(e), b) << "case: empty sphere grown by a point";
-    expect_point(e.center(), P(1, 1, 1), "empty sphere grown by a point");
-}
-
-TEST(BSphere, SphereGrowth) {
-    struct Case {
-        const char* name;
-        Kv3dBSphere other;
         P center;
         double radius;
     };
-    const Case cases[] = {
-        {"apart", Kv3dBSphere(P(4, 0, 0), 1.0), P(2, 0, 0), 3.0 + b},
-        {"concentric larger", Kv3dBSphere(P(), 2.0), P(), 2.0},
-        {"inside", Kv3dBSphere(P(0.5, 0, 0), 0.25), P(), 1.0},
-        {"empty", Kv3dBSphere(), P(), 1.0},
-        // Radii closer than b and centres within b: the other sphere holds
-        // this one and replaces it, even when it is a little smaller.
-        {"radius b/2 smaller", Kv3dBSphere(P(0, 0.5 * b, 0), 1.0 - 0.5 * b), P(0, 0.5 * b, 0),
-         1.0 - 0.5 * b},
-        {"radius 2b smaller", Kv3dBSphere(P(0, 0.5 * b, 0), 1.0 - 2 * b), P(), 1.0},
+    const Case by_point[] = {
+        {"grown by (3, 0, 0)", S(P(), 1.0), P(3, 0, 0), P(1, 0, 0), 2.0 + b},
+        {"inside", S(P(), 1.0), P(0.5, 0, 0), P(), 1.0},
+        {"just inside the shell", S(P(), 1.0), P(std::nextafter(1.0, 0.0), 0, 0), P(), 1.0},
+        {"on the shell", S(P(), 1.0), P(0, 1, 0), P(), 1.0 + b},
+        {"empty sphere", S(), P(1, 1, 1), P(1, 1, 1), b}};
+    for (const Case& c : by_point) {
+        S u = c.start;
+        u.update_bsphere(c.p);
+        EXPECT_EQ(stored_radius(u), c.radius) << "case: " << c.name;
+        expect_point(u.center(), c.center, c.name);
+    }
+    const struct {
+        const char* name;
+        S other;
+        P center;
+        double radius;
+    } by_sphere[] = {
+        {"apart", S(P(4, 0, 0), 1.0), P(2, 0, 0), 3.0 + b},
+        {"concentric larger", S(P(), 2.0), P(), 2.0},
+        {"inside", S(P(0.5, 0, 0), 0.25), P(), 1.0},
+        {"empty", S(), P(), 1.0},
+        {"radius b/2 smaller", S(P(0, 0.5 * b, 0), 1.0 - 0.5 * b), P(0, 0.5 * b, 0), 1.0 - 0.5 * b},
+        {"radius 2b smaller", S(P(0, 0.5 * b, 0), 1.0 - 2 * b), P(), 1.0},
     };
-    for (const Case& c : cases) {
-        Kv3dBSphere s(P(), 1.0);
+    for (const auto& c : by_sphere) {
+        S s(P(), 1.0);
         s.update_bsphere(c.other);
         expect_point(s.center(), c.center, c.name);
         EXPECT_EQ(stored_radius(s), c.radius) << "case: " << c.name;
     }
-    Kv3dBSphere empty;
-    empty.update_bsphere(Kv3dBSphere());
+    S empty;
+    empty.update_bsphere(S());
     EXPECT_TRUE(empty.is_empty()) << "case: empty by empty";
-    empty.update_bsphere(Kv3dBSphere(P(1, 2, 3), 4.0));
-    EXPECT_TRUE(empty.geom_equal(Kv3dBSphere(P(1, 2, 3), 4.0))) << "case: empty by non-empty";
+    empty.update_bsphere(S(P(1, 2, 3), 4.0));
+    EXPECT_TRUE(empty.geom_equal(S(P(1, 2, 3), 4.0))) << "case: empty by non-empty";
 }
 
-TEST(BSphere, ContainmentAtTheTolerance) {
-    const Kv3dBSphere point(P(1, 1, 1));
-    EXPECT_TRUE(point.contains(P(1 + 0.5 * b, 1, 1))) << "case: point at b / 2";
-    EXPECT_FALSE(point.contains(P(1 + 2 * b, 1, 1))) << "case: point at 2 b";
-    const Kv3dBSphere s(P(), 2.0);
-    EXPECT_FALSE(s.contains(P(2, 0, 0))) << "case: point on the shell (strict)";
-    EXPECT_TRUE(s.contains(Kv3dBSphere(P(), 2.0))) << "case: equal sphere";
-    EXPECT_TRUE(s.contains(Kv3dBSphere(P(0.5 * b, 0, 0), 2.0 + 0.5 * b)))
-        << "case: radii and centres within b";
-    EXPECT_FALSE(s.contains(Kv3dBSphere(P(), 2.5))) << "case: larger sphere";
-    EXPECT_FALSE(Kv3dBSphere(P(), b).contains(Kv3dBSphere(P(), 2 * b)))
-        << "case: radius larger by b exactly (strict)";
-    EXPECT_TRUE(s.contains(Kv3dBSphere(P(0.5, 0, 0), 1.4))) << "case: inner sphere";
-    EXPECT_FALSE(s.contains(Kv3dBSphere(P(0.7, 0, 0), 1.4))) << "case: inner sphere, touching";
-    EXPECT_TRUE(s.contains(Kv3dBSphere())) << "case: empty sphere";
-    EXPECT_TRUE(s.contains(KvArray<P>())) << "case: empty array";
-    EXPECT_FALSE(s.contains(KvArray<P>{P(1, 0, 0), P(0, 2.5, 0)})) << "case: one point outside";
-    Kv3dBBox box(P(-1, -1, -1));
-    box.update_bbox(P(1, 1, 1));
-    EXPECT_TRUE(s.contains(box)) << "case: box inside";
-    EXPECT_FALSE(Kv3dBSphere(P(), 1.7).contains(box)) << "case: box corners outside";
-    EXPECT_TRUE(s.contains(Kv3dBBox())) << "case: empty box";
-
-    const Kv3dBSphere empty;
-    EXPECT_FALSE(empty.contains(P())) << "case: empty sphere, point";
-    EXPECT_FALSE(empty.contains(Kv3dBBox())) << "case: empty sphere, empty box";
-    EXPECT_FALSE(empty.contains(Kv3dBSphere())) << "case: empty sphere, empty sphere";
-}
-
-TEST(BSphere, ShellAndEquality) {
-    EXPECT_TRUE(Kv3dBSphere(P(1, 1, 1), 0.0).on_shell(P(1, 1, 1))) << "case: radius 0";
-    EXPECT_FALSE(Kv3dBSphere(P(1, 1, 1)).on_shell(P(1, 1, 1))) << "case: point sphere";
-    EXPECT_FALSE(Kv3dBSphere().on_shell(P(0, 0, -1))) << "case: empty";
-    const Kv3dBSphere s(P(), 1.0);
-    struct Case {
+// On the shell when (r - 2b) r < d^2 < (r + 2b) r: within about b.
+TEST(BSphere, ContainmentShellAndEquality) {
+    const S point(P(1, 1, 1)), s(P(), 2.0), a(P(), b), empty;
+    const Kv3dBBox cube = box({-1, -1, -1}, {1, 1, 1});
+    expect_each<bool>({
+        {"point at b / 2", point.contains(P(1 + 0.5 * b, 1, 1)), true},
+        {"point at 2 b", point.contains(P(1 + 2 * b, 1, 1)), false},
+        {"point on the shell (strict)", s.contains(P(2, 0, 0)), false},
+        {"equal sphere", s.contains(S(P(), 2.0)), true},
+        {"radii and centres within b", s.contains(S(P(0.5 * b, 0, 0), 2.0 + 0.5 * b)), true},
+        {"larger sphere", s.contains(S(P(), 2.5)), false},
+        {"radius larger by b exactly (strict)", a.contains(S(P(), 2 * b)), false},
+        {"inner sphere", s.contains(S(P(0.5, 0, 0), 1.4)), true},
+        {"inner sphere, touching", s.contains(S(P(0.7, 0, 0), 1.4)), false},
+        {"empty sphere", s.contains(S()), true},
+        {"empty array", s.contains(KvArray<P>()), true},
+        {"one point outside", s.contains(KvArray<P>{P(1, 0, 0), P(0, 2.5, 0)}), false},
+        {"box inside", s.contains(cube), true},
+        {"box corners outside", S(P(), 1.7).contains(cube), false},
+        {"empty box", s.contains(Kv3dBBox()), true},
+        {"empty sphere, point", empty.contains(P()), false},
+        {"empty sphere, empty box", empty.contains(Kv3dBBox()), false},
+        {"empty sphere, empty sphere", empty.contains(S()), false},
+        {"shell, radius 0", S(P(1, 1, 1), 0.0).on_shell(P(1, 1, 1)), true},
+        {"shell, point sphere", point.on_shell(P(1, 1, 1)), false},
+        {"shell, empty", empty.on_shell(P(0, 0, -1)), false},
+        {"equal within b", a.geom_equal(S(P(0.5 * b, 0, 0), 1.5 * b)), true},
+        {"equal, radii b apart (strict)", a.geom_equal(S(P(), 2 * b)), false},
+        {"equal, centres 2b apart", a.geom_equal(S(P(0, 0, 2 * b), b)), false},
+        {"equal, two empty", empty.geom_equal(S(P(5, 5, 5), -3.0)), true},
+        {"equal, empty and other", empty.geom_equal(S(P(), 0.5 * b)), false},
+        {"equal, other and empty", S(P(), 0.5 * b).geom_equal(empty), false},
+    });
+    const S unit(P(), 1.0);
+    const struct {
         const char* name;
         double distance;
         bool on;
-    };
-    // On the shell when (r - 2b) r < d^2 < (r + 2b) r: within about b.
-    const Case cases[] = {{"on", 1.0, true},
-                          {"b/2 outside", 1 + 0.5 * b, true},
-                          {"b/2 inside", 1 - 0.5 * b, true},
-                          {"1.5 b outside", 1 + 1.5 * b, false},
-                          {"1.5 b inside", 1 - 1.5 * b, false}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(s.on_shell(P(0, 0, c.distance)), c.on) << "case: " << c.name;
-        EXPECT_EQ(s.on_shell(P(c.distance / std::sqrt(3.0), c.distance / std::sqrt(3.0),
-                               -c.distance / std::sqrt(3.0))),
-                  c.on)
-            << "case: diagonal, " << c.name;
+    } cases[] = {{"on", 1.0, true},
+                 {"b/2 outside", 1 + 0.5 * b, true},
+                 {"b/2 inside", 1 - 0.5 * b, true},
+                 {"1.5 b outside", 1 + 1.5 * b, false},
+                 {"1.5 b inside", 1 - 1.5 * b, false}};
+    for (const auto& c : cases) {
+        const double d = c.distance / std::sqrt(3.0);
+        EXPECT_EQ(unit.on_shell(P(0, 0, c.distance)), c.on) << "case: " << c.name;
+        EXPECT_EQ(unit.on_shell(P(d, d, -d)), c.on) << "case: diagonal, " << c.name;
     }
-
-    const Kv3dBSphere a(P(), b);
-    EXPECT_TRUE(a.geom_equal(Kv3dBSphere(P(0.5 * b, 0, 0), 1.5 * b))) << "case: within b";
-    EXPECT_FALSE(a.geom_equal(Kv3dBSphere(P(), 2 * b))) << "case: radii b apart (strict)";
-    EXPECT_FALSE(a.geom_equal(Kv3dBSphere(P(0, 0, 2 * b), b))) << "case: centres 2b apart";
-    EXPECT_TRUE(Kv3dBSphere().geom_equal(Kv3dBSphere(P(5, 5, 5), -3.0))) << "case: two empty";
-    EXPECT_FALSE(Kv3dBSphere().geom_equal(Kv3dBSphere(P(), 0.5 * b))) << "case: empty, other";
-    EXPECT_FALSE(Kv3dBSphere(P(), 0.5 * b).geom_equal(Kv3dBSphere())) << "case: other, empty";
 }
 
 TEST(BSphere, FarthestShellPointAndExtremes) {
-    const Kv3dBSphere s(P(10, 0, 0), 1.0);
+    const S s(P(10, 0, 0), 1.0);
     P out(7, 7, 7);
     s.compute_furthermost_point_on_shell(P(10, 0, 0), out);
     expect_point(out, P(10, 0, 1), "seen from the centre");
     s.compute_furthermost_point_on_shell(P(12, 0, 0), out);
     expect_point(out, P(9, 0, 0), "seen from (12, 0, 0)");
-
     P extremes[6];
-    ASSERT_EQ(Kv3dBSphere(P(1, 2, 3), 2.0).axis_extreme_points(extremes), 6);
+    ASSERT_EQ(S(P(1, 2, 3), 2.0).axis_extreme_points(extremes), 6);
     const P expected[6] = {P(3, 2, 3), P(-1, 2, 3), P(1, 4, 3), P(1, 0, 3), P(1, 2, 5), P(1, 2, 1)};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
         expect_point(extremes[i], expected[i], "extreme " + std::to_string(i));
-    }
-    EXPECT_EQ(Kv3dBSphere().axis_extreme_points(extremes), 0) << "case: empty sphere";
+    EXPECT_EQ(S().axis_extreme_points(extremes), 0) << "case: empty sphere";
 }
 
 TEST(BSphere, SphereIntersection) {
-    const Kv3dBSphere a(P(), 2.0);
-    Kv3dBSphere r;
-    ASSERT_TRUE(a.intersect(Kv3dBSphere(P(3, 0, 0), 2.0), &r));
+    const S a(P(), 2.0), c(P(), 1.0), right(P(3, 0, 0), 1.0);
+    S r, small, self(P(), 2.0);
+    ASSERT_TRUE(a.intersect(S(P(3, 0, 0), 2.0), &r));
     expect_point(r.center(), P(1.5, 0, 0), "two shells meeting");
     EXPECT_EQ(r.radius(), std::sqrt(4 - 2.25)) << "case: two shells meeting";
-    EXPECT_FALSE(a.intersect(Kv3dBSphere(P(4, 0, 0), 2.0), nullptr)) << "case: touching";
-    EXPECT_TRUE(a.intersect(Kv3dBSphere(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr))
-        << "case: just overlapping";
-    Kv3dBSphere small;
-    ASSERT_TRUE(Kv3dBSphere(P(), 3.0).intersect(Kv3dBSphere(P(1, 0, 0), 1.0), &small));
-    EXPECT_TRUE(small.geom_equal(Kv3dBSphere(P(1, 0, 0), 1.0))) << "case: small inside";
-    EXPECT_FALSE(a.intersect(Kv3dBSphere(), &r)) << "case: empty other";
-    // The result may be either operand.
-    Kv3dBSphere self(P(), 2.0);
-    const Kv3dBSphere other(P(3, 0, 0), 2.0);
-    ASSERT_TRUE(self.intersect(other, &self));
+    ASSERT_TRUE(S(P(), 3.0).intersect(S(P(1, 0, 0), 1.0), &small));
+    ASSERT_TRUE(self.intersect(S(P(3, 0, 0), 2.0), &self));  // the result may be an operand
     expect_point(self.center(), P(1.5, 0, 0), "result written over this");
-
-    const Kv3dBSphere c(P(), 1.0);
-    EXPECT_TRUE(c.intersect_extended(Kv3dBSphere(P(3, 0, 0), 1.0), 0.5 + 1e-9))
-        << "case: margin just enough";
-    EXPECT_FALSE(c.intersect_extended(Kv3dBSphere(P(3, 0, 0), 1.0), 0.5))
-        << "case: margin exactly to touching";
-    EXPECT_FALSE(c.intersect_extended(Kv3dBSphere(), 10.0)) << "case: empty";
+    expect_each<bool>({
+        {"touching", a.intersect(S(P(4, 0, 0), 2.0), nullptr), false},
+        {"just overlapping", a.intersect(S(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr), true},
+        {"small inside", small.geom_equal(S(P(1, 0, 0), 1.0)), true},
+        {"empty other", a.intersect(S(), &r), false},
+        {"margin just enough", c.intersect_extended(right, 0.5 + 1e-9), true},
+        {"margin exactly to touching", c.intersect_extended(right, 0.5), false},
+        {"margin, empty", c.intersect_extended(S(), 10.0), false},
+    });
 }
 
 // The box from (0, 0, 0) to (1, 1, 1) against a sphere of radius 0.1 beside
 // a face, over an edge, off a corner, inside and outside the radius.
 TEST(BSphere, BoxIntersection) {
-    Kv3dBBox box(P(0, 0, 0));
-    box.update_bbox(P(1, 1, 1));
-    const double r = 0.1;
-    const double e = r / std::sqrt(2.0);
-    const double c = r / std::sqrt(3.0);
-    struct Case {
+    const Kv3dBBox unit = box(P(0, 0, 0), P(1, 1, 1));
+    const double r = 0.1, e = r / std::sqrt(2.0), c = r / std::sqrt(3.0);
+    const struct {
         const char* name;
         P center;
         bool meets;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"inside", P(0.5, 0.5, 0.5), true},
         {"face, 0.9 r", P(1 + 0.9 * r, 0.5, 0.5), true},
         {"face, 1.1 r", P(0.5, -1.1 * r, 0.5), false},
@@ -240,68 +207,59 @@ TEST(BSphere, BoxIntersection) {
         {"corner, 0.9 r", P(1 + 0.9 * c, -0.9 * c, 1 + 0.9 * c), true},
         {"corner, 1.1 r", P(-1.1 * c, -1.1 * c, -1.1 * c), false},
     };
-    for (const Case& k : cases) {
-        const Kv3dBSphere s(k.center, r);
-        EXPECT_EQ(s.intersect(box), k.meets) << "case: " << k.name;
-        EXPECT_EQ(box.intersect(s), k.meets) << "case: box side, " << k.name;
+    for (const auto& k : cases) {
+        EXPECT_EQ(S(k.center, r).intersect(unit), k.meets) << "case: " << k.name;
+        EXPECT_EQ(unit.intersect(S(k.center, r)), k.meets) << "case: box side, " << k.name;
     }
-    EXPECT_FALSE(Kv3dBSphere(P(), 1e4).intersect(Kv3dBBox())) << "case: empty box";
-    EXPECT_FALSE(Kv3dBSphere().intersect(box)) << "case: empty sphere";
+    EXPECT_FALSE(S(P(), 1e4).intersect(Kv3dBBox())) << "case: empty box";
+    EXPECT_FALSE(S().intersect(unit)) << "case: empty sphere";
 }
 
 TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
-    const Kv3dBBox of(Kv3dBSphere(P(1, 2, 3), 0.5));
+    const struct {
+        const char* name;
+        Kv3dBBox start;
+        S sphere;
+        P lo, hi;
+    } cases[] = {
+        {"empty box", Kv3dBBox(), S(P(1, 2, 3), 0.5), P(0.5, 1.5, 2.5), P(1.5, 2.5, 3.5)},
+        {"sphere inside", box(P(), P(4, 4, 4)), S(P(2, 2, 2), 1.0), P(), P(4, 4, 4)},
+        {"sphere out of one face", box(P(), P(4, 4, 4)), S(P(3.5, 2, 2), 1.0), P(), P(4.5, 4, 4)},
+        // A box whose corners the sphere holds becomes the sphere's box.
+        {"box inside the sphere", box(P(), P(0.1, 0.1, 0.1)), S(P(), 1.0), P(-1, -1, -1),
+         P(1, 1, 1)},
+    };
+    for (const auto& c : cases) {
+        Kv3dBBox grown = c.start;
+        grown.update_bbox(c.sphere);
+        expect_point(grown.bbmin(), c.lo, std::string(c.name) + ", min");
+        expect_point(grown.bbmax(), c.hi, std::string(c.name) + ", max");
+    }
+    const Kv3dBBox of(S(P(1, 2, 3), 0.5)), of_point{S(P(1, 2, 3))}, cube = box(P(), P(4, 4, 4));
     expect_point(of.bbmin(), P(0.5, 1.5, 2.5), "box of a sphere, min");
     expect_point(of.bbmax(), P(1.5, 2.5, 3.5), "box of a sphere, max");
-    const Kv3dBBox of_point{Kv3dBSphere(P(1, 2, 3))};
     expect_point(of_point.bbmin(), P(1, 2, 3), "box of a point sphere, min");
-    EXPECT_TRUE(Kv3dBBox(Kv3dBSphere()).is_empty()) << "case: box of the empty sphere";
-
-    Kv3dBBox grown;
-    grown.update_bbox(Kv3dBSphere(P(1, 2, 3), 0.5));
-    expect_point(grown.bbmin(), P(0.5, 1.5, 2.5), "empty box grown, min");
-    expect_point(grown.bbmax(), P(1.5, 2.5, 3.5), "empty box grown, max");
-
-    Kv3dBBox box(P(0, 0, 0));
-    box.update_bbox(P(4, 4, 4));
-    Kv3dBBox same = box;
-    same.update_bbox(Kv3dBSphere(P(2, 2, 2), 1.0));
-    expect_point(same.bbmax(), P(4, 4, 4), "sphere inside");
-    Kv3dBBox out = box;
-    out.update_bbox(Kv3dBSphere(P(3.5, 2, 2), 1.0));
-    expect_point(out.bbmin(), P(0, 0, 0), "sphere out of one face, min");
-    expect_point(out.bbmax(), P(4.5, 4, 4), "sphere out of one face, max");
-    // A box whose corners the sphere holds becomes the sphere's box.
-    Kv3dBBox small(P(0, 0, 0));
-    small.update_bbox(P(0.1, 0.1, 0.1));
-    small.update_bbox(Kv3dBSphere(P(), 1.0));
-    expect_point(small.bbmin(), P(-1, -1, -1), "box inside the sphere, min");
-
-    EXPECT_TRUE(box.contains(Kv3dBSphere())) << "case: empty sphere in a box";
-    EXPECT_FALSE(Kv3dBBox().contains(Kv3dBSphere())) << "case: empty sphere, empty box";
-    EXPECT_TRUE(box.contains(Kv3dBSphere(P(3, 2, 2), 1 + kTol))) << "case: extreme tol out";
-    EXPECT_FALSE(box.contains(Kv3dBSphere(P(3, 2, 2), 1 + 1.5 * kTol)))
-        << "case: extreme 1.5 tol out";
+    expect_each<bool>({
+        {"box of the empty sphere", Kv3dBBox(S()).is_empty(), true},
+        {"empty sphere in a box", cube.contains(S()), true},
+        {"empty sphere, empty box", Kv3dBBox().contains(S()), false},
+        {"extreme tol out", cube.contains(S(P(3, 2, 2), 1 + kTol)), true},
+        {"extreme 1.5 tol out", cube.contains(S(P(3, 2, 2), 1 + 1.5 * kTol)), false},
+    });
 }
 
 // Rigid motions move the centre and keep the radius bit for bit; other
 // transforms scale it by the largest singular value of the linear part.
 TEST(BSphere, ApplyKeepsBounding) {
     const Kv3dTransform screw(P(1, 0, 0), Kv3dVector(0, 1, 1), 0.7, 2.0);
-    Kv3dBSphere s(P(1, 2, 3), 0.75);
-    P moved(1, 2, 3);
-    moved.apply(screw);
+    S s(P(1, 2, 3), 0.75), scaled(P(1, 0, 0), 0.75), empty(P(1, 0, 0), -1.0);
     s.apply(screw);
-    expect_point(s.center(), moved, "screw motion");
+    expect_point(s.center(), P(1, 2, 3).apply(screw), "screw motion");
     EXPECT_EQ(stored_radius(s), 0.75) << "case: screw motion";
-
-    Kv3dBSphere scaled(P(1, 0, 0), 0.75);
     scaled.apply(Kv3dTransform(2.0, 0.5, 3.0, P()));
     expect_point(scaled.center(), P(2, 0, 0), "scaling");
     EXPECT_GE(stored_radius(scaled), 2.25) << "case: scaling";
     EXPECT_LE(stored_radius(scaled), 2.25 * (1 + 1e-12)) << "case: scaling";
-
-    Kv3dBSphere empty(P(1, 0, 0), -1.0);
     empty.apply(Kv3dTransform(2.0, P()));
     EXPECT_TRUE(empty.is_empty()) << "case: empty sphere";
     expect_point(empty.center(), P(2, 0, 0), "empty sphere");
@@ -311,31 +269,27 @@ TEST(BSphere, ApplyKeepsBounding) {
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     for (int n = 0; n < 300; ++n) {
         double m[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-        for (int i = 0; i < 12; ++i) {
-            m[i] = 3 * u(rng);
-        }
+        for (int i = 0; i < 12; ++i) m[i] = 3 * u(rng);
         const Kv3dTransform T(m);
-        Kv3dBSphere t(P(u(rng), u(rng), u(rng)), 0.1 + std::fabs(u(rng)));
+        S t(P(u(rng), u(rng), u(rng)), 0.1 + std::fabs(u(rng)));
         // A point strictly inside, by up to 1 - 1e-9 of the radius.
         const Kv3dVector dir(Kv3dVector(u(rng), u(rng), u(rng)).direction(), 1.0);
         P q = t.center() + dir * (t.radius() * (1 - 1e-9) * std::fabs(u(rng)));
         ASSERT_TRUE(t.contains(q)) << "case: sample " << n;
-        t.apply(T);
-        q.apply(T);
-        ASSERT_TRUE(t.contains(q)) << "case: image of sample " << n;
+        ASSERT_TRUE(t.apply(T).contains(q.apply(T))) << "case: image of sample " << n;
     }
 }
 
 TEST(BSphere, JournalText) {
     std::ostringstream out;
     KvJournal j(out);
-    j << Kv3dBSphere(P(1, 2, 3));
+    j << S(P(1, 2, 3));
     EXPECT_EQ(out.str(), "Kv3dBSphere( Kv3dPoint( 1, 2, 3) , \n          0  ) \n")
         << "case: point sphere";
     out.str("");
-    Kv3dBSphere(P(1, 2, 3)).debug(j, static_cast<KvDebug>(1), false, 2);
+    S(P(1, 2, 3)).debug(j, static_cast<KvDebug>(1), false, 2);
     EXPECT_EQ(out.str(), "") << "case: debug level 1";
-    Kv3dBSphere(P(1, 2, 3)).debug(j, static_cast<KvDebug>(2), false, 2);
+    S(P(1, 2, 3)).debug(j, static_cast<KvDebug>(2), false, 2);
     EXPECT_EQ(out.str(),
               "  Kv3dBSphere  - Center Coordinates: \n    Kv3dPoint( 1, 2, 3)\n"
               "          - Radius: 1e-06; \n")

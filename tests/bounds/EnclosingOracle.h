@@ -49,26 +49,16 @@ public:
     Ball run() {
         sort_and_thin(Kv3dPoint(0, 0, 0));
         Kv3dBBox B(S_.sphere());
-        for (std::size_t i = 0; i < A_.size(); ++i) {
-            B.update_bbox(A_[i]);
-        }
-        if (B.is_empty()) {
-            return Ball{Kv3dPoint(0, 0, 0), -1.0};
-        }
+        for (std::size_t i = 0; i < A_.size(); ++i) B.update_bbox(A_[i]);
+        if (B.is_empty()) return Ball{Kv3dPoint(0, 0, 0), -1.0};
         S_ = Ball{B.bbmin(), b_};
         grow(S_, B.bbmax());
         Ball T = S_;
         for (int pass = 0; pass < 8; ++pass) {
             refine(T);
-            if (T.empty() || T.reported() <= b_) {
-                break;
-            }
-            if (std::fabs(T.r - S_.r) < b_ && within(T.c, S_.c, b_)) {
-                break;
-            }
-            if (T.reported() > S_.reported() || !encloses(T)) {
-                break;
-            }
+            if (T.empty() || T.reported() <= b_) break;
+            if (std::fabs(T.r - S_.r) < b_ && within(T.c, S_.c, b_)) break;
+            if (T.reported() > S_.reported() || !encloses(T)) break;
             S_ = T;
         }
         return S_;
@@ -88,9 +78,7 @@ private:
             s = Ball{p, b_};
             return;
         }
-        if (within(p, s.c, s.r)) {
-            return;
-        }
+        if (within(p, s.c, s.r)) return;
         const double d = (p - s.c).length();
         const double k = (d - s.r) * 0.5;
         s.c = s.c + (p - s.c) * (k / d);
@@ -99,43 +87,27 @@ private:
     }
 
     void sort_and_thin(const Kv3dPoint& o) {
-        if (A_.size() < 2) {
-            return;
-        }
+        if (A_.size() < 2) return;
         A_.sort(Kv3dPointCompare(o));
         std::size_t last = 0;
-        for (std::size_t i = 1; i < A_.size(); ++i) {
-            if (!within(A_[last], A_[i], b_)) {
-                A_[++last] = A_[i];
-            }
-        }
+        for (std::size_t i = 1; i < A_.size(); ++i)
+            if (!within(A_[last], A_[i], b_)) A_[++last] = A_[i];
         A_.resize(last + 1, true);
     }
 
     bool encloses(const Ball& X) const {
-        if (X.empty()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < A_.size(); ++i) {
-            if (!within(A_[i], X.c, X.r)) {
-                return false;
-            }
-        }
-        if (S0_.empty()) {
-            return true;
-        }
+        if (X.empty()) return false;
+        for (std::size_t i = 0; i < A_.size(); ++i)
+            if (!within(A_[i], X.c, X.r)) return false;
+        if (S0_.empty()) return true;
         return (std::fabs(X.r - S0_.r) < b_ && within(X.c, S0_.c, b_)) ||
                within(X.c, S0_.c, X.r - S0_.r);
     }
 
     void refine(Ball& T) {
-        if (T.empty()) {
-            return;
-        }
+        if (T.empty()) return;
         Kv3dPoint F;
-        if (!S0_.empty()) {
-            S0_.sphere().compute_furthermost_point_on_shell(T.c, F);
-        }
+        if (!S0_.empty()) S0_.sphere().compute_furthermost_point_on_shell(T.c, F);
         sort_and_thin(T.c);
         const std::size_t n = A_.size();
         const std::size_t i1 = n == 0 ? 0 : n - 1;
@@ -168,9 +140,8 @@ private:
             T = U;
             const Kv3dBSphere u = U.sphere();
             if (!within(P1, P2, b_) && !within(P2, P3, b_) && !within(P3, P1, b_) &&
-                u.on_shell(P1) && u.on_shell(P2) && u.on_shell(P3)) {
+                u.on_shell(P1) && u.on_shell(P2) && u.on_shell(P3))
                 return;
-            }
             A0 = M;
             A1 = Q;
         }
@@ -206,20 +177,14 @@ private:
 inline Ball update(const Ball& S, const KvArray<Kv3dPoint>& points) {
     if (!S.empty()) {
         bool all = true;
-        for (std::size_t i = 0; i < points.size() && all; ++i) {
+        for (std::size_t i = 0; i < points.size() && all; ++i)
             all = Kv3d_distance_less_than_maximum_distance(points[i], S.c, S.r);
-        }
-        if (all) {
-            return S;
-        }
+        if (all) return S;
     }
     Construction construction(S, points);
     Kv3dBSphere result = construction.run().sphere();
-    for (std::size_t i = 0; i < points.size() && construction.dropped(); ++i) {
-        if (!result.contains(points[i])) {
-            result.update_bsphere(points[i]);
-        }
-    }
+    for (std::size_t i = 0; i < points.size() && construction.dropped(); ++i)
+        if (!result.contains(points[i])) result.update_bsphere(points[i]);
     return ball(result);
 }
 

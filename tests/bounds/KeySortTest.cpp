@@ -35,9 +35,8 @@ void check_sort(const std::vector<Key>& keys, Before before, const std::string& 
     std::vector<std::uint32_t> counts(kv3d_detail::kKeySortCounts);
     sort(sorted.data(), order.data(), n, key_scratch.data(), index_scratch.data(), counts.data());
     ASSERT_EQ(order, expected) << "case: " << name;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < n; ++i)
         ASSERT_EQ(std::memcmp(&sorted[i], &keys[order[i]], sizeof(Key)), 0) << "case: " << name;
-    }
 }
 
 // Double keys by value, NaN last (+NaN before -NaN, as their bits order
@@ -48,9 +47,7 @@ TEST(KeySort, DoubleKeysStableAscendingNaNLast) {
     std::uniform_int_distribution<int> small(0, 9);
     std::uniform_real_distribution<double> u(0.0, 1e3);
     const auto before = [](double a, double b) {
-        if (std::isnan(a) && std::isnan(b)) {
-            return !std::signbit(a) && std::signbit(b);
-        }
+        if (std::isnan(a) && std::isnan(b)) return !std::signbit(a) && std::signbit(b);
         return std::isnan(a) || std::isnan(b) ? std::isnan(b) : a < b;
     };
     for (std::size_t n : {0, 1, 2, 63, 64, 65, 200, 5000}) {
@@ -58,15 +55,14 @@ TEST(KeySort, DoubleKeysStableAscendingNaNLast) {
             std::vector<double> keys(n);
             for (double& k : keys) {
                 const int pick = small(rng);
-                if (flavour == 1 && pick < 5) {
+                if (flavour == 1 && pick < 5)
                     k = pick;  // ties
-                } else if (flavour == 2 && pick == 0) {
+                else if (flavour == 2 && pick == 0)
                     k = std::numeric_limits<double>::infinity();
-                } else if (flavour == 2 && pick == 1) {
+                else if (flavour == 2 && pick == 1)
                     k = std::copysign(std::numeric_limits<double>::quiet_NaN(), small(rng) - 4.5);
-                } else {
+                else
                     k = flavour == 3 ? 1000.0 + u(rng) * 1e-9 : u(rng);  // high digits shared
-                }
             }
             check_sort(keys, before,
                        std::to_string(n) + " double keys, flavour " + std::to_string(flavour),
@@ -82,9 +78,8 @@ TEST(KeySort, UnsignedKeysStableAscending) {
     for (std::size_t n : {0, 1, 64, 65, 3000}) {
         for (int flavour = 0; flavour < 3; ++flavour) {
             std::vector<std::uint32_t> keys(n);
-            for (std::uint32_t& k : keys) {
+            for (std::uint32_t& k : keys)
                 k = flavour == 0 ? any(rng) : flavour == 1 ? few(rng) : 0xfff00000u + few(rng);
-            }
             const std::string name =
                 std::to_string(n) + " unsigned keys, flavour " + std::to_string(flavour);
             check_sort(keys, std::less<std::uint32_t>(), name,

@@ -66,15 +66,11 @@ Answer literal(const Kv3dLine& m, const Kv3dLine& l) {
     const Kv3dTransform frame(Kv3dCoordSys(p, u, u * v, v));
     const double* f = frame.as_matrix();
     KvLaDblMat fm(4, 4, 0.0), inverse;
-    for (int k = 0; k < 16; ++k) {
-        fm(k / 4, k % 4) = f[k];
-    }
+    for (int k = 0; k < 16; ++k) fm(k / 4, k % 4) = f[k];
     int rank = 0;
     double m_inv[16] = {};
     const bool regular = kvla_inverse_by_svd(fm, inverse, 1e-15, &rank) && rank == 4;
-    for (int k = 0; k < 12 && regular; ++k) {
-        m_inv[k] = inverse(k / 4, k % 4);
-    }
+    for (int k = 0; k < 12 && regular; ++k) m_inv[k] = inverse(k / 4, k % 4);
     m_inv[15] = regular ? 1.0 : 0.0;
     double local[3] = {q.x(), q.y(), q.z()};
     Kv3dTransform::multiply(m_inv, Kv3dTransform::POINT_RECORD, 1, 3, 1, local);

@@ -93,9 +93,8 @@ TEST(Line, BoxSlabTest) {
         // The least excess: a coarse scan, then a fine one around the best
         // sample, between whose neighbours the minimum of the convex excess lies.
         double g = 1e300, best = 0;
-        for (double t = -12; t < 12; t += 1e-2) {
+        for (double t = -12; t < 12; t += 1e-2)
             if (excess(l, b, t) < g) g = excess(l, b, best = t);
-        }
         for (double t = best - 1e-2; t < best + 1e-2; t += 2e-5) g = std::min(g, excess(l, b, t));
         if (g < 0.5 * kTol || g > 2.5 * kTol) {  // clear of the tolerance band
             ASSERT_EQ(l.intersect(b), g < 0.5 * kTol) << n;

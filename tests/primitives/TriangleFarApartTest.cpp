@@ -79,15 +79,11 @@ L segment_triangle(const Q& b0, const Q& b1, const Q& a, const Q& b, const Q& c)
     if (nn > 0) {
         const L h0 = dot(b0 - a, n), h1 = dot(b1 - a, n);
         if (h0 != h1 && (h0 <= 0) != (h1 < 0)) {
-            if (inside(b0 + (b1 - b0) * (h0 / (h0 - h1)))) {
-                return 0;
-            }
+            if (inside(b0 + (b1 - b0) * (h0 / (h0 - h1)))) return 0;
         }
         for (const Q& e : {b0, b1}) {
             const L h = dot(e - a, n) / nn;
-            if (inside(e - n * h)) {
-                best = std::min(best, std::fabs(h) * std::sqrt(nn));
-            }
+            if (inside(e - n * h)) best = std::min(best, std::fabs(h) * std::sqrt(nn));
         }
     }
     return best;
@@ -156,9 +152,8 @@ P random_centre(RandomDraw& d) { return d.pick(2) == 0 ? d.point(8000.0) : d.poi
 Kv3dTriangle in_plane_of(RandomDraw& d, const Kv3dTriangle& a, double lift) {
     const V e1 = a.p1() - a.p0(), e2 = a.p2() - a.p0(), n = a.normal() * 1.0;
     P v[3];
-    for (P& p : v) {
+    for (P& p : v)
         p = a.p0() + e1 * d.uniform(-3, 3) + e2 * d.uniform(-3, 3) + n * (lift * d.uniform(-1, 1));
-    }
     return Kv3dTriangle(v[0], v[1], v[2]);
 }
 
@@ -186,9 +181,7 @@ Pair nearly_collinear(RandomDraw& d) {
     const P p = c + d.vector(r), q = c + d.vector(r);
     const double off = (q - p).length() * std::pow(10.0, d.uniform(-17, -5));
     const Kv3dTriangle a(p, q, p + (q - p) * d.uniform(-1, 2) + d.unit() * off);
-    if (d.pick(2) == 0) {
-        return {a, random_triangle(d, c, r)};
-    }
+    if (d.pick(2) == 0) return {a, random_triangle(d, c, r)};
     const V s = (q - p) * 2.0;
     return {a, Kv3dTriangle(p + s * d.uniform(-1, 1), p + s * d.uniform(-1, 1),
                             p + s * d.uniform(-1, 1) + d.unit() * (off * d.uniform(0, 1e6)))};
@@ -209,9 +202,7 @@ TEST(TriangleFarApart, FamiliesFoundBySearchNeverMeetFarApart) {
         int apart = 0, meeting = 0;
         for (int n = 0; n < 3000; ++n) {
             const Pair p = f.make(d);
-            if (!(distance(p.a, p.b) > far)) {
-                continue;
-            }
+            if (!(distance(p.a, p.b) > far)) continue;
             ++apart;
             meeting += p.a.intersect(p.b) || p.b.intersect(p.a) ? 1 : 0;
         }
@@ -271,16 +262,13 @@ TEST(TriangleFarApart, PairsJustBeyondTwiceTheToleranceOnAnAxisNeverMeet) {
             p.b = in_plane_of(d, p.a, 0.0);
         }
         const Kv3dBBox ba = p.a.bbox(), bb = p.b.bbox();
-        if (ba.is_empty() || bb.is_empty()) {
-            continue;
-        }
+        if (ba.is_empty() || bb.is_empty()) continue;
         const double delta = std::pow(10.0, d.uniform(-9, -0.3));
         V shift(0, 0, 0);
         shift[axis] = ba.bbmax()[axis] - bb.bbmin()[axis] + 2.0 * tol * (1.0 + delta);
         const Kv3dTriangle b = p.b + shift;
-        if (!(b.bbox().bbmin()[axis] - ba.bbmax()[axis] > 2.0 * tol)) {
+        if (!(b.bbox().bbmin()[axis] - ba.bbmax()[axis] > 2.0 * tol))
             continue;  // rounding of the shift took the gap back
-        }
         ++tested;
         wrong += p.a.intersect(b) || b.intersect(p.a) ? 1 : 0;
     }

@@ -86,12 +86,8 @@ double residual(const V& e1, const V& e2, const V& c, double s, double t, double
 bool crossing_certified(const V& e1, const V& e2, const V& b, const V& r, double det, double s,
                         double t, double u) {
     const double dd = rounding(e1, e2, -b);
-    if (!(std::fabs(det) > dd)) {
-        return false;
-    }
-    if (residual(e1, e2, -b, s, t, u, r) < reach()) {
-        return true;
-    }
+    if (!(std::fabs(det) > dd)) return false;
+    if (residual(e1, e2, -b, s, t, u, r) < reach()) return true;
     double err[3];
     errors({e1, e2, -b}, r, det, dd, {s, t, u}, err);
     return outside(e1, e2, s, t, err[0], err[1]) +
@@ -104,13 +100,10 @@ bool crossing_certified(const V& e1, const V& e2, const V& b, const V& r, double
 bool point_certified(const Kv3dTriangle& T, const V& r) {
     const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0(), n = e1 * e2;
     const double det = triple(e1, e2, n), dd = rounding(e1, e2, n);
-    if (!(std::fabs(det) > dd)) {
-        return false;
-    }
+    if (!(std::fabs(det) > dd)) return false;
     const double v[3] = {triple(r, e2, n) / det, triple(e1, r, n) / det, triple(e1, e2, r) / det};
-    if (residual(e1, e2, n, v[0], v[1], 0.0, r) + outside(e1, e2, v[0], v[1], 0.0, 0.0) < reach()) {
+    if (residual(e1, e2, n, v[0], v[1], 0.0, r) + outside(e1, e2, v[0], v[1], 0.0, 0.0) < reach())
         return true;
-    }
     double err[3];
     errors({e1, e2, n}, r, det, dd, v, err);
     return (std::fabs(v[2]) + err[2]) * n.length() + outside(e1, e2, v[0], v[1], err[0], err[1]) <
@@ -120,23 +113,17 @@ bool point_certified(const Kv3dTriangle& T, const V& r) {
 bool segment_test(const P& A0, const V& a, const P& B0, const V& b) {
     const V c = a * b;
     const double det = triple(a, c, -b);
-    if (!(std::fabs(det) > 1e-15)) {
-        return false;
-    }
+    if (!(std::fabs(det) > 1e-15)) return false;
     const V r = B0 - A0;
     const double s = triple(r, c, -b) / det;
     const double u = triple(a, r, -b) / det;
     const double w = triple(a, c, r) / det;
-    if (!unit(s) || !unit(u) || !unit(w)) {
-        return false;
-    }
+    if (!unit(s) || !unit(u) || !unit(w)) return false;
     return (A0 + a * s).distance(B0 + b * w) < 1e-15;
 }
 
 bool on_segment(const P& q, const P& S0, const V& v) {
-    if (v.numerical_zero()) {
-        return false;
-    }
+    if (v.numerical_zero()) return false;
     const double t = (v % (q - S0)) / (v % v);
     return unit(t) && (S0 + v * t).distance(q) < 1e-15;
 }
@@ -146,9 +133,7 @@ bool on_segment(const P& q, const P& S0, const V& v) {
 bool inside(const Kv3dTriangle& T, const P& q) {
     const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0(), n = e1 * e2;
     const double det = triple(e1, e2, n);
-    if (!(std::fabs(det) > 1e-15)) {
-        return false;
-    }
+    if (!(std::fabs(det) > 1e-15)) return false;
     const V r = q - T.p0();
     const double s = triple(r, e2, n) / det, t = triple(e1, r, n) / det;
     const double k = triple(e1, e2, r) / det;
@@ -158,11 +143,8 @@ bool inside(const Kv3dTriangle& T, const P& q) {
 
 bool point_test(const Kv3dTriangle& T, const P& q) {
     const P v[3] = {T.p0(), T.p1(), T.p2()};
-    for (int i = 0; i < 3; ++i) {
-        if (on_segment(q, v[i], v[(i + 1) % 3] - v[i])) {
-            return true;
-        }
-    }
+    for (int i = 0; i < 3; ++i)
+        if (on_segment(q, v[i], v[(i + 1) % 3] - v[i])) return true;
     return inside(T, q);
 }
 
@@ -172,47 +154,34 @@ bool point_test(const Kv3dTriangle& T, const P& q) {
 bool in_plane(const Kv3dTriangle& T, const P& B0, const V& b) {
     const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0(), n = e1 * e2;
     const D nd = n.direction();
-    if (nd.x() == 0.0 && nd.y() == 0.0 && nd.z() == 0.0) {
-        return false;
-    }
+    if (nd.x() == 0.0 && nd.y() == 0.0 && nd.z() == 0.0) return false;
     const double tol = Kv3dResObj::same_point_tol();
     const P B1 = B0 + b;
-    if (!(std::fabs(nd % (B0 - T.p0())) < tol) || !(std::fabs(nd % (B1 - T.p0())) < tol)) {
+    if (!(std::fabs(nd % (B0 - T.p0())) < tol) || !(std::fabs(nd % (B1 - T.p0())) < tol))
         return false;
-    }
     const double det = triple(e1, e2, n);
-    if (!(det > 0.0)) {
-        return false;
-    }
+    if (!(det > 0.0)) return false;
     const V r0 = B0 - T.p0(), r1 = B1 - T.p0();
     const double s0 = triple(r0, e2, n) / det, t0 = triple(e1, r0, n) / det;
     const double s1 = triple(r1, e2, n) / det, t1 = triple(e1, r1, n) / det;
-    if (!std::isfinite(s0) || !std::isfinite(t0) || !std::isfinite(s1) || !std::isfinite(t1)) {
+    if (!std::isfinite(s0) || !std::isfinite(t0) || !std::isfinite(s1) || !std::isfinite(t1))
         return false;
-    }
     double lo = 0.0, hi = 1.0;
     const double f[3][2] = {{s0, s1}, {t0, t1}, {(1.0 - s0) - t0, (1.0 - s1) - t1}};
     for (const auto& g : f) {
-        if (g[0] >= 0.0 && g[1] >= 0.0) {
-            continue;
-        }
-        if (g[0] < 0.0 && g[1] < 0.0) {
-            return false;
-        }
+        if (g[0] >= 0.0 && g[1] >= 0.0) continue;
+        if (g[0] < 0.0 && g[1] < 0.0) return false;
         const double lambda = g[0] / (g[0] - g[1]);
-        if (g[0] < 0.0) {
+        if (g[0] < 0.0)
             lo = std::max(lo, lambda);
-        } else {
+        else
             hi = std::min(hi, lambda);
-        }
     }
     return lo <= hi && point_certified(T, (B0 + b * (0.5 * (lo + hi))) - T.p0());
 }
 
 bool segment(const Kv3dTriangle& T, const Kv3dLine& line) {
-    if (!T.numerical_valid() || line.vector().numerical_zero()) {
-        return false;
-    }
+    if (!T.numerical_valid() || line.vector().numerical_zero()) return false;
     const P& B0 = line.basepoint();
     const V& b = line.vector();
     const P v[3] = {T.p0(), T.p1(), T.p2()};
@@ -220,9 +189,8 @@ bool segment(const Kv3dTriangle& T, const Kv3dLine& line) {
         const Kv3dLine edge(v[i], v[(i + 1) % 3] - v[i]);
         const D dl = b.direction(), dr = (-b).direction(), de = edge.vector().direction();
         const bool parallel = dl % de >= kParallelCos || dr % de >= kParallelCos;
-        if (parallel ? point_test(T, B0) : segment_test(edge.basepoint(), edge.vector(), B0, b)) {
+        if (parallel ? point_test(T, B0) : segment_test(edge.basepoint(), edge.vector(), B0, b))
             return true;
-        }
     }
     const V e1 = T.p1() - T.p0(), e2 = T.p2() - T.p0();
     const double det = triple(e1, e2, -b);
@@ -231,24 +199,18 @@ bool segment(const Kv3dTriangle& T, const Kv3dLine& line) {
         const double s = triple(r, e2, -b) / det, t = triple(e1, r, -b) / det;
         const double u = triple(e1, e2, r) / det;
         if (s >= 0.0 && t >= 0.0 && s + t <= 1.0 && u >= 0.0 && u <= 1.0 &&
-            crossing_certified(e1, e2, b, r, det, s, t, u)) {
+            crossing_certified(e1, e2, b, r, det, s, t, u))
             return true;
-        }
     }
     return in_plane(T, B0, b);
 }
 
 bool triangles(const Kv3dTriangle& a, const Kv3dTriangle& b) {
-    if (!a.numerical_valid() || !b.numerical_valid()) {
-        return false;
-    }
+    if (!a.numerical_valid() || !b.numerical_valid()) return false;
     for (const auto& [t, o] : {std::make_pair(&a, &b), std::make_pair(&b, &a)}) {
         const P v[3] = {o->p0(), o->p1(), o->p2()};
-        for (int i = 0; i < 3; ++i) {
-            if (segment(*t, Kv3dLine(v[i], v[(i + 1) % 3] - v[i]))) {
-                return true;
-            }
-        }
+        for (int i = 0; i < 3; ++i)
+            if (segment(*t, Kv3dLine(v[i], v[(i + 1) % 3] - v[i]))) return true;
     }
     return false;
 }
@@ -261,20 +223,10 @@ bool triangles(const Kv3dTriangle& a, const Kv3dTriangle& b) {
 // relative 1e-9 off either side, zero, or spread over a factor of 10.
 double around_tolerance(RandomDraw& d) {
     const double tol = Kv3dResObj::same_point_tol();
-    switch (d.pick(6)) {
-        case 0:
-            return tol;
-        case 1:
-            return std::nextafter(tol, 0.0);
-        case 2:
-            return tol * (1.0 - 1e-9);
-        case 3:
-            return tol * (1.0 + 1e-9);
-        case 4:
-            return 0.0;
-        default:
-            return tol * std::pow(10.0, d.uniform(-1.0, 1.0));
-    }
+    const double at[] = {tol, std::nextafter(tol, 0.0), tol * (1.0 - 1e-9), tol * (1.0 + 1e-9),
+                         0.0};
+    const int k = d.pick(6);
+    return k < 5 ? at[k] : tol * std::pow(10.0, d.uniform(-1.0, 1.0));
 }
 
 struct Pair {
@@ -291,14 +243,8 @@ Kv3dTriangle random_triangle(RandomDraw& d, const P& c, double r) {
 // Where the triangle is far out: a centre up to the model extent, sometimes
 // beyond it.
 P centre(RandomDraw& d) {
-    switch (d.pick(4)) {
-        case 0:
-            return d.point(8000.0);
-        case 1:
-            return d.point(1e5);
-        default:
-            return P(0, 0, 0);
-    }
+    const int k = d.pick(4);
+    return k == 0 ? d.point(8000.0) : k == 1 ? d.point(1e5) : P(0, 0, 0);
 }
 
 // Pairs of every kind the tests must agree on.
@@ -345,12 +291,9 @@ Pair coplanar_pair(RandomDraw& d) {
     };
     const double spread = d.pick(3) == 0 ? 2.5 : 1.0;
     P v[3];
-    for (P& p : v) {
+    for (P& p : v)
         p = in_plane(-0.5 * spread, spread) + n * around_tolerance(d) * (d.pick(2) ? 1 : -1);
-    }
-    if (d.pick(3) == 0) {
-        v[0] = v[0] + n * (r * std::pow(10.0, d.uniform(-9, -5)));
-    }
+    if (d.pick(3) == 0) v[0] = v[0] + n * (r * std::pow(10.0, d.uniform(-9, -5)));
     return {a, Kv3dTriangle(v[0], v[1], v[2])};
 }
 
@@ -416,21 +359,21 @@ std::string describe(const Kv3dTriangle& t) {
     return out.str();
 }
 
-long pair_count() {
 #if defined(__SANITIZE_ADDRESS__)
-    long n = 20000;
+#define KV3D_UNDER_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
+#define KV3D_UNDER_ASAN 1
+#endif
+#endif
+
+long pair_count() {
+#ifdef KV3D_UNDER_ASAN
     long n = 20000;
 #else
     long n = 200000;
 #endif
-#else
-    long n = 200000;
-#endif
-    if (const char* s = std::getenv("KV3D_ORACLE_PAIRS")) {
-        n = std::max(1L, std::atol(s));
-    }
+    if (const char* s = std::getenv("KV3D_ORACLE_PAIRS")) n = std::max(1L, std::atol(s));
     return n;
 }
 
