@@ -13,6 +13,7 @@
 
 namespace {
 
+using cli_test::contains;
 using cli_test::Mesh;
 using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
 
@@ -58,7 +59,7 @@ TEST(ClashCommand, ReportsTheAllPairsAnswerOnAnyThreadCount) {
     ASSERT_EQ(text.status, 0) << "case: text report, " << text.err;
     const std::string first = "\n  " + std::to_string(expected[0].first) + "  " +
                               std::to_string(expected[0].second) + "\n";
-    EXPECT_NE(text.out.find(first), std::string::npos) << "case: text report, " << text.out;
+    EXPECT_TRUE(contains(text.out, first)) << "case: text report";
 }
 
 }  // namespace

@@ -11,11 +11,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "Cli.h"
 
@@ -57,6 +54,14 @@ inline std::size_t count(const std::string& text, const std::string& part) {
         ++n;
     }
     return n;
+}
+
+// Whether text holds part; a failure shows both.
+inline ::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "'" << part << "' is not in:\n" << text;
 }
 
 struct CliResult {

@@ -13,6 +13,7 @@
 
 namespace {
 
+using cli_test::contains;
 using cli_test::run_json;
 using cli_test::run_kv3d;
 using cli_test::write_file;
@@ -40,7 +41,7 @@ TEST(FitPlaneCommand, PlaneWithAndWithoutWeights) {
     EXPECT_LT(plain.at("max_distance").get<double>(), 1e-14) << "case: unweighted";
     EXPECT_EQ(plain.at("points"), 4) << "case: unweighted";
     const auto text = run_kv3d({"fit-plane", "-"}, "0 0 0\n1 0 0\n0 1 0\n");
-    EXPECT_NE(text.out.find("base point (centre of gravity)"), std::string::npos) << text.out;
+    EXPECT_TRUE(contains(text.out, "base point (centre of gravity)")) << "case: text report";
 }
 
 TEST(FitConicCommand, TypesPlacementAndDistance) {
@@ -69,7 +70,6 @@ TEST(FitConicCommand, TypesPlacementAndDistance) {
 
     const json none = run_json({"fit-conic", "-"}, "0 0 0\n1 0 0\n2 0 0\n3 0 0\n1 1 0\n");
     EXPECT_EQ(none.at("type"), "none") << "case: four on a line, one off";
-    EXPECT_FALSE(none.contains("placement")) << "case: four on a line, one off";
 
     // A circle of radius 10 and a point 0.5 inside it: least squares over six.
     const json off = run_json({"fit-conic", "-"},
@@ -79,75 +79,6 @@ TEST(FitConicCommand, TypesPlacementAndDistance) {
     EXPECT_EQ(off.at("type"), "ellipse") << "case: six points";
     EXPECT_GT(off.at("max_distance").get<double>(), 0.1) << "case: six points";
     EXPECT_LT(off.at("max_distance").get<double>(), 0.5) << "case: six points";
-}
-
-// Bad arguments or input: status 2, nothing on standard output, one line on
-// standard error ("" below: any one line).
-TEST(FitCommands, RefuseBadInputWithOneLine) {
-    const std::string five = "0 0 0\n1 0 0\n0 1 0\n1 1 1\n2 0 1\n";
-    const std::string pts = write_file("fit5.txt", five);
-    const std::string two = write_file("two.txt", "1\n2\n");
-    const std::string zeros = write_file("zeros.txt", "0\n0\n-0\n1e-200\n0\n");
-    const std::string bad_weight = write_file("badw.txt", "1\n1 2\n");
-    const std::string counts =
-        "; a conic needs five points or more, four and one tangent, or three and both tangents\n";
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        std::string std_in, err;
-    } cases[] = {
-        {"two points",
-         {"fit-plane", "-"},
-         "0 0 0\n1 1 1\n",
-         "kv3d: <stdin>: 2 points, at least 3 needed\n"},
-        {"weights short",
-         {"fit-plane", pts, "--weights", two},
-         "",
-         "kv3d: " + two + ": 2 weights for 5 points\n"},
-        {"weights zero",
-         {"fit-plane", pts, "--weights", zeros},
-         "",
-         "kv3d: " + zeros + ": every weight is 0 (or its square is), no point is left to fit\n"},
-        {"weights line",
-         {"fit-plane", pts, "--weights", bad_weight},
-         "",
-         "kv3d: " + bad_weight + ":2: expected one finite number, found 2\n"},
-        {"stdin twice",
-         {"fit-plane", "-", "--weights", "-"},
-         "",
-         "kv3d: standard input ('-') can feed only one of the two files\n"},
-        {"four points",
-         {"fit-conic", "-"},
-         "0 0 0\n1 0 0\n0 1 0\n1 1 1\n",
-         "kv3d: <stdin>: 4 points and 0 tangents" + counts},
-        {"five and a tangent",
-         {"fit-conic", pts, "--last-tangent", "1,0,0"},
-         "",
-         "kv3d: " + pts + ": 5 points and 1 tangent" + counts},
-        {"two numbers",
-         {"fit-conic", pts, "--first-tangent", "1,2"},
-         "",
-         "kv3d: --first-tangent: expected X,Y,Z, three finite numbers separated by commas\n"},
-        {"four numbers", {"fit-conic", pts, "--first-tangent", "1,2,3,4"}, "", ""},
-        {"empty field", {"fit-conic", pts, "--first-tangent", "1,,3"}, "", ""},
-        {"not finite", {"fit-conic", pts, "--last-tangent", "1,2,inf"}, "", ""},
-        {"zero tangent",
-         {"fit-conic", pts, "--last-tangent", "0,0,0"},
-         "",
-         "kv3d: --last-tangent: the zero vector has no direction\n"},
-        {"unknown option", {"fit-conic", pts, "--tangent", "1,0,0"}, "", ""},
-        {"missing file", {"fit-plane", "/nonexistent/p.txt"}, "", ""},
-    };
-    for (const auto& c : cases) {
-        const auto r = run_kv3d(c.args, c.std_in);
-        EXPECT_EQ(r.status, 2) << "case: " << c.name;
-        EXPECT_EQ(r.out, "") << "case: " << c.name;
-        EXPECT_EQ(r.err.rfind("kv3d: ", 0), 0u) << "case: " << c.name << ", " << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "case: " << c.name << ", " << r.err;
-        if (!c.err.empty()) {
-            EXPECT_EQ(r.err, c.err) << "case: " << c.name;
-        }
-    }
 }
 
 // The distance to each canonical curve against a dense sampling of it,

@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <regex>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,19 +13,12 @@
 
 namespace {
 
+using cli_test::contains;
 using cli_test::run_kv3d;
 
+// The man page with roff's minus signs (\-) as plain ones.
 std::string man_page_text() {
-    // roff writes a minus sign as \-.
-    std::string plain;
-    const std::string raw = cli_test::read_file(KV3D_MAN_PAGE);
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '-') {
-            continue;
-        }
-        plain += raw[i];
-    }
-    return plain;
+    return std::regex_replace(cli_test::read_file(KV3D_MAN_PAGE), std::regex(R"(\\-)"), "-");
 }
 
 TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
@@ -41,14 +35,13 @@ TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
         const auto help = run_kv3d({name, "--help"});
         EXPECT_EQ(help.status, 0) << "case: " << name << " --help";
         EXPECT_EQ(help.out.rfind(app->get_description(), 0), 0u) << "case: " << name << " --help";
-        EXPECT_NE(help.out.find("Exit status"), std::string::npos) << "case: " << name << " --help";
+        EXPECT_TRUE(contains(help.out, "Exit status")) << "case: " << name << " --help";
         for (const CLI::Option* option : app->get_options()) {
             const std::string what = name + " " + option->get_name();
             EXPECT_NE(option->get_description(), "") << "case: " << what;
-            EXPECT_NE(help.out.find(option->get_name()), std::string::npos)
-                << "case: --help shows " << what;
+            EXPECT_TRUE(contains(help.out, option->get_name())) << "case: --help shows " << what;
             if (!option->get_lnames().empty()) {
-                EXPECT_NE(man.find("--" + option->get_lnames()[0]), std::string::npos)
+                EXPECT_TRUE(contains(man, "--" + option->get_lnames()[0]))
                     << "case: man page explains " << what;
             }
         }

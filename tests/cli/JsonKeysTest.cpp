@@ -19,25 +19,16 @@ using cli_test::write_file;
 // "n" number (null when not finite), "i" count, "s" text, "b" true/false,
 // "p" [x, y, z], "m" four rows of four, "l" list, "o" object of sections.
 std::string kind(const Json& v) {
-    if (v.is_number_unsigned()) {
-        return "i";
-    }
-    if (v.is_number() || v.is_null()) {
-        return "n";
-    }
-    if (v.is_string()) {
-        return "s";
-    }
-    if (v.is_boolean()) {
-        return "b";
-    }
-    if (v.is_array() && v.size() == 3 && v[0].is_number()) {
-        return "p";
-    }
-    if (v.is_array() && v.size() == 4 && v[0].is_array() && v[0].size() == 4) {
-        return "m";
-    }
-    return v.is_array() ? "l" : "o";
+    const bool point = v.is_array() && v.size() == 3 && v[0].is_number();
+    const bool matrix = v.is_array() && v.size() == 4 && v[0].is_array() && v[0].size() == 4;
+    return v.is_number_unsigned()         ? "i"
+           : v.is_number() || v.is_null() ? "n"
+           : v.is_string()                ? "s"
+           : v.is_boolean()               ? "b"
+           : point                        ? "p"
+           : matrix                       ? "m"
+           : v.is_array()                 ? "l"
+                                          : "o";
 }
 
 // "key:kind" for every entry, depth first, in the order of the document.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -14,22 +15,18 @@
 
 namespace {
 
+using cli_test::contains;
 using kv3dcli::format_number;
 
 // The significant digits of a number's text: the mantissa without sign,
 // point, leading zeros and trailing zeros.
-int significant_digits(const std::string& text) {
-    std::string digits;
-    for (char c : text.substr(0, text.find('e'))) {
-        if (c >= '0' && c <= '9') {
-            digits += c;
-        }
-    }
-    const std::size_t first = digits.find_first_not_of('0');
-    if (first == std::string::npos) {
-        return 0;
-    }
-    return static_cast<int>(digits.find_last_not_of('0') - first + 1);
+int significant_digits(std::string text) {
+    text = text.substr(0, text.find('e'));
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c < '0' || c > '9'; }),
+               text.end());
+    const std::size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? 0
+                                      : static_cast<int>(text.find_last_not_of('0') - first + 1);
 }
 
 TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
@@ -42,12 +39,10 @@ TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
         {"size just below 1000", 999.9979840000001, 10, "999.997984"},
         {"exact at 17 digits", 999.9979840000001, 17, "999.9979840000001"},
         {"0.1 at 17 digits", 0.1, 17, "0.1"},
-        {"a third at 10", 1.0 / 3.0, 10, "0.3333333333"},
         {"a third at 1", 1.0 / 3.0, 1, "0.3"},
         {"rounds up a digit", 0.96, 1, "1"},
         {"rounds into the next power of ten", 9.96, 2, "10"},
         {"integer with fewer digits than asked", 100, 10, "100"},
-        {"a million at 10", 1e6, 10, "1000000"},
         {"a million at 7", 1e6, 7, "1000000"},
         {"a million at 6", 1e6, 6, "1e+06"},
         {"integer with more digits than asked", 8001, 3, "8e+03"},
@@ -55,8 +50,6 @@ TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
         {"large integer at 17 digits", 305106314845305472.0, 17, "3.051063148453055e+17"},
         {"fixed down to 1e-4", 0.0001234, 10, "0.0001234"},
         {"scientific below 1e-4", 0.00001234, 10, "1.234e-05"},
-        {"small", 1.23456789e-7, 4, "1.235e-07"},
-        {"negative", -2.5, 10, "-2.5"},
         {"negative zero", -0.0, 10, "-0"},
         {"zero", 0.0, 1, "0"},
         {"largest double at 17", DBL_MAX, 17, "1.7976931348623157e+308"},
@@ -102,23 +95,14 @@ TEST(NumberFormat, RandomValuesKeepTheirDigitsAndReadBackClose) {
 TEST(NumberFormat, TextReportFollowsDigitsAndJsonKeepsFullPrecision) {
     const std::string points = "0 0 0\n999.9979840000001 0.1 3\n";
     const auto plain = cli_test::run_kv3d({"bounds", "-"}, points);
-    EXPECT_NE(plain.out.find("(999.997984, 0.1, 3)"), std::string::npos)
-        << "case: default 10 digits\n"
-        << plain.out;
+    EXPECT_TRUE(contains(plain.out, "(999.997984, 0.1, 3)")) << "case: default 10 digits";
     const auto three = cli_test::run_kv3d({"bounds", "-", "--digits", "3"}, points);
-    EXPECT_NE(three.out.find("(1e+03, 0.1, 3)"), std::string::npos) << "case: 3 digits\n"
-                                                                    << three.out;
+    EXPECT_TRUE(contains(three.out, "(1e+03, 0.1, 3)")) << "case: 3 digits";
     const auto all = cli_test::run_kv3d({"bounds", "-", "--digits", "17"}, points);
-    EXPECT_NE(all.out.find("(999.9979840000001, 0.1, 3)"), std::string::npos) << "case: 17 digits\n"
-                                                                              << all.out;
+    EXPECT_TRUE(contains(all.out, "(999.9979840000001, 0.1, 3)")) << "case: 17 digits";
     const nlohmann::json doc = cli_test::run_json({"bounds", "-", "--digits", "3"}, points);
     EXPECT_EQ(doc.at("box").at("max").at(0).get<double>(), 999.9979840000001)
         << "case: JSON ignores --digits";
-    for (const char* digits : {"0", "18", "x"}) {
-        const auto bad = cli_test::run_kv3d({"bounds", "-", "--digits", digits}, points);
-        EXPECT_EQ(bad.status, 2) << "case: --digits " << digits;
-        EXPECT_EQ(bad.out, "") << "case: --digits " << digits;
-    }
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "Progress.h"
+#include "cli/CliTestSupport.h"
 
 namespace {
 
+using cli_test::contains;
 TEST(Progress, QuietForShortWorkAndWithoutATerminal) {
     std::ostringstream terminal;
     {
@@ -33,7 +35,7 @@ TEST(Progress, ShowsLongWorkAndErasesItsLine) {
         }
     }
     const std::string text = terminal.str();
-    EXPECT_NE(text.find("\rreading a.txt: 25%"), std::string::npos) << "case: the line " << text;
+    EXPECT_TRUE(contains(text, "\rreading a.txt: 25%")) << "case: the line";
     EXPECT_EQ(text.back(), '\r') << "case: erased at the end";
 }
 

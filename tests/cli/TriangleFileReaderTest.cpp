@@ -26,13 +26,30 @@ const char* const kAscii =
     "  FACET NORMAL 0 0 0\n    OUTER LOOP\n      VERTEX 0.5 0.25 -1\n      VERTEX 0.5 0.25 1\n"
     "      VERTEX 2e0 2 0\n    ENDLOOP\n  ENDFACET\nendsolid part\n";
 
-std::string parse_error(const std::string& data) {
+// What a read gives: the coordinates, or the message of the InputError thrown.
+struct Outcome {
+    std::vector<double> coords;
+    std::string error;
+};
+
+template <class Read>
+Outcome outcome(Read read) {
+    Outcome o;
     try {
-        TriangleFileReader::parse(InputText{"f", data});
+        o.coords = read().coords;
     } catch (const kv3dcli::InputError& e) {
-        return e.what();
+        o.error = e.what();
     }
-    return "";
+    return o;
+}
+
+Outcome parse(const std::string& data) {
+    return outcome([&] { return TriangleFileReader::parse(InputText{"f", data}); });
+}
+
+// The message without the file name.
+std::string after_name(const std::string& error) {
+    return error.empty() ? error : error.substr(error.find(':'));
 }
 
 std::string ascii_with(const std::string& from, const std::string& to) {
@@ -90,7 +107,7 @@ TEST(TriangleFileReader, BadFilesNameTheLineOrTriangle) {
         {"0 0 0 1 0 0 0 1\n", "f:1: expected nine finite numbers, found 8"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(parse_error(c.data), c.error);
+        EXPECT_EQ(parse(c.data).error, c.error);
     }
 }
 
@@ -115,27 +132,15 @@ TEST(TriangleFileReader, FilesAndStandardInputStreamAsMemoryDoes) {
     } cases[] = {
         {"binary", binary_stl(mesh, "solid but binary")}, {"text", text}, {"truncated", truncated}};
     for (const auto& c : cases) {
-        std::string memory_error;
-        std::vector<double> memory;
-        try {
-            memory = TriangleFileReader::parse(InputText{"f", c.data}).coords;
-        } catch (const kv3dcli::InputError& e) {
-            memory_error = e.what();
-        }
+        const Outcome memory = parse(c.data);
         const std::string path = cli_test::write_file("t.stl", c.data);
         for (const bool from_stdin : {false, true}) {
             std::istringstream in(c.data);
-            std::string error;
-            std::vector<double> streamed;
-            try {
-                streamed = TriangleFileReader(in).read(from_stdin ? "-" : path, 0).coords;
-            } catch (const kv3dcli::InputError& e) {
-                error = e.what();
-                error = error.substr(error.find(':'));
-            }
+            const Outcome streamed =
+                outcome([&] { return TriangleFileReader(in).read(from_stdin ? "-" : path, 0); });
             const std::string where = from_stdin ? " from standard input" : " from a file";
-            EXPECT_EQ(streamed, memory) << "case: " << c.name << where;
-            EXPECT_EQ(error, memory_error.empty() ? "" : memory_error.substr(1))
+            EXPECT_EQ(streamed.coords, memory.coords) << "case: " << c.name << where;
+            EXPECT_EQ(after_name(streamed.error), after_name(memory.error))
                 << "case: " << c.name << where;
         }
     }

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "support/InverseSpread.h"
+#include "support/RandomDraw.h"
 
 namespace {
 
@@ -30,26 +31,17 @@ struct Outcome {
     KvLaDblMat inverse;
 };
 
-Outcome by_svd(const KvLaDblMat& a, double tol) {
-    Outcome o;
-    o.ok = kvla_inverse_by_svd(a, o.inverse, tol, &o.rank);
-    return o;
-}
+// The reference kvla_inverse_by_svd, kvla_inverse, and its plain-storage form.
+enum Path { kReference, kFast, kPlain };
 
-Outcome fast(const KvLaDblMat& a, double tol) {
+Outcome invert(Path path, const KvLaDblMat& a, double tol) {
     Outcome o;
-    o.ok = kvla_inverse(a, o.inverse, tol, &o.rank);
-    return o;
-}
-
-// The plain-storage form, written back into a matrix.
-Outcome raw(const KvLaDblMat& a, double tol) {
-    Outcome o;
-    std::vector<double> inv(static_cast<std::size_t>(a.rows() * a.rows()), 0.0);
-    o.ok = kvla_inverse(a.data(), a.rows(), inv.data(), tol, &o.rank);
-    if (o.ok) {
-        o.inverse = KvLaDblMat(inv.data(), a.rows(), a.rows());
-    }
+    const int n = a.rows();
+    std::vector<double> inv(static_cast<std::size_t>(n * n), 0.0);
+    o.ok = path == kReference ? kvla_inverse_by_svd(a, o.inverse, tol, &o.rank)
+           : path == kFast    ? kvla_inverse(a, o.inverse, tol, &o.rank)
+                              : kvla_inverse(a.data(), n, inv.data(), tol, &o.rank);
+    if (path == kPlain && o.ok) o.inverse = KvLaDblMat(inv.data(), n, n);
     return o;
 }
 
@@ -58,109 +50,87 @@ bool same_bits(const KvLaDblMat& x, const KvLaDblMat& y) {
            std::memcmp(x.data(), y.data(), sizeof(double) * x.rows() * x.cols()) == 0;
 }
 
-class Generator {
-public:
-    explicit Generator(unsigned seed) : rng_(seed) {}
+KvLaDblMat random(RandomDraw& d, int n) {
+    KvLaDblMat m(n, n, 0.0);
+    for (int k = 0; k < n * n; ++k) m.data()[k] = d.uniform(-1.0, 1.0);
+    return m;
+}
 
-    double uniform(double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+// Rows and columns scaled by powers of ten up to 10^+-40.
+KvLaDblMat badly_scaled(RandomDraw& d, int n) {
+    KvLaDblMat m = random(d, n);
+    for (int i = 0; i < n; ++i) {
+        const double r = std::pow(10.0, d.uniform(-40, 40)), c = std::pow(10.0, d.uniform(-40, 40));
+        for (int k = 0; k < n; ++k) {
+            m(i, k) *= r;
+            m(k, i) *= c;
+        }
     }
-    int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    return m;
+}
 
-    KvLaDblMat random(int n) {
-        KvLaDblMat m(n, n, 0.0);
-        for (int k = 0; k < n * n; ++k) {
-            m.data()[k] = uniform(-1.0, 1.0);
-        }
-        return m;
+// One column a combination of the others plus a perturbation of 1e-17 .. 1e-3.
+KvLaDblMat nearly_singular(RandomDraw& d, int n) {
+    KvLaDblMat m = random(d, n);
+    const int j = d.pick(n);
+    const double delta = std::pow(10.0, d.uniform(-17, -3));
+    for (int i = 0; i < n; ++i) {
+        double s = delta * d.uniform(-1.0, 1.0);
+        for (int k = 0; k < n; ++k) s += k == j ? 0.0 : m(i, k) * (k + 1) * 0.25;
+        m(i, j) = s;
     }
-    // Rows and columns scaled by powers of ten up to 10^+-40.
-    KvLaDblMat badly_scaled(int n) {
-        KvLaDblMat m = random(n);
-        for (int i = 0; i < n; ++i) {
-            const double r = std::pow(10.0, uniform(-40, 40));
-            const double c = std::pow(10.0, uniform(-40, 40));
-            for (int k = 0; k < n; ++k) {
-                m(i, k) *= r;
-                m(k, i) *= c;
-            }
-        }
-        return m;
-    }
-    // One column a combination of the others plus a perturbation of 1e-17 .. 1e-3.
-    KvLaDblMat nearly_singular(int n) {
-        KvLaDblMat m = random(n);
-        const int j = integer(0, n - 1);
-        const double delta = std::pow(10.0, uniform(-17, -3));
-        for (int i = 0; i < n; ++i) {
-            double s = delta * uniform(-1.0, 1.0);
-            for (int k = 0; k < n; ++k) {
-                s += k == j ? 0.0 : m(i, k) * (k + 1) * 0.25;
-            }
-            m(i, j) = s;
-        }
-        return m;
-    }
-    // Small integers, one column an exact integer combination of two others
-    // (or zero): rank n - 1 exactly.
-    KvLaDblMat rank_deficient(int n) {
-        KvLaDblMat m(n, n, 0.0);
-        for (int k = 0; k < n * n; ++k) {
-            m.data()[k] = integer(-5, 5);
-        }
-        const int j = integer(0, n - 1);
-        const int p = (j + 1) % n;
-        const int q = (j + 2) % n;
-        const int cp = integer(-3, 3);
-        const int cq = n > 2 ? integer(-3, 3) : 0;
-        for (int i = 0; i < n; ++i) {
-            m(i, j) = n == 1 ? 0.0 : cp * m(i, p) + (q != j ? cq * m(i, q) : 0.0);
-        }
-        return m;
-    }
-    // An affine 4 x 4 map: last row 0, 0, 0, 1, the linear part random or
-    // nearly singular.
-    KvLaDblMat affine(bool near_singular) {
-        KvLaDblMat m = near_singular ? nearly_singular(4) : random(4);
-        for (int j = 0; j < 4; ++j) {
-            m(3, j) = j == 3 ? 1.0 : 0.0;
-            m(j, 3) = j == 3 ? 1.0 : uniform(-8000, 8000);
-        }
-        return m;
-    }
+    return m;
+}
 
-private:
-    std::mt19937 rng_;
-};
+// Small integers, one column an exact integer combination of two others
+// (or zero): rank n - 1 exactly.
+KvLaDblMat rank_deficient(RandomDraw& d, int n) {
+    KvLaDblMat m(n, n, 0.0);
+    for (int k = 0; k < n * n; ++k) m.data()[k] = d.pick(11) - 5;
+    const int j = d.pick(n), p = (j + 1) % n, q = (j + 2) % n;
+    const int cp = d.pick(7) - 3, cq = n > 2 ? d.pick(7) - 3 : 0;
+    for (int i = 0; i < n; ++i) {
+        m(i, j) = n == 1 ? 0.0 : cp * m(i, p) + (q != j ? cq * m(i, q) : 0.0);
+    }
+    return m;
+}
 
-struct Kind {
-    const char* name;
-    std::function<KvLaDblMat(Generator&, int)> make;
-};
+// An affine 4 x 4 map: last row 0, 0, 0, 1, the linear part random or
+// nearly singular.
+KvLaDblMat affine(RandomDraw& d, KvLaDblMat m) {
+    for (int j = 0; j < 4; ++j) {
+        m(3, j) = j == 3 ? 1.0 : 0.0;
+        m(j, 3) = j == 3 ? 1.0 : d.uniform(-8000, 8000);
+    }
+    return m;
+}
 
 // Every kind at every order 1 .. 7 (7 takes the general path), with the
 // tolerance of the geometry code and random tolerances 1e-16 .. 1e-2, which
 // move the threshold across the singular values.
 TEST(KvLaInverse, AgreesWithTheSingularValuePath) {
-    const Kind kinds[] = {
-        {"random", [](Generator& g, int n) { return g.random(n); }},
-        {"badly scaled", [](Generator& g, int n) { return g.badly_scaled(n); }},
-        {"nearly singular", [](Generator& g, int n) { return g.nearly_singular(n); }},
-        {"rank deficient", [](Generator& g, int n) { return g.rank_deficient(n); }},
-        {"affine", [](Generator& g, int) { return g.affine(false); }},
-        {"affine nearly singular", [](Generator& g, int) { return g.affine(true); }},
+    const struct {
+        const char* name;
+        KvLaDblMat (*make)(RandomDraw&, int);
+    } kinds[] = {
+        {"random", random},
+        {"badly scaled", badly_scaled},
+        {"nearly singular", nearly_singular},
+        {"rank deficient", rank_deficient},
+        {"affine", [](RandomDraw& d, int) { return affine(d, random(d, 4)); }},
+        {"affine nearly singular",
+         [](RandomDraw& d, int) { return affine(d, nearly_singular(d, 4)); }},
     };
-    Generator g(20261206);
-    for (const Kind& kind : kinds) {
+    RandomDraw g(20261206);
+    for (const auto& kind : kinds) {
         for (int n = 1; n <= 7; ++n) {
             for (int trial = 0; trial < 150; ++trial) {
                 const KvLaDblMat a = kind.make(g, n);
                 const double tol = trial % 2 == 0 ? 1e-15 : std::pow(10.0, g.uniform(-16, -2));
                 const std::string name = std::string(kind.name) + " order " +
                                          std::to_string(a.rows()) + " #" + std::to_string(trial);
-                const Outcome r = by_svd(a, tol);
-                const Outcome f = fast(a, tol);
-                const Outcome p = raw(a, tol);
+                const Outcome r = invert(kReference, a, tol), f = invert(kFast, a, tol);
+                const Outcome p = invert(kPlain, a, tol);
                 ASSERT_EQ(f.ok, r.ok) << "case: " << name;
                 ASSERT_EQ(p.ok, r.ok) << "case: " << name << " (plain storage)";
                 EXPECT_EQ(f.rank, r.rank) << "case: " << name;
@@ -181,13 +151,12 @@ TEST(KvLaInverse, AgreesWithTheSingularValuePath) {
 // the order), the small path runs the same decomposition as the reference:
 // the same bits.
 TEST(KvLaInverse, SmallSingularValuePathIsTheReferenceBitForBit) {
-    Generator g(7);
+    RandomDraw g(7);
     for (int n = 1; n <= 6; ++n) {
         for (int trial = 0; trial < 40; ++trial) {
-            const KvLaDblMat a = trial % 2 == 0 ? g.nearly_singular(n) : g.badly_scaled(n);
+            const KvLaDblMat a = trial % 2 == 0 ? nearly_singular(g, n) : badly_scaled(g, n);
             const std::string name = "order " + std::to_string(n) + " #" + std::to_string(trial);
-            const Outcome r = by_svd(a, -1e-15);
-            const Outcome f = fast(a, -1e-15);
+            const Outcome r = invert(kReference, a, -1e-15), f = invert(kFast, a, -1e-15);
             ASSERT_EQ(f.ok, r.ok) << "case: " << name;
             EXPECT_EQ(f.rank, r.rank) << "case: " << name;
             EXPECT_TRUE(same_bits(f.inverse, r.inverse)) << "case: " << name;
@@ -206,30 +175,32 @@ TEST(KvLaInverse, RankAtTheThreshold) {
         const double ratio = std::tan(t / 2);
         for (double f : {0.5, 1.0 - 1e-9, 1.0, 1.0 + 1e-9, 2.0}) {
             const std::string name = "t " + std::to_string(t) + " tol/ratio " + std::to_string(f);
-            const Outcome r = by_svd(a, ratio * f);
-            const Outcome q = fast(a, ratio * f);
+            const Outcome r = invert(kReference, a, ratio * f), q = invert(kFast, a, ratio * f);
             EXPECT_EQ(q.rank, r.rank) << "case: " << name;
             EXPECT_EQ(q.ok, r.ok) << "case: " << name;
         }
-        EXPECT_EQ(fast(a, ratio * 0.5).rank, 2) << "case: t " << t << " well below";
-        EXPECT_EQ(fast(a, ratio * 2.0).rank, 1) << "case: t " << t << " well above";
+        EXPECT_EQ(invert(kFast, a, ratio * 0.5).rank, 2) << "case: t " << t << " well below";
+        EXPECT_EQ(invert(kFast, a, ratio * 2.0).rank, 1) << "case: t " << t << " well above";
     }
 }
 
 TEST(KvLaInverse, DiagonalAndPermutationInvertExactly) {
-    const double d[16] = {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8};
-    const double d_inv[16] = {0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125};
-    const double p[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0};  // columns e1, e2, e0
-    const double p_inv[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0};
-    double out[16];
-    int rank = -1;
-    ASSERT_TRUE(kvla_inverse(d, 4, out, 1e-15, &rank)) << "case: diagonal";
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(out[k], d_inv[k]) << "case: diagonal, element " << k;
-    }
-    ASSERT_TRUE(kvla_inverse(p, 3, out, 1e-15, &rank)) << "case: permutation";
-    for (int k = 0; k < 9; ++k) {
-        EXPECT_EQ(out[k], p_inv[k]) << "case: permutation, element " << k;
+    const struct {
+        const char* name;
+        int n;
+        std::vector<double> a, inverse;
+    } cases[] = {
+        {"diagonal",
+         4,
+         {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8},
+         {0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125}},
+        {"permutation", 3, {0, 1, 0, 0, 0, 1, 1, 0, 0}, {0, 0, 1, 1, 0, 0, 0, 1, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<double> out(c.a.size());
+        ASSERT_TRUE(kvla_inverse(c.a.data(), c.n, out.data(), 1e-15, nullptr))
+            << "case: " << c.name;
+        EXPECT_EQ(out, c.inverse) << "case: " << c.name;
     }
 }
 

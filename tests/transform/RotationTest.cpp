@@ -27,24 +27,13 @@ TEST(Rotation, VectorsAndMatrices) {
     expect_near(Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), kPi / 2), V(0, 1, 0), 1e-15);
     expect_near(Kv3d_rotate_vector(V(1, 2, 3), V(), kPi / 3), V(0.5, 1, 1.5), 1e-15);
     // From one direction to another; any previous shape of R becomes 3 x 3.
+    // (Nearly) parallel directions are in NearlyParallelBoundIsStrict.
     KvMatrix<double> R(2, 5);
-    const Kv3dDirection x(1, 0, 0), a(1, 2, 3);
+    const Kv3dDirection x(1, 0, 0);
     Kv3d_get_rotation_matrix(x, Kv3dDirection(0, 1, 0), R, false);
     expect_matrix(R, {0, -1, 0, 1, 0, 0, 0, 0, 1}, 0.0);
-    Kv3d_get_rotation_matrix(a, a, R, false);
-    expect_matrix(R, {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1e-15);
-    Kv3d_get_rotation_matrix(a, -a, R, false);  // opposite: -I, a point reflection
-    expect_matrix(R, {-1, 0, 0, 0, -1, 0, 0, 0, -1}, 1e-15);
     Kv3d_get_rotation_matrix(x, -x, R, true);
     expect_matrix(R, {1, 0, 0, 0, 1, 0, 0, 0, 1}, 0.0);
-    // At |cos| >= 0.999999 (1.3e-3 rad here) the matrix is cos I, not a
-    // rotation; at 1.5e-3 rad (cos < 0.999999) it turns.
-    Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.3e-3, 0), R, false);
-    EXPECT_EQ(R(0, 1), 0.0) << "case: 1.3e-3 rad";
-    EXPECT_EQ(R(0, 0), R(1, 1)) << "case: 1.3e-3 rad";
-    Kv3d_get_rotation_matrix(x, Kv3dDirection(1, 1.5e-3, 0), R, false);
-    EXPECT_LT(R(0, 1), 0.0) << "case: 1.5e-3 rad";
-    EXPECT_GT(R(1, 0), 0.0) << "case: 1.5e-3 rad";
     std::mt19937 rng(9);
     std::uniform_real_distribution<double> angle(-kPi, kPi);
     for (int i = 0; i < 50; ++i) {
@@ -82,24 +71,20 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         Kv3d_trafo_cartesian_to_cylindrical(p);
         return p;
     };
+    // Exact on the axes; the boundaries are in CylindricalTolerancesAreStrict.
     expect_near(cyl(P(0, 2, 7)), P(2, kPi / 2, 7), 0.0);
-    EXPECT_EQ(cyl(P(0.0005, -2, 7)).y(), -kPi / 2);  // |x| within the tolerance
     expect_near(cyl(P(-1, 0, 3)), P(1, kPi, 3), 0.0);
-    P p(0.0006, 0.0007, 4), q(1, 0, 0);  // p: r < 0.001, on the axis
-    V v(1, 2, 3), w(0, 1, 0);
-    Kv3d_trafo_cartesian_to_cylindrical(p, v);
+    P q(1, 0, 0);
+    V w(0, 1, 0);
     Kv3d_trafo_cartesian_to_cylindrical(q, w);
-    expect_near(p, P(0, 0, 4), 0.0);
-    expect_near(cyl(P(0.0006, 0.0007, 4)), P(0, 0, 4), 0.0);
-    expect_near(v, V(0, 0, 3), 0.0);
     expect_near(w, V(0, 1, 0), 0.0);
     std::mt19937 rng(17);
     for (int i = 0; i < 100; ++i) {
         SCOPED_TRACE("case: draw " + std::to_string(i));
         const P p0 = random_point(rng);
         const V v0 = random_vector(rng);
-        p = p0;
-        v = v0;
+        P p = p0;
+        V v = v0;
         Kv3d_trafo_cartesian_to_cylindrical(p, v);
         EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12);
         Kv3d_trafo_cylindrical_to_cartesian(p, v);

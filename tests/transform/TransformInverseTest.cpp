@@ -3,34 +3,32 @@
 // rank decision: the same decisions everywhere, the same entries up to the
 // rounding of two LU factorisations.
 
-#include <kv3d/kv3d.h>
 #include <kvla/KvLaInverse.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <array>
 #include <limits>
-#include <random>
-#include <string>
 
-#include <gtest/gtest.h>
-
+#include "TransformTestUtil.h"
 #include "support/InverseSpread.h"
 #include "support/RandomDraw.h"
 
+using namespace xf_test;
+
 namespace {
 
-using P = Kv3dPoint;
-using V = Kv3dVector;
+using M16 = std::array<double, 16>;
 const double kEps = std::numeric_limits<double>::epsilon();
-const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
 KvLaDblMat as_kvla(const double* rows) {
     KvLaDblMat m(4, 4, 0.0);
-    for (int k = 0; k < 16; ++k) {
-        m(k / 4, k % 4) = rows[k];
-    }
+    for (int k = 0; k < 16; ++k) m(k / 4, k % 4) = rows[k];
     return m;
+}
+
+// [diag(sx, sy, sz) p; 0 0 0 1].
+M16 scaling(double sx, double sy, double sz, const P& p = P()) {
+    return {sx, 0, 0, p.x(), 0, sy, 0, p.y(), 0, 0, sz, p.z(), 0, 0, 0, 1};
 }
 
 // The general inversion as written: the 16 entries into a 4 x 4 matrix,
@@ -38,50 +36,31 @@ KvLaDblMat as_kvla(const double* rows) {
 bool literal_inverse(const double* in, double* out) {
     KvLaDblMat inverse;
     int rank = 0;
-    if (!kvla_inverse_by_svd(as_kvla(in), inverse, 1e-15, &rank) || rank != 4) {
-        return false;
-    }
-    for (int k = 0; k < 16; ++k) {
-        out[k] = k < 12 ? inverse(k / 4, k % 4) : (k == 15 ? 1.0 : 0.0);
-    }
+    if (!kvla_inverse_by_svd(as_kvla(in), inverse, 1e-15, &rank) || rank != 4) return false;
+    for (int k = 0; k < 16; ++k) out[k] = k < 12 ? inverse(k / 4, k % 4) : (k == 15 ? 1.0 : 0.0);
     return true;
 }
 
-// |x - r| within the spread of two LU inverses of m (rows 0-2; the last
-// rows are both 0, 0, 0, 1).
-double inverse_spread_of(const double* m, const double* x, const double* r) {
-    KvLaDblMat xm = as_kvla(r);
-    for (int k = 0; k < 12; ++k) {
-        xm(k / 4, k % 4) = x[k];
-    }
-    return inverse_spread::spread(as_kvla(m), xm, as_kvla(r));
-}
-
 // Literal conjugation F L F^-1, L kept when F is singular.
-void literal_conjugation(const double* L, const double* F, double* out) {
-    double Finv[16];
-    std::memcpy(out, L, 16 * sizeof(double));
-    if (literal_inverse(F, Finv)) {
-        double FL[16];
-        std::memcpy(FL, L, sizeof FL);
-        Kv3dTransform::multiply(F, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, FL);
-        std::memcpy(out, Finv, sizeof Finv);
-        Kv3dTransform::multiply(FL, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, out);
+M16 literal_conjugation(const M16& L, const double* F) {
+    M16 out = L, FL = L, Finv;
+    if (literal_inverse(F, Finv.data())) {
+        Kv3dTransform::multiply(F, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, FL.data());
+        out = Finv;
+        Kv3dTransform::multiply(FL.data(), Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, out.data());
     }
+    return out;
 }
 
 // A cartesian frame F = [R p; 0 1] is perfectly conditioned: two inverses of
 // it differ by a few eps (1 + |p|) per entry, and F L F^-1 by that times
 // |F| |L|, below 256 eps (1 + |p|)^2 (1 + |L|).
-void expect_conjugation(const std::string& name, const Kv3dTransform& T, const double* L,
+void expect_conjugation(const std::string& name, const Kv3dTransform& T, const M16& L,
                         const double* F) {
-    double expected[16];
-    literal_conjugation(L, F, expected);
+    const M16 expected = literal_conjugation(L, F);
     const double p = std::fabs(F[3]) + std::fabs(F[7]) + std::fabs(F[11]);
     double l = 0.0;
-    for (int k = 0; k < 16; ++k) {
-        l = std::max(l, std::fabs(L[k]));
-    }
+    for (double x : L) l = std::max(l, std::fabs(x));
     const double bound = 256.0 * kEps * (1.0 + p) * (1.0 + p) * (1.0 + l);
     for (int k = 0; k < 16; ++k) {
         EXPECT_LE(std::fabs(T.as_matrix()[k] - expected[k]), bound)
@@ -91,7 +70,9 @@ void expect_conjugation(const std::string& name, const Kv3dTransform& T, const d
 
 // General frames of every condition: random, badly scaled axes, nearly
 // dependent axes (within 1e-17 .. 1e-3), exactly dependent ones, and full
-// 4 x 4 matrices whose last row is not 0, 0, 0, 1.
+// 4 x 4 matrices whose last row is not 0, 0, 0, 1. The frame changes invert
+// the frame of from: the zero matrix exactly where the literal inversion
+// finds rank below 4.
 TEST(TransformInverse, GeneralInversionAgreesWithTheLiteralOne) {
     RandomDraw d(99);
     const char* kinds[] = {"random frame", "badly scaled", "nearly dependent", "dependent",
@@ -108,27 +89,35 @@ TEST(TransformInverse, GeneralInversionAgreesWithTheLiteralOne) {
             } else if (kind == 3) {
                 z = x * 2.0 - y;
             }
-            double m[16];
-            std::memcpy(m, Kv3dTransform(Kv3dCoordSys(d.point(8000), x, y, z)).as_matrix(),
-                        sizeof m);
-            if (kind == 4) {
-                for (int k = 12; k < 16; ++k) {
-                    m[k] = d.uniform(-2, 2);
-                }
-            }
-            double expected[16];
-            const bool ok = literal_inverse(m, expected);
-            Kv3dTransform T(m);
+            const Kv3dCoordSys from(d.point(8000), x, y, z);
+            M16 m;
+            std::memcpy(m.data(), Kv3dTransform(from).as_matrix(), sizeof m);
+            for (int k = 12; k < 16 && kind == 4; ++k) m[k] = d.uniform(-2, 2);
+            M16 expected;
+            const bool ok = literal_inverse(m.data(), expected.data());
+            Kv3dTransform T(m.data());
             EXPECT_EQ(T.is_invertible(), ok) << "case: " << name;
             ASSERT_EQ(T.invert(), ok) << "case: " << name;
+            if (kind < 4) {
+                const Kv3dTransform to_local(from, Kv3dTransform::GLOBAL_TO_LOCAL);
+                const Kv3dTransform change(from, Kv3dCartesCoordSys(d.point(10)));
+                EXPECT_TRUE(same_matrix(to_local, ok ? T.as_matrix() : kZero))
+                    << "case: to local " << name;
+                EXPECT_NE(same_matrix(change, kZero), ok) << "case: frame change " << name;
+                EXPECT_FALSE(change.is_orthonormal()) << "case: frame change " << name;
+            }
             if (!ok) {
-                EXPECT_EQ(std::memcmp(T.as_matrix(), m, sizeof m), 0) << "case: " << name;
+                EXPECT_TRUE(same_matrix(T, m.data())) << "case: " << name;
                 continue;
             }
             for (int k = 12; k < 16; ++k) {
                 EXPECT_EQ(T.as_matrix()[k], expected[k]) << "case: " << name << ", entry " << k;
             }
-            EXPECT_LE(inverse_spread_of(m, T.as_matrix(), expected), 8.0 * kEps)
+            // |x - r| within the spread of two LU inverses of m (the last rows agree).
+            KvLaDblMat inverse = as_kvla(expected.data());
+            for (int k = 0; k < 12; ++k) inverse(k / 4, k % 4) = T.as_matrix()[k];
+            EXPECT_LE(inverse_spread::spread(as_kvla(m.data()), inverse, as_kvla(expected.data())),
+                      8.0 * kEps)
                 << "case: " << name;
         }
     }
@@ -142,22 +131,12 @@ TEST(TransformInverse, ScalingsAboutAPointAreTheLiteralConjugation) {
         const std::string name = "#" + std::to_string(trial);
         const P p = d.point(trial % 2 == 0 ? 10.0 : 8000.0);
         const double sx = d.uniform(-5, 5), sy = d.uniform(-5, 5), sz = d.uniform(-5, 5);
-        double L[16], F[16];
-        std::memcpy(L, kIdentity, sizeof L);
-        std::memcpy(F, kIdentity, sizeof F);
-        L[0] = sx;
-        L[5] = sy;
-        L[10] = sz;
-        F[3] = p.x();
-        F[7] = p.y();
-        F[11] = p.z();
-        double expected[16];
-        literal_conjugation(L, F, expected);
-        EXPECT_EQ(std::memcmp(Kv3dTransform(sx, sy, sz, p).as_matrix(), expected, sizeof L), 0)
+        const M16 F = scaling(1, 1, 1, p);
+        EXPECT_TRUE(same_matrix(Kv3dTransform(sx, sy, sz, p),
+                                literal_conjugation(scaling(sx, sy, sz), F.data()).data()))
             << "case: per axis " << name;
-        L[5] = L[10] = sx;
-        literal_conjugation(L, F, expected);
-        EXPECT_EQ(std::memcmp(Kv3dTransform(sx, p).as_matrix(), expected, sizeof L), 0)
+        EXPECT_TRUE(same_matrix(Kv3dTransform(sx, p),
+                                literal_conjugation(scaling(sx, sx, sx), F.data()).data()))
             << "case: uniform " << name;
     }
 }
@@ -172,46 +151,19 @@ TEST(TransformInverse, FrameConjugationsAgreeWithTheLiteralOnes) {
         const P p = d.point(trial % 3 == 0 ? 8000.0 : 10.0);
         const V axis = trial == 0 ? V(0, 0, 0) : d.vector(1);
         const double angle = d.uniform(-7, 7), shift = d.uniform(-100, 100);
-        double L[16];
-        std::memcpy(L, kIdentity, sizeof L);
-        L[0] = std::cos(angle);
-        L[1] = -std::sin(angle);
-        L[4] = std::sin(angle);
-        L[5] = std::cos(angle);
-        L[11] = shift;
+        const double c = std::cos(angle), s = std::sin(angle);
+        const M16 screw = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, shift, 0, 0, 0, 1};
         const Kv3dTransform F(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS));
-        expect_conjugation("screw " + name, Kv3dTransform(p, axis, angle, shift), L, F.as_matrix());
+        expect_conjugation("screw " + name, Kv3dTransform(p, axis, angle, shift), screw,
+                           F.as_matrix());
 
         const Kv3dPlane plane(p, Kv3dDirection(axis.x(), axis.y(), axis.z()), nullptr);
         const double f = d.uniform(-3, 3);
-        std::memcpy(L, kIdentity, sizeof L);
-        L[10] = f;
         const Kv3dDirection& n = plane.normal();
         const Kv3dTransform G(
             Kv3dCartesCoordSys(plane.basepoint(), V(n.x(), n.y(), n.z()), Kv3d::Z_AXIS));
-        expect_conjugation("plane scaling " + name, Kv3dTransform(plane, f), L, G.as_matrix());
-    }
-}
-
-// Frame changes invert the general frame of from: the zero matrix exactly
-// where the literal inversion finds rank below 4.
-TEST(TransformInverse, FrameChangesDecideInvertibilityAsTheLiteralInversion) {
-    RandomDraw d(5);
-    for (int trial = 0; trial < 300; ++trial) {
-        const std::string name = "#" + std::to_string(trial);
-        const V x = d.vector(1), y = d.vector(1);
-        const V z = trial % 3 == 0 ? x * 2.0 - y * 0.5
-                                   : x * 0.3 + y + d.vector(1) * std::pow(10.0, d.uniform(-17, 0));
-        const Kv3dCoordSys from(d.point(100), x, y, z);
-        double expected[16];
-        const bool ok = literal_inverse(Kv3dTransform(from).as_matrix(), expected);
-        const Kv3dTransform to_local(from, Kv3dTransform::GLOBAL_TO_LOCAL);
-        const double zero[16] = {};
-        EXPECT_EQ(std::memcmp(to_local.as_matrix(), zero, sizeof zero) != 0, ok)
-            << "case: to local " << name;
-        const Kv3dTransform change(from, Kv3dCartesCoordSys(d.point(10)));
-        EXPECT_EQ(std::memcmp(change.as_matrix(), zero, sizeof zero) != 0, ok)
-            << "case: frame change " << name;
+        expect_conjugation("plane scaling " + name, Kv3dTransform(plane, f), scaling(1, 1, f),
+                           G.as_matrix());
     }
 }
 
