@@ -110,7 +110,9 @@ TEST(Triangle, JournalText) {
         "  Kv3dTriangle p0 (0, 0, 0)\n             p1 (1, 0, 0)\n             p2 (0, 1, 0)\n\n");
 }
 
-// In the plane: inside, through a vertex, crossing an edge within the
+// A segment crossing the plane steeply meets the triangle only where the
+// crossing lies in it exactly: no tolerance band around the edges or at the
+// segment's ends. In the plane: inside, through a vertex, crossing an edge within the
 // tolerance, outside. Parallel to an edge, the start decides: within the
 // point tolerance of the plane. Inside is measured from p0. Collinear
 // vertices span no plane: only a real crossing of an edge counts.
@@ -120,6 +122,12 @@ TEST(TriangleIntersect, Segments) {
         {"crossing", T.intersect(Kv3dLine(P(0.25, 0.25, -1), V(0, 0, 2))), true},
         {"beyond the long edge", meets(T, {0.75, 0.75, -1}, {0.75, 0.75, 1}), false},
         {"stops short", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, -0.5}), false},
+        {"ends 1e-13 short", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, -1e-13}), false},
+        {"ends on the triangle", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, 0}), true},
+        {"ends 1e-13 beyond", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, 1e-13}), true},
+        {"crosses 1e-13 outside an edge", meets(T, {0.5, -1e-13, -1}, {0.5, -1e-13, 1}), false},
+        {"crosses on an edge", meets(T, {0.5, 0, -1}, {0.5, 0, 1}), true},
+        {"crosses 1e-13 inside an edge", meets(T, {0.5, 1e-13, -1}, {0.5, 1e-13, 1}), true},
         {"vanishing vector", T.intersect(Kv3dLine(P(0.25, 0.25, 0), V(0, 0, 1e-21))), false},
         {"in plane, inside", meets(T, {0.1, 0.2, 0}, {0.3, 0.25, 0}), true},
         {"in plane, through a vertex", meets(T, {-1, 2, 0}, {1, -2, 0}), true},
