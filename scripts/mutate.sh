@@ -35,7 +35,11 @@ trap 'restore; exit 130' INT TERM
 trim() { sed -e 's/^[[:space:]]*//' -e 's/[[:space:]]*$//' <<<"$1"; }
 
 mapfile -t lines < <(grep -v -E '^[[:space:]]*(#|$)' "$list")
-folders=$(for l in "${lines[@]}"; do trim "${l%%@@*}"; done | sort -u | tr '\n' ';')
+chosen() { [ "$only" = "  " ] || [[ "$only" == *" $1 "* ]]; }
+# Only the folders of the chosen mutants are built and checked.
+folders=$(n=0; for l in "${lines[@]}"; do
+    n=$((n + 1)); if chosen "$n"; then trim "${l%%@@*}"; fi
+done | sort -u | tr '\n' ';')
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV3D_BUILD_TOOL=OFF \
     -DKV3D_BUILD_BENCH=OFF -DKV3D_TEST_FOLDERS="${folders%;}" >/dev/null
 
@@ -51,7 +55,7 @@ done
 killed=0 survived=0 equivalent=0 invalid=0 n=0
 for l in "${lines[@]}"; do
     n=$((n + 1))
-    if [ "$only" != "  " ] && [[ "$only" != *" $n "* ]]; then continue; fi
+    if ! chosen "$n"; then continue; fi
     IFS=$'\x01' read -r folder file text replacement note <<<"${l//@@/$'\x01'}"
     folder=$(trim "$folder") file=$(trim "$file") text=$(trim "$text")
     replacement=$(trim "$replacement") note=$(trim "${note:-}")
