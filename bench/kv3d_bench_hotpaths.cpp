@@ -403,6 +403,28 @@ void BM_TransformScrew(benchmark::State& state) {
     });
 }
 
+// Planes through the scaling centres, normal (1, 2, f); built once so that
+// only the transform's constructor is timed.
+const std::vector<Kv3dPlane>& planes() {
+    static const std::vector<Kv3dPlane> v = [] {
+        std::vector<Kv3dPlane> p;
+        for (const auto& [f, at] : scalings()) {
+            p.emplace_back(at, Kv3dDirection(1, 2, f), nullptr);
+        }
+        return p;
+    }();
+    return v;
+}
+
+void BM_TransformPlaneScaling(benchmark::State& state) {
+    const auto& s = scalings();
+    const auto& p = planes();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        const Kv3dTransform T(p[i], s[i].first);
+        return T.as_matrix()[3] > 0.0;
+    });
+}
+
 const std::vector<Kv3dTransform>& general_transforms() {
     static const std::vector<Kv3dTransform> v = [] {
         Draw d(6);
@@ -578,6 +600,7 @@ BENCHMARK(BM_LineIntersect)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_ClosestPointFormula)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TransformScaleAboutPoint)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TransformScrew)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_TransformPlaneScaling)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TranslateScaleTranslate)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TransformInvert)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_TransformIsInvertible)->Unit(benchmark::kNanosecond);
@@ -624,6 +647,9 @@ void print_all_allocations() {
     });
     print_allocations("Kv3dTransform screw motion", [&](std::size_t i) {
         benchmark::DoNotOptimize(Kv3dTransform(s[i].second, V(1, 2, 3), s[i].first, 1.0));
+    });
+    print_allocations("Kv3dTransform plane scaling", [&](std::size_t i) {
+        benchmark::DoNotOptimize(Kv3dTransform(planes()[i], s[i].first));
     });
     print_allocations("Kv3dTransform::invert (general)", [&](std::size_t i) {
         Kv3dTransform T = t[i];
@@ -676,11 +702,11 @@ int main(int argc, char** argv) {
                              "BM_CgalBbox3");
         std::printf("\nnanoseconds per call:\n");
         const char* const names[] = {
-            "BM_LineIntersect",         "BM_ClosestPointFormula",     "BM_TransformScaleAboutPoint",
-            "BM_TransformScrew",        "BM_TranslateScaleTranslate", "BM_TransformInvert",
-            "BM_TransformIsInvertible", "BM_TriangleTriangle",        "BM_MoellerTriangleTriangle",
-            "BM_CgalTriangleTriangle",  "BM_SegmentTriangle",         "BM_MoellerTrumbore",
-            "BM_CgalSegmentTriangle"};
+            "BM_LineIntersect",           "BM_ClosestPointFormula",   "BM_TransformScaleAboutPoint",
+            "BM_TransformScrew",          "BM_TransformPlaneScaling", "BM_TranslateScaleTranslate",
+            "BM_TransformInvert",         "BM_TransformIsInvertible", "BM_TriangleTriangle",
+            "BM_MoellerTriangleTriangle", "BM_CgalTriangleTriangle",  "BM_SegmentTriangle",
+            "BM_MoellerTrumbore",         "BM_CgalSegmentTriangle"};
         for (const char* name : names) {
             reporter.print_per_item(name, name, kPairs);
         }

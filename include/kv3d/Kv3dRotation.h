@@ -12,6 +12,11 @@
 // v, normalised and scaled. The zero vector for a numerically zero v.
 KV3D_API Kv3dVector Kv3d_orthogonal_vector(const Kv3dVector& v);
 
+// The unit direction perpendicular to d that Kv3d_orthogonal_vector scales:
+// the global axis along d's smallest component minus its part along d,
+// normalised; the x axis for the zero direction.
+KV3D_API Kv3dDirection Kv3d_orthogonal_direction(const Kv3dDirection& d);
+
 // v rotated by angle (radians, right-handed) about axis (Rodrigues); the
 // axis length does not matter, a zero axis gives cos(angle) v.
 KV3D_API Kv3dVector Kv3d_rotate_vector(const Kv3dVector& v, const Kv3dVector& axis, double angle);

@@ -193,8 +193,14 @@ Kv3dTransform::Kv3dTransform(const Kv3dPlane& plane, double f) : Kv3dTransform()
     m_[10] = f;
     const Kv3dDirection& n = plane.normal();
     double F[16];
-    frame_matrix(
-        Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS), F);
-    conjugate(F);
+    if (axis_frame_matrix(plane.basepoint(), n, F)) {
+        conjugate(F, true);
+    } else {
+        // A zero or non-finite normal: the general way, as the frame says.
+        frame_matrix(
+            Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS),
+            F);
+        conjugate(F);
+    }
     orthonormal_ = f == 1.0 || f == -1.0;
 }

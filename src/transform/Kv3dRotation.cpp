@@ -33,10 +33,9 @@ void multiply3(const KvMatrix<double>& M, Kv3dVector& v) {
 
 }  // namespace
 
-Kv3dVector Kv3d_orthogonal_vector(const Kv3dVector& v) {
+Kv3dDirection Kv3d_orthogonal_direction(const Kv3dDirection& d) {
     // The unit axis e_k along d's smallest component, minus its part along
     // d: e_k - d_k d, which is perpendicular to d and never short.
-    const Kv3dDirection d = v.direction();
     int k = 0;
     if (std::fabs(d[0]) > std::fabs(d[1])) {
         k = 1;
@@ -44,10 +43,15 @@ Kv3dVector Kv3d_orthogonal_vector(const Kv3dVector& v) {
     if (std::fabs(d[k]) > std::fabs(d[2])) {
         k = 2;
     }
-    Kv3dVector o = d * (-d[k]);
-    o[k] += 1.0;
-    o.normalize();
-    return o * v.length();
+    // Each component selected rather than o[k] written through an index:
+    // the same values, without a store and reload on the way to the root.
+    const Kv3dVector o = d * (-d[k]);
+    return Kv3dDirection(k == 0 ? o[0] + 1.0 : o[0], k == 1 ? o[1] + 1.0 : o[1],
+                         k == 2 ? o[2] + 1.0 : o[2]);
+}
+
+Kv3dVector Kv3d_orthogonal_vector(const Kv3dVector& v) {
+    return Kv3d_orthogonal_direction(v.direction()) * v.length();
 }
 
 Kv3dVector Kv3d_rotate_vector(const Kv3dVector& v, const Kv3dVector& axis, double angle) {

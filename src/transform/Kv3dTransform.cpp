@@ -73,6 +73,32 @@ void multiply_columns4(const double* m, double* x) {
     }
 }
 
+bool is_affine(const double* m) {
+    return m[12] == 0.0 && m[13] == 0.0 && m[14] == 0.0 && m[15] == 1.0;
+}
+
+// x <- m x for affine m and x (last rows 0, 0, 0, 1): the sums of
+// multiply_columns4 without the terms that multiply the last row's zeros,
+// so the same values (a zero may differ in sign).
+void multiply_affine(const double* m, double* x) {
+    double in[12];
+    for (int i = 0; i < 12; ++i) {
+        in[i] = x[i];
+    }
+    for (int i = 0; i < 3; ++i) {
+        double s[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int k = 0; k < 3; ++k) {
+            for (int j = 0; j < 4; ++j) {
+                s[j] += m[4 * i + k] * in[4 * k + j];
+            }
+        }
+        s[3] += m[4 * i + 3];
+        for (int j = 0; j < 4; ++j) {
+            x[4 * i + j] = s[j];
+        }
+    }
+}
+
 }  // namespace
 
 Kv3dTransform::Kv3dTransform(const double* const m) : orthonormal_(false) {
@@ -100,7 +126,7 @@ Kv3dTransform::Kv3dTransform(double sx, double sy, double sz, const Kv3dPoint& p
     F[3] = p.x();
     F[7] = p.y();
     F[11] = p.z();
-    conjugate(F);
+    conjugate(F, true);
     orthonormal_ = false;
 }
 
@@ -185,21 +211,10 @@ bool Kv3dTransform::general_inverse(const double* in, double* out) {
 }
 
 bool Kv3dTransform::invert() {
-    if (orthonormal_) {
-        // (A, t)^-1 = (A^T, -A^T t) for an orthonormal A.
-        std::swap(m_[1], m_[4]);
-        std::swap(m_[2], m_[8]);
-        std::swap(m_[6], m_[9]);
-        const double tx = m_[3];
-        const double ty = m_[7];
-        const double tz = m_[11];
-        m_[3] = -(m_[0] * tx + m_[1] * ty + m_[2] * tz);
-        m_[7] = -(m_[4] * tx + m_[5] * ty + m_[6] * tz);
-        m_[11] = -(m_[8] * tx + m_[9] * ty + m_[10] * tz);
-        return true;
-    }
     double inv[16];
-    if (!general_inverse(m_, inv)) {
+    if (orthonormal_) {
+        rigid_inverse(m_, inv);
+    } else if (!general_inverse(m_, inv)) {
         return false;
     }
     copy16(inv, m_);
@@ -226,8 +241,41 @@ void Kv3dTransform::transpose() {
     }
 }
 
-void Kv3dTransform::conjugate(const double* F) {
+void Kv3dTransform::rigid_inverse(const double* in, double* out) {
+    const double tx = in[3];
+    const double ty = in[7];
+    const double tz = in[11];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            out[4 * i + j] = in[4 * j + i];
+        }
+        out[4 * i + 3] = -(out[4 * i] * tx + out[4 * i + 1] * ty + out[4 * i + 2] * tz);
+    }
+    for (int k = 12; k < 16; ++k) {
+        out[k] = in[k];
+    }
+}
+
+void Kv3dTransform::conjugate(const double* F, bool rigid) {
+    // The general inversion scales each column of F to unit length and counts
+    // the singular values above 1e-15 times the largest. For F = [R p; 0 1]
+    // with R orthonormal the scaled last column is (q, w) = (p, 1) / |(p, 1)|,
+    // and the Gram matrix [I R^T q; q^T R 1] has eigenvalues 1, 1 and 1 +- |q|:
+    // the singular values' ratio is sqrt((1 - |q|) / (1 + |q|)), about
+    // 1 / (2 |p|). Up to |p| = 1e12 that ratio exceeds 4e-13, hundreds of times
+    // the threshold plus the rounding of any singular value decomposition, so
+    // the rank is 4 and the transposition gives the inverse to rounding. A
+    // base point farther out (or not finite) goes the general way.
+    const double p2 = F[3] * F[3] + F[7] * F[7] + F[11] * F[11];
     double Finv[16];
+    if (rigid && p2 <= 1e24 && is_affine(m_)) {
+        // Three affine matrices: their products skip the last row.
+        rigid_inverse(F, Finv);
+        multiply_affine(F, m_);
+        multiply_affine(m_, Finv);
+        copy16(Finv, m_);
+        return;
+    }
     if (!general_inverse(F, Finv)) {
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dCoordSys.h>
+#include <kv3d/Kv3dRotation.h>
 #include <kv3d/Kv3dTransform.h>
 
 #include <cmath>
@@ -44,6 +45,20 @@ Kv3dTransform::Kv3dTransform(const Kv3dCoordSys& from, const Kv3dCoordSys& to)
     apply(Kv3dTransform(to));
 }
 
+bool Kv3dTransform::axis_frame_matrix(const Kv3dPoint& p, const Kv3dDirection& d, double* F) {
+    if (!(d % d > 0.5)) {
+        return false;
+    }
+    const Kv3dDirection y = Kv3d_orthogonal_direction(d);
+    const Kv3dVector x = y * d;
+    const double rows[16] = {x.x(), y.x(), d.x(), p.x(), x.y(), y.y(), d.y(), p.y(),
+                             x.z(), y.z(), d.z(), p.z(), 0.0,   0.0,   0.0,   1.0};
+    for (int i = 0; i < 16; ++i) {
+        F[i] = rows[i];
+    }
+    return true;
+}
+
 Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double angle, double shift)
     : Kv3dTransform() {
     // In a right-handed frame whose z axis is the unit axis: a turn about z
@@ -56,7 +71,12 @@ Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double 
     m_[5] = c;
     m_[11] = shift;
     double F[16];
-    frame_matrix(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS), F);
-    conjugate(F);
+    if (axis_frame_matrix(p, axis.direction(), F)) {
+        conjugate(F, true);
+    } else {
+        // A zero or non-finite axis: the general way, as the frame says.
+        frame_matrix(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS), F);
+        conjugate(F);
+    }
     orthonormal_ = true;
 }
