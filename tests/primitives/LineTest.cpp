@@ -99,15 +99,14 @@ TEST(Line, BoxSlabTest) {
 TEST(Line, JournalText) {
     std::ostringstream out;
     KvJournal j(out);
-    j << Kv3dLine(P(1, 2, 3), V(0.5, 0, -1)) << Kv3dRay(P(1, 2, 3), Kv3dDirection(0, -1, 0));
-    EXPECT_EQ(out.str(),
-              "Kv3dLine( Kv3dPoint( 1, 2, 3) , Kv3dVector( 0.5, 0, -1))"
-              "Kv3dRay( Kv3dPoint( 1, 2, 3) , Kv3dDirection( 0, -1, 0))");
-    out.str("");
-    Kv3dLine(P(1, 2, 3), V(0.5, 0, -1)).debug(j, static_cast<KvDebug>(1), false, 0);
-    Kv3dLine(P(1, 2, 3), V(0.5, 0, -1)).debug(j, static_cast<KvDebug>(2), false, 1);
+    const Kv3dLine l(P(1, 2, 3), V(0.5, 0, -1));
+    j << l << Kv3dRay(P(1, 2, 3), Kv3dDirection(0, -1, 0));
+    l.debug(j, static_cast<KvDebug>(1), false, 0);
+    l.debug(j, static_cast<KvDebug>(2), false, 1);
     Kv3dRay().debug(j, static_cast<KvDebug>(2), false, 0);
     EXPECT_EQ(out.str(),
+              "Kv3dLine( Kv3dPoint( 1, 2, 3) , Kv3dVector( 0.5, 0, -1))"
+              "Kv3dRay( Kv3dPoint( 1, 2, 3) , Kv3dDirection( 0, -1, 0))"
               " Kv3dLine( basepoint : Kv3dPoint( 1, 2, 3)\n"
               "           vector    : Kv3dVector( 0.5, 0, -1)\n"
               "         )          \n"
