@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KV3D_ALLOCATION_HOOK 1
@@ -48,7 +47,8 @@ struct HookInstaller {
 
 // glibc's own allocator under its internal names: the replacements below
 // count and forward to it, so that memory from either side is freed by the
-// same allocator.
+// same allocator. Every operator new of the C++ runtime allocates through
+// these, so they count it too.
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);
@@ -67,44 +67,5 @@ int posix_memalign(void** p, std::size_t a, std::size_t size) {
     return *p != nullptr ? 0 : 12;  // ENOMEM
 }
 }
-
-namespace {
-
-// operator new never answers zero bytes with a null pointer.
-void* allocate(std::size_t size, std::size_t alignment = 0) {
-    const std::size_t n = size != 0 ? size : 1;
-    return counted(alignment != 0 ? __libc_memalign(alignment, n) : __libc_malloc(n));
-}
-
-void* allocate_or_throw(std::size_t size, std::size_t alignment = 0) {
-    void* p = allocate(size, alignment);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    return p;
-}
-
-std::size_t bytes(std::align_val_t a) { return static_cast<std::size_t>(a); }
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate_or_throw(size); }
-void* operator new[](std::size_t size) { return allocate_or_throw(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t a) {
-    return allocate_or_throw(size, bytes(a));
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-    return allocate_or_throw(size, bytes(a));
-}
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
 
 #endif
