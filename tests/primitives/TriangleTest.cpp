@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -187,7 +188,7 @@ TEST(TriangleIntersect, TrianglePairs) {
     }
 }
 
-// ---- Distances in extended precision ---------------------------------------
+// ---- Separation in extended precision ---------------------------------------
 
 using L = long double;
 
@@ -197,67 +198,39 @@ struct Q {
 
 Q q(const P& p) { return {p.x(), p.y(), p.z()}; }
 Q operator-(const Q& a, const Q& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Q operator+(const Q& a, const Q& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Q operator*(const Q& a, L s) { return {a.x * s, a.y * s, a.z * s}; }
 L dot(const Q& a, const Q& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Q cross(const Q& a, const Q& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-L length(const Q& a) { return std::sqrt(dot(a, a)); }
-L unit_clamp(L t) { return std::clamp(t, L(0), L(1)); }
 
-L point_segment(const Q& p, const Q& a, const Q& b) {
-    const Q d = b - a;
-    const L dd = dot(d, d);
-    return length(a + d * (dd > 0 ? unit_clamp(dot(p - a, d) / dd) : 0) - p);
-}
-
-// Closest points of two segments (clamped), checked against the four ends.
-L segment_segment(const Q& p1, const Q& q1, const Q& p2, const Q& q2) {
-    const Q d1 = q1 - p1, d2 = q2 - p2, r = p1 - p2;
-    const L a = dot(d1, d1), e = dot(d2, d2), b = dot(d1, d2);
-    const L den = a * e - b * b;
-    L best = std::min({point_segment(p1, p2, q2), point_segment(q1, p2, q2),
-                       point_segment(p2, p1, q1), point_segment(q2, p1, q1)});
-    if (den > 0) {
-        const L s = unit_clamp((b * dot(d2, r) - e * dot(d1, r)) / den);
-        const L t = unit_clamp((b * s + dot(d2, r)) / e);
-        best = std::min(best, length(p1 + d1 * s - (p2 + d2 * t)));
-    }
-    return best;
-}
-
-// The closed triangle abc against the segment b0 b1.
-L segment_triangle(const Q& b0, const Q& b1, const Q& a, const Q& b, const Q& c) {
-    const Q n = cross(b - a, c - a);
-    auto inside = [&](const Q& p) {
-        return dot(cross(b - a, p - a), n) >= 0 && dot(cross(c - b, p - b), n) >= 0 &&
-               dot(cross(a - c, p - c), n) >= 0;
-    };
-    L best = std::min({segment_segment(b0, b1, a, b), segment_segment(b0, b1, b, c),
-                       segment_segment(b0, b1, c, a)});
-    const L nn = dot(n, n);
-    if (nn > 0) {
-        const L h0 = dot(b0 - a, n), h1 = dot(b1 - a, n);
-        if (h0 != h1 && (h0 <= 0) != (h1 < 0)) {
-            if (inside(b0 + (b1 - b0) * (h0 / (h0 - h1)))) return 0;
-        }
-        for (const Q& e : {b0, b1}) {
-            const L h = dot(e - a, n) / nn;
-            if (inside(e - n * h)) best = std::min(best, std::fabs(h) * std::sqrt(nn));
-        }
-    }
-    return best;
-}
-
-L distance(const Kv3dTriangle& s, const Kv3dTriangle& t) {
+// A lower bound of the distance of two triangles: the widest gap between
+// their vertices along the axes that separate disjoint triangles (both
+// normals, the cross products of an edge of each, and the edge normals in
+// either plane, which separate triangles in one plane). Along any axis the
+// gap is a lower bound, whatever the rounding of the axis itself.
+L separation(const Kv3dTriangle& s, const Kv3dTriangle& t) {
     const Q a[3] = {q(s.p0()), q(s.p1()), q(s.p2())}, b[3] = {q(t.p0()), q(t.p1()), q(t.p2())};
-    L best = HUGE_VALL;
+    const Q na = cross(a[1] - a[0], a[2] - a[0]), nb = cross(b[1] - b[0], b[2] - b[0]);
+    std::vector<Q> axes{na, nb};
     for (int i = 0; i < 3; ++i) {
-        best = std::min(best, segment_triangle(a[i], a[(i + 1) % 3], b[0], b[1], b[2]));
-        best = std::min(best, segment_triangle(b[i], b[(i + 1) % 3], a[0], a[1], a[2]));
+        const Q ea = a[(i + 1) % 3] - a[i], eb = b[(i + 1) % 3] - b[i];
+        axes.push_back(cross(na, ea));
+        axes.push_back(cross(nb, eb));
+        for (int j = 0; j < 3; ++j) axes.push_back(cross(ea, b[(j + 1) % 3] - b[j]));
     }
-    return best;
+    L widest = 0;
+    for (const Q& x : axes) {
+        L lo_a = HUGE_VALL, hi_a = -HUGE_VALL, lo_b = HUGE_VALL, hi_b = -HUGE_VALL;
+        for (int k = 0; k < 3; ++k) {
+            lo_a = std::min(lo_a, dot(x, a[k]));
+            hi_a = std::max(hi_a, dot(x, a[k]));
+            lo_b = std::min(lo_b, dot(x, b[k]));
+            hi_b = std::max(hi_b, dot(x, b[k]));
+        }
+        const L length = std::sqrt(dot(x, x));
+        if (length > 0) widest = std::max({widest, (lo_b - hi_a) / length, (lo_a - hi_b) / length});
+    }
+    return widest;
 }
 
 // ---- Pairs that let rounding noise through ----------------------------------
@@ -341,7 +314,7 @@ TEST(TriangleIntersect, PairsFarApartNeverMeet) {
         int apart = 0, meeting = 0, shifted = 0, shifted_meeting = 0;
         for (int n = 0; n < 2000; ++n) {
             const Pair p = f.make(d);
-            if (distance(p.a, p.b) > 2.0L * tol) {
+            if (separation(p.a, p.b) > 2.0L * tol) {
                 ++apart;
                 meeting += p.a.intersect(p.b) || p.b.intersect(p.a) ? 1 : 0;
             }
