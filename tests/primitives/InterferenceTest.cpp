@@ -1,7 +1,4 @@
-#include <kv3d/Kv3dBBox.h>
-#include <kv3d/Kv3dInterference.h>
-#include <kv3d/Kv3dResObj.h>
-#include <kv3d/Kv3dTriangle.h>
+#include <kv3d/kv3d.h>
 
 #include <algorithm>
 #include <cmath>
