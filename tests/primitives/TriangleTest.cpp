@@ -239,9 +239,12 @@ Kv3dTriangle random_triangle(RandomDraw& d, const P& c, double r) {
     return Kv3dTriangle(a, b, c + d.vector(r));
 }
 
-// A triangle of size 0.1 to 10, near the origin or out to the model extent.
+// Near the origin or out to the model extent.
+P random_centre(RandomDraw& d) { return d.pick(2) == 0 ? d.point(8000.0) : d.point(10.0); }
+
+// A triangle of size 0.1 to 10 about a random centre.
 Kv3dTriangle random_triangle(RandomDraw& d) {
-    const P c = d.pick(2) == 0 ? d.point(8000.0) : d.point(10.0);
+    const P c = random_centre(d);
     return random_triangle(d, c, std::pow(10.0, d.uniform(-1, 1)));
 }
 
@@ -269,7 +272,7 @@ Pair tilted(RandomDraw& d) {
 // The first triangle's third vertex off the line of the other two by a
 // relative 1e-17 to 1e-5; the second is random about it or a sliver too.
 Pair nearly_collinear(RandomDraw& d) {
-    const P c = d.pick(2) == 0 ? d.point(8000.0) : d.point(10.0);
+    const P c = random_centre(d);
     const double r = std::pow(10.0, d.uniform(-1, 1));
     const P p = c + d.vector(r), q = c + d.vector(r);
     const double off = (q - p).length() * std::pow(10.0, d.uniform(-17, -5));
