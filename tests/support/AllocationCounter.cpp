@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KV3D_ALLOCATION_HOOK 1
@@ -16,7 +15,12 @@ namespace {
 
 std::atomic<std::size_t> g_allocations{0};
 
-void counted() { g_allocations.fetch_add(1, std::memory_order_relaxed); }
+// Counts one allocation and passes its result through.
+template <class T>
+T counted(T result) {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return result;
+}
 
 }  // namespace
 
@@ -28,7 +32,7 @@ std::size_t allocation_counter::count() { return g_allocations.load(std::memory_
 
 namespace {
 
-void on_allocation(const volatile void*, std::size_t) { counted(); }
+void on_allocation(const volatile void*, std::size_t) { counted(0); }
 void on_free(const volatile void*) {}
 
 // Installed before main: every allocation the sanitizer's allocator serves,
@@ -43,7 +47,8 @@ struct HookInstaller {
 
 // glibc's own allocator under its internal names: the replacements below
 // count and forward to it, so that memory from either side is freed by the
-// same allocator.
+// same allocator. Every operator new of the C++ runtime allocates through
+// these, so they count it too.
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void* __libc_calloc(std::size_t count, std::size_t size);
@@ -51,75 +56,16 @@ void* __libc_realloc(void* p, std::size_t size);
 void* __libc_memalign(std::size_t alignment, std::size_t size);
 void __libc_free(void* p);
 
-void* malloc(std::size_t size) {
-    counted();
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size) {
-    counted();
-    return __libc_calloc(count, size);
-}
-void* realloc(void* p, std::size_t size) {
-    counted();
-    return __libc_realloc(p, size);
-}
+void* malloc(std::size_t size) { return counted(__libc_malloc(size)); }
+void* calloc(std::size_t count, std::size_t size) { return counted(__libc_calloc(count, size)); }
+void* realloc(void* p, std::size_t size) { return counted(__libc_realloc(p, size)); }
 void free(void* p) { __libc_free(p); }
-void* memalign(std::size_t alignment, std::size_t size) {
-    counted();
-    return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(std::size_t alignment, std::size_t size) {
-    counted();
-    return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** p, std::size_t alignment, std::size_t size) {
-    counted();
-    *p = __libc_memalign(alignment, size);
+void* memalign(std::size_t a, std::size_t size) { return counted(__libc_memalign(a, size)); }
+void* aligned_alloc(std::size_t a, std::size_t size) { return counted(__libc_memalign(a, size)); }
+int posix_memalign(void** p, std::size_t a, std::size_t size) {
+    *p = counted(__libc_memalign(a, size));
     return *p != nullptr ? 0 : 12;  // ENOMEM
 }
 }
-
-namespace {
-
-void* allocate(std::size_t size) {
-    void* p = __libc_malloc(size != 0 ? size : 1);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    counted();
-    return p;
-}
-
-void* allocate_aligned(std::size_t size, std::align_val_t alignment) {
-    void* p = __libc_memalign(static_cast<std::size_t>(alignment), size != 0 ? size : 1);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    counted();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    counted();
-    return __libc_malloc(size != 0 ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    counted();
-    return __libc_malloc(size != 0 ? size : 1);
-}
-void* operator new(std::size_t size, std::align_val_t a) { return allocate_aligned(size, a); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocate_aligned(size, a); }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
 
 #endif

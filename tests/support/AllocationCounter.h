@@ -3,10 +3,11 @@
 #include <cstddef>
 
 // Counts the heap allocations of the whole process: every call of malloc,
-// calloc, realloc, the aligned allocators and every operator new. Linking
-// AllocationCounter.cpp into an executable replaces those functions (under
-// AddressSanitizer, whose allocator owns them, it installs the sanitizer's
-// allocation hook instead, which sees the same calls).
+// calloc, realloc, the aligned allocators and so every operator new, which
+// allocates through them. Linking AllocationCounter.cpp into an executable
+// replaces the C functions (under AddressSanitizer, whose allocator owns
+// them, it installs the sanitizer's allocation hook instead, which sees the
+// same calls).
 namespace allocation_counter {
 
 // Allocations so far.
