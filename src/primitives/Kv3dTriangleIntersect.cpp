@@ -419,12 +419,22 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 //    triple product with absolute values is at most the product of the
 //    1-norms), the sum by a few u more.
 
-// The larger of m and the largest magnitude of a coordinate of p. A NaN
-// coordinate is passed over: every value it enters is NaN and fails every
-// separation test.
-double largest_coordinate(const Kv3dPoint& p, double m) {
-    const double a = std::max(std::fabs(p.x()), std::fabs(p.y()));
-    return std::max(m, std::max(a, std::fabs(p.z())));
+// The largest magnitude of a coordinate of the points, taken axis by axis
+// first (independent maxima the compiler can keep in vector registers). A
+// NaN coordinate is passed over or makes the result NaN: every value it
+// enters is NaN and fails every separation test, and a NaN result leaves
+// no separation applicable.
+template <int N>
+double largest_coordinate(const Kv3dPoint* const (&p)[N]) {
+    const double* c = p[0]->as_array();
+    double m[3] = {std::fabs(c[0]), std::fabs(c[1]), std::fabs(c[2])};
+    for (int i = 1; i < N; ++i) {
+        c = p[i]->as_array();
+        for (int k = 0; k < 3; ++k) {
+            m[k] = std::max(m[k], std::fabs(c[k]));
+        }
+    }
+    return std::max(m[0], std::max(m[1], m[2]));
 }
 
 // The reach for points with coordinates up to m in magnitude; none applies
@@ -560,8 +570,7 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     const Kv3dVector& b = line.vector();
     const Kv3dPoint B1 = B0 + b;
     const Frame F(*this);
-    const double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
-    const Reach reach(largest_coordinate(B0, largest_coordinate(B1, m)));
+    const Reach reach(largest_coordinate({&p0_, &p1_, &p2_, &B0, &B1}));
     if (reach.applies()) {
         const Kv3dVector r = B0 - p0_;
         if (Plane(F, reach()).apart(F.n % r, F.n % (B1 - p0_)) || b.numerical_zero()) {
@@ -657,10 +666,7 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         return false;
     }
     const Frame fa(*this);
-    double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
-    m = largest_coordinate(other.p0_,
-                           largest_coordinate(other.p1_, largest_coordinate(other.p2_, m)));
-    const Reach reach(m);
+    const Reach reach(largest_coordinate({&p0_, &p1_, &p2_, &other.p0_, &other.p1_, &other.p2_}));
     if (!reach.applies()) {
         Prepared A(*this, fa);
         Prepared B(other, Frame(other));
