@@ -419,25 +419,17 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 //    triple product with absolute values is at most the product of the
 //    1-norms), the sum by a few u more.
 
-// The largest magnitude of a coordinate of the points, taken axis by axis
-// first (independent maxima the compiler can keep in vector registers). A
-// NaN coordinate is passed over or makes the result NaN: every value it
-// enters is NaN and fails every separation test, and a NaN result leaves
-// no separation applicable.
-template <int N>
-double largest_coordinate(const Kv3dPoint* const (&p)[N]) {
-    const double* c = p[0]->as_array();
-    double m[3] = {std::fabs(c[0]), std::fabs(c[1]), std::fabs(c[2])};
-    for (int i = 1; i < N; ++i) {
-        c = p[i]->as_array();
-        for (int k = 0; k < 3; ++k) {
-            m[k] = std::max(m[k], std::fabs(c[k]));
-        }
-    }
-    return std::max(m[0], std::max(m[1], m[2]));
+// An upper bound on M from 1-norms at hand instead of a scan of every
+// coordinate: p1 = p0 + (p1 - p0) with |p1 - p0|_inf <= |e1|_1 / (1 - u)^3
+// (the rounding of the difference and of the norm's two sums), likewise p2;
+// `more` adds the bounds of further points relative to p0. The factor
+// covers the rounding of every sum involved with room. NaN and infinity
+// propagate through the sums and leave no separation applicable.
+double coordinate_bound(const Frame& F, const Kv3dPoint& p0, double more = 0.0) {
+    return (l1(p0.as_vector()) + F.l1_e1 + F.l1_e2 + more) * (1.0 + 1e-12);
 }
 
-// The reach for points with coordinates up to m in magnitude; none applies
+// The reach for points with coordinates up to m >= M in magnitude; none applies
 // (applies() false) beyond 1e30.
 class Reach {
 public:
@@ -570,7 +562,8 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     const Kv3dVector& b = line.vector();
     const Kv3dPoint B1 = B0 + b;
     const Frame F(*this);
-    const Reach reach(largest_coordinate({&p0_, &p1_, &p2_, &B0, &B1}));
+    // B0 = p0 + r and B1 = B0 + b lie within |r|_1 + |b|_1 of p0.
+    const Reach reach(coordinate_bound(F, p0_, l1(B0 - p0_) + l1(b)));
     if (reach.applies()) {
         const Kv3dVector r = B0 - p0_;
         if (Plane(F, reach()).apart(F.n % r, F.n % (B1 - p0_)) || b.numerical_zero()) {
@@ -666,10 +659,11 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         return false;
     }
     const Frame fa(*this);
-    const Reach reach(largest_coordinate({&p0_, &p1_, &p2_, &other.p0_, &other.p1_, &other.p2_}));
+    const Frame fb(other);
+    const Reach reach(coordinate_bound(fa, p0_, coordinate_bound(fb, other.p0_)));
     if (!reach.applies()) {
         Prepared A(*this, fa);
-        Prepared B(other, Frame(other));
+        Prepared B(other, fb);
         return any_edge_meets(A, B);
     }
     double db[3], da[3];
@@ -678,7 +672,6 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     if (plane_a.apart(db[0], db[1], db[2])) {
         return false;
     }
-    const Frame fb(other);
     plane_values(fb.n, other.p0_, p0_, p1_, p2_, da);
     const Plane plane_b(fb, reach());
     if (plane_b.apart(da[0], da[1], da[2])) {
