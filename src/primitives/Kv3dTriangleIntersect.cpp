@@ -484,7 +484,10 @@ enum class Outcome {
 // The crossing sub-test of the segment B0 + u b (r = B0 - p0) against the
 // triangle, as written and certified, and what its triple products prove
 // when it is false: a separation along one of the axes e2 x b, e1 x b,
-// (e2 - e1) x b (see "Separations").
+// (e2 - e1) x b (see "Separations"). The separations are tried on the
+// numerators first, before any division: a proven separation puts the
+// segment beyond the reach of every certified answer, the crossing
+// included, whatever the quotients would have been.
 Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector& b, double reach) {
     const Kv3dVector nb = -b;
     const double det = triple(F.e1, F.e2, nb);
@@ -492,26 +495,25 @@ Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector&
         return Outcome::kOpen;
     }
     const double ns = triple(r, F.e2, nb);
-    const double s = ns / det;
     const double l_b = l1(b);
     const double slack = 8.0 * kEps * l_b * (l1(r) + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
-    if (!(s >= 0.0) && gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
+    if (gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
         return Outcome::kApart;
     }
     const double nt = triple(F.e1, r, nb);
-    if (s >= 0.0) {
-        const double t = nt / det;
-        if (t >= 0.0 && s + t <= 1.0) {
-            const double u = triple(F.e1, F.e2, r) / det;
-            if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
-                return Outcome::kMeets;
-            }
-            return Outcome::kOpen;  // beyond an end, or uncertain: the rest decides
+    if (gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
+        gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack) {
+        return Outcome::kApart;
+    }
+    const double s = ns / det;
+    const double t = nt / det;
+    if (s >= 0.0 && t >= 0.0 && s + t <= 1.0) {
+        const double u = triple(F.e1, F.e2, r) / det;
+        if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
+            return Outcome::kMeets;
         }
     }
-    const bool apart = gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
-                       gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack;
-    return apart ? Outcome::kApart : Outcome::kOpen;
+    return Outcome::kOpen;  // outside, beyond an end, or uncertain: the rest decides
 }
 
 // The crossing sub-test: the segment B0 + u b, 0 <= u <= 1, passes through
