@@ -554,6 +554,25 @@ bool any_edge_meets(Prepared& A, Prepared& B) {
 
 }  // namespace
 
+namespace {
+
+// The rarer ways on of the segment test, kept out of line so that the
+// common path stays small: the sub-tests but the crossing where no
+// separation applies and the crossing left the answer open, and the whole
+// segment test where the coordinates are too large for any separation.
+[[gnu::noinline]] bool segment_meets_but_crossing(const Kv3dTriangle& t, const Frame& F,
+                                                  const Kv3dPoint& B0, const Kv3dVector& b) {
+    Prepared P(t, F);
+    return meets_but_crossing(P, B0, b, b.direction());
+}
+[[gnu::noinline]] bool segment_meets(const Kv3dTriangle& t, const Frame& F, const Kv3dPoint& B0,
+                                     const Kv3dVector& b) {
+    Prepared P(t, F);
+    return !b.numerical_zero() && segment_test(P, B0, b, b.direction());
+}
+
+}  // namespace
+
 bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     if (!valid_) {
         return false;
@@ -562,27 +581,24 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     // an answer could be true.
     const Kv3dPoint& B0 = line.basepoint();
     const Kv3dVector& b = line.vector();
-    const Kv3dPoint B1 = B0 + b;
     const Frame F(*this);
+    const Kv3dVector r = B0 - p0_;
     // B0 = p0 + r and B1 = B0 + b lie within |r|_1 + |b|_1 of p0.
-    const Reach reach(coordinate_bound(F, p0_, l1(B0 - p0_) + l1(b)));
-    if (reach.applies()) {
-        const Kv3dVector r = B0 - p0_;
-        if (Plane(F, reach()).apart(F.n % r, F.n % (B1 - p0_)) || b.numerical_zero()) {
-            return false;
-        }
-        switch (cross_or_separate(F, r, b, reach())) {
-            case Outcome::kMeets:
-                return true;
-            case Outcome::kApart:
-                return false;
-            default:
-                Prepared P(*this, F);
-                return meets_but_crossing(P, B0, b, b.direction());
-        }
+    const Reach reach(coordinate_bound(F, p0_, l1(r) + l1(b)));
+    if (!reach.applies()) {
+        return segment_meets(*this, F, B0, b);
     }
-    Prepared P(*this, F);
-    return !b.numerical_zero() && segment_test(P, B0, b, b.direction());
+    if (Plane(F, reach()).apart(F.n % r, F.n % ((B0 + b) - p0_)) || b.numerical_zero()) {
+        return false;
+    }
+    switch (cross_or_separate(F, r, b, reach())) {
+        case Outcome::kMeets:
+            return true;
+        case Outcome::kApart:
+            return false;
+        default:
+            return segment_meets_but_crossing(*this, F, B0, b);
+    }
 }
 
 namespace {
