@@ -604,11 +604,11 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
 namespace {
 
 // The segment test of the edges of s (frame fs) against t (frame ft), but
-// where an edge's crossing sub-test or a separation decides it; d[i] is the
-// value of s's vertex i on t's normal. Edges left open are marked.
-bool any_crossing(const Kv3dTriangle& t, const Frame& ft, const Kv3dTriangle& s, const Frame& fs,
+// where an edge's crossing sub-test or a separation decides it; r[i] is s's
+// vertex i less t's p0 and d[i] its value on t's normal. Edges left open
+// are marked.
+bool any_crossing(const Kv3dTriangle& s, const Frame& ft, const Frame& fs, const Kv3dVector (&r)[3],
                   const double (&d)[3], const Plane& plane, double reach, bool (&open)[3]) {
-    const Kv3dPoint* const v[3] = {&s.p0(), &s.p1(), &s.p2()};
     for (int i = 0; i < 3; ++i) {
         open[i] = false;
         if (plane.apart(d[i], d[i == 2 ? 0 : i + 1])) {
@@ -616,7 +616,7 @@ bool any_crossing(const Kv3dTriangle& t, const Frame& ft, const Kv3dTriangle& s,
         }
         // The edges as Prepared holds them: e1, p2 - p1, -e2.
         const Kv3dVector edge = i == 0 ? fs.e1 : (i == 1 ? s.p2() - s.p1() : -fs.e2);
-        const Outcome o = cross_or_separate(ft, *v[i] - t.p0(), edge, reach);
+        const Outcome o = cross_or_separate(ft, r[i], edge, reach);
         if (o == Outcome::kMeets) {
             return true;
         }
@@ -655,13 +655,46 @@ bool apart_in_plane(const Frame& F, const Kv3dPoint& p, const Kv3dTriangle& othe
     return false;
 }
 
-// The values d[i] = n . (q[i] - p) of three points on a triangle's normal
-// n, p its p0.
-void plane_values(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dPoint& q0, const Kv3dPoint& q1,
-                  const Kv3dPoint& q2, double (&d)[3]) {
-    d[0] = n % (q0 - p);
-    d[1] = n % (q1 - p);
-    d[2] = n % (q2 - p);
+// The offsets r[i] = q[i] - p of a triangle's vertices q from the p0 p of
+// the other, and their values d[i] = n . r[i] on its normal n.
+struct Offsets {
+    Offsets(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dTriangle& q)
+        : r{q.p0() - p, q.p1() - p, q.p2() - p}, d{n % r[0], n % r[1], n % r[2]} {}
+
+    // |r[0]|_1 + |r[1]|_1 + |r[2]|_1.
+    double l1_sum() const { return l1(r[0]) + l1(r[1]) + l1(r[2]); }
+
+    Kv3dVector r[3];
+    double d[3];
+};
+
+// Every edge of b against a and every edge of a against b, without
+// separations: where the coordinates are too large for them.
+[[gnu::noinline]] bool all_edges_meet(const Kv3dTriangle& a, const Frame& fa, const Kv3dTriangle& b,
+                                      const Frame& fb) {
+    Prepared A(a, fa);
+    Prepared B(b, fb);
+    return any_edge_meets(A, B);
+}
+
+// Triangles within reach of each other's planes: separated in the plane,
+// or decided edge by edge.
+[[gnu::noinline]] bool meet_in_one_plane(const Kv3dTriangle& a, const Frame& fa,
+                                         const Kv3dTriangle& b, const Frame& fb, double reach) {
+    if (apart_in_plane(fa, a.p0(), b, reach) || apart_in_plane(fb, b.p0(), a, reach)) {
+        return false;
+    }
+    return all_edges_meet(a, fa, b, fb);
+}
+
+// The rest of the segment tests of the edges that no crossing or
+// separation settled.
+[[gnu::noinline]] bool open_edges_meet(const Kv3dTriangle& a, const Frame& fa,
+                                       const Kv3dTriangle& b, const Frame& fb,
+                                       const bool (&open_a)[3], const bool (&open_b)[3]) {
+    Prepared A(a, fa);
+    Prepared B(b, fb);
+    return any_open_edge_meets(A, B, open_b) || any_open_edge_meets(B, A, open_a);
 }
 
 }  // namespace
@@ -677,42 +710,33 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         return false;
     }
     const Frame fa(*this);
-    const Frame fb(other);
-    const Reach reach(coordinate_bound(fa, p0_, coordinate_bound(fb, other.p0_)));
+    const Offsets ob(fa.n, p0_, other);
+    // Every vertex lies within |e1|_1 + |e2|_1 of p0 or is p0 + ob.r[i]: the
+    // reach covers both triangles before the other's frame is built.
+    const Reach reach(coordinate_bound(fa, p0_, ob.l1_sum()));
     if (!reach.applies()) {
-        Prepared A(*this, fa);
-        Prepared B(other, fb);
-        return any_edge_meets(A, B);
+        return all_edges_meet(*this, fa, other, Frame(other));
     }
-    double db[3], da[3];
-    plane_values(fa.n, p0_, other.p0_, other.p1_, other.p2_, db);
     const Plane plane_a(fa, reach());
-    if (plane_a.apart(db[0], db[1], db[2])) {
+    if (plane_a.apart(ob.d[0], ob.d[1], ob.d[2])) {
         return false;
     }
-    plane_values(fb.n, other.p0_, p0_, p1_, p2_, da);
+    const Frame fb(other);
+    const Offsets oa(fb.n, other.p0_, *this);
     const Plane plane_b(fb, reach());
-    if (plane_b.apart(da[0], da[1], da[2])) {
+    if (plane_b.apart(oa.d[0], oa.d[1], oa.d[2])) {
         return false;
     }
-    if (plane_a.close(db) && plane_b.close(da)) {
-        if (apart_in_plane(fa, p0_, other, reach()) ||
-            apart_in_plane(fb, other.p0_, *this, reach())) {
-            return false;
-        }
-        Prepared A(*this, fa);
-        Prepared B(other, fb);
-        return any_edge_meets(A, B);
+    if (plane_a.close(ob.d) && plane_b.close(oa.d)) {
+        return meet_in_one_plane(*this, fa, other, fb, reach());
     }
     bool open_b[3], open_a[3];
-    if (any_crossing(*this, fa, other, fb, db, plane_a, reach(), open_b) ||
-        any_crossing(other, fb, *this, fa, da, plane_b, reach(), open_a)) {
+    if (any_crossing(other, fa, fb, ob.r, ob.d, plane_a, reach(), open_b) ||
+        any_crossing(*this, fb, fa, oa.r, oa.d, plane_b, reach(), open_a)) {
         return true;
     }
     if (!(open_a[0] || open_a[1] || open_a[2] || open_b[0] || open_b[1] || open_b[2])) {
         return false;
     }
-    Prepared A(*this, fa);
-    Prepared B(other, fb);
-    return any_open_edge_meets(A, B, open_b) || any_open_edge_meets(B, A, open_a);
+    return open_edges_meet(*this, fa, other, fb, open_a, open_b);
 }
