@@ -343,6 +343,15 @@ Pair degenerate_pair(RandomDraw& d) {
     return d.pick(2) == 0 ? Pair{a, b} : Pair{b, a};
 }
 
+// Far out, where the bound on the coordinates crosses the largest at which
+// the separations apply (1e30): they apply to some of these pairs only.
+Pair far_pair(RandomDraw& d) {
+    const double scale = std::pow(10.0, d.uniform(28, 31));
+    const P c = d.point(scale);
+    const double r = scale * std::pow(10.0, d.uniform(-2, 0));
+    return {random_triangle(d, c, r), random_triangle(d, c, r)};
+}
+
 // Exact small coordinates: shared vertices and edges, a vertex exactly on an
 // edge or in the plane, touching boxes, exact coplanar overlaps.
 Pair exact_pair(RandomDraw& d) {
@@ -387,7 +396,8 @@ const Kind kKinds[] = {{"random", random_pair},
                        {"nearly coplanar", coplanar_pair},
                        {"grazing", grazing_pair},
                        {"degenerate", degenerate_pair},
-                       {"exact", exact_pair}};
+                       {"exact", exact_pair},
+                       {"far out", far_pair}};
 const int kKindCount = sizeof(kKinds) / sizeof(kKinds[0]);
 
 // Every pair both ways, and each of its six edges as a segment against the
