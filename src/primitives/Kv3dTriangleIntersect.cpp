@@ -425,7 +425,7 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 // `more` adds the bounds of further points relative to p0. The factor
 // covers the rounding of every sum involved with room. NaN and infinity
 // propagate through the sums and leave no separation applicable.
-double coordinate_bound(const Frame& F, const Kv3dPoint& p0, double more = 0.0) {
+double coordinate_bound(const Frame& F, const Kv3dPoint& p0, double more) {
     return (l1(p0.as_vector()) + F.l1_e1 + F.l1_e2 + more) * (1.0 + 1e-12);
 }
 
@@ -552,14 +552,10 @@ bool any_edge_meets(Prepared& A, Prepared& B) {
     return false;
 }
 
-}  // namespace
-
-namespace {
-
-// The rarer ways on of the segment test, kept out of line so that the
-// common path stays small: the sub-tests but the crossing where no
-// separation applies and the crossing left the answer open, and the whole
-// segment test where the coordinates are too large for any separation.
+// The segment test's rarer paths, out of line so that the common path
+// keeps a small stack frame: the sub-tests but the crossing where the
+// crossing left the answer open, and the whole segment test where the
+// coordinates are too large for any separation.
 [[gnu::noinline]] bool segment_meets_but_crossing(const Kv3dTriangle& t, const Frame& F,
                                                   const Kv3dPoint& B0, const Kv3dVector& b) {
     Prepared P(t, F);
@@ -711,8 +707,8 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
     }
     const Frame fa(*this);
     const Offsets ob(fa.n, p0_, other);
-    // Every vertex lies within |e1|_1 + |e2|_1 of p0 or is p0 + ob.r[i]: the
-    // reach covers both triangles before the other's frame is built.
+    // This triangle's vertices lie within |e1|_1 or |e2|_1 of p0, the other's
+    // within |ob.r[i]|_1: the reach covers both before other's frame exists.
     const Reach reach(coordinate_bound(fa, p0_, ob.l1_sum()));
     if (!reach.applies()) {
         return all_edges_meet(*this, fa, other, Frame(other));
