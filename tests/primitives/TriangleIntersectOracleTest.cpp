@@ -352,6 +352,17 @@ Pair far_pair(RandomDraw& d) {
     return {random_triangle(d, c, r), random_triangle(d, c, r)};
 }
 
+// A random or touching pair with one coordinate NaN or infinite.
+Pair non_finite_pair(RandomDraw& d) {
+    Pair p = d.pick(2) == 0 ? random_pair(d) : touching_pair(d);
+    double c[9];
+    for (int i = 0; i < 9; ++i) c[i] = p.b[i];
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), HUGE_VAL, -HUGE_VAL};
+    c[d.pick(9)] = bad[d.pick(3)];
+    p.b = Kv3dTriangle(c);
+    return p;
+}
+
 // Exact small coordinates: shared vertices and edges, a vertex exactly on an
 // edge or in the plane, touching boxes, exact coplanar overlaps.
 Pair exact_pair(RandomDraw& d) {
@@ -397,7 +408,8 @@ const Kind kKinds[] = {{"random", random_pair},
                        {"grazing", grazing_pair},
                        {"degenerate", degenerate_pair},
                        {"exact", exact_pair},
-                       {"far out", far_pair}};
+                       {"far out", far_pair},
+                       {"non-finite", non_finite_pair}};
 const int kKindCount = sizeof(kKinds) / sizeof(kKinds[0]);
 
 // Every pair both ways, and each of its six edges as a segment against the
