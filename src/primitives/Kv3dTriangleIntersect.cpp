@@ -419,15 +419,17 @@ bool meets_in_plane(Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
 //    triple product with absolute values is at most the product of the
 //    1-norms), the sum by a few u more.
 
-// The larger of m and the largest magnitude of a coordinate of p. A NaN
-// coordinate is passed over: every value it enters is NaN and fails every
-// separation test.
-double largest_coordinate(const Kv3dPoint& p, double m) {
-    const double a = std::max(std::fabs(p.x()), std::fabs(p.y()));
-    return std::max(m, std::max(a, std::fabs(p.z())));
+// An upper bound on M from 1-norms at hand instead of a scan of every
+// coordinate: p1 = p0 + (p1 - p0) with |p1 - p0|_inf <= |e1|_1 / (1 - u)^3
+// (the rounding of the difference and of the norm's two sums), likewise p2;
+// `more` adds the bounds of further points relative to p0. The factor
+// covers the rounding of every sum involved with room. NaN and infinity
+// propagate through the sums and leave no separation applicable.
+double coordinate_bound(const Frame& F, const Kv3dPoint& p0, double more) {
+    return (l1(p0.as_vector()) + F.l1_e1 + F.l1_e2 + more) * (1.0 + 1e-12);
 }
 
-// The reach for points with coordinates up to m in magnitude; none applies
+// The reach for points with coordinates up to m >= M in magnitude; none applies
 // (applies() false) beyond 1e30.
 class Reach {
 public:
@@ -482,7 +484,10 @@ enum class Outcome {
 // The crossing sub-test of the segment B0 + u b (r = B0 - p0) against the
 // triangle, as written and certified, and what its triple products prove
 // when it is false: a separation along one of the axes e2 x b, e1 x b,
-// (e2 - e1) x b (see "Separations").
+// (e2 - e1) x b (see "Separations"). The separations are tried on the
+// numerators first, before any division: a proven separation puts the
+// segment beyond the reach of every certified answer, the crossing
+// included, whatever the quotients would have been.
 Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector& b, double reach) {
     const Kv3dVector nb = -b;
     const double det = triple(F.e1, F.e2, nb);
@@ -490,26 +495,25 @@ Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector&
         return Outcome::kOpen;
     }
     const double ns = triple(r, F.e2, nb);
-    const double s = ns / det;
     const double l_b = l1(b);
     const double slack = 8.0 * kEps * l_b * (l1(r) + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
-    if (!(s >= 0.0) && gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
+    if (gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
         return Outcome::kApart;
     }
     const double nt = triple(F.e1, r, nb);
-    if (s >= 0.0) {
-        const double t = nt / det;
-        if (t >= 0.0 && s + t <= 1.0) {
-            const double u = triple(F.e1, F.e2, r) / det;
-            if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
-                return Outcome::kMeets;
-            }
-            return Outcome::kOpen;  // beyond an end, or uncertain: the rest decides
+    if (gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
+        gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack) {
+        return Outcome::kApart;
+    }
+    const double s = ns / det;
+    const double t = nt / det;
+    if (s >= 0.0 && t >= 0.0 && s + t <= 1.0) {
+        const double u = triple(F.e1, F.e2, r) / det;
+        if (u >= 0.0 && u <= 1.0 && crossing_certified(F, r, nb, det, s, t, u)) {
+            return Outcome::kMeets;
         }
     }
-    const bool apart = gap(nt, det) > reach * F.l1_e1 * l_b + slack ||
-                       gap(ns + nt, det) > reach * (F.l1_e1 + F.l1_e2) * l_b + slack;
-    return apart ? Outcome::kApart : Outcome::kOpen;
+    return Outcome::kOpen;  // outside, beyond an end, or uncertain: the rest decides
 }
 
 // The crossing sub-test: the segment B0 + u b, 0 <= u <= 1, passes through
@@ -548,6 +552,21 @@ bool any_edge_meets(Prepared& A, Prepared& B) {
     return false;
 }
 
+// The segment test's rarer paths, out of line so that the common path
+// keeps a small stack frame: the sub-tests but the crossing where the
+// crossing left the answer open, and the whole segment test where the
+// coordinates are too large for any separation.
+[[gnu::noinline]] bool segment_meets_but_crossing(const Kv3dTriangle& t, const Frame& F,
+                                                  const Kv3dPoint& B0, const Kv3dVector& b) {
+    Prepared P(t, F);
+    return meets_but_crossing(P, B0, b, b.direction());
+}
+[[gnu::noinline]] bool segment_meets(const Kv3dTriangle& t, const Frame& F, const Kv3dPoint& B0,
+                                     const Kv3dVector& b) {
+    Prepared P(t, F);
+    return !b.numerical_zero() && segment_test(P, B0, b, b.direction());
+}
+
 }  // namespace
 
 bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
@@ -558,37 +577,34 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     // an answer could be true.
     const Kv3dPoint& B0 = line.basepoint();
     const Kv3dVector& b = line.vector();
-    const Kv3dPoint B1 = B0 + b;
     const Frame F(*this);
-    const double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
-    const Reach reach(largest_coordinate(B0, largest_coordinate(B1, m)));
-    if (reach.applies()) {
-        const Kv3dVector r = B0 - p0_;
-        if (Plane(F, reach()).apart(F.n % r, F.n % (B1 - p0_)) || b.numerical_zero()) {
-            return false;
-        }
-        switch (cross_or_separate(F, r, b, reach())) {
-            case Outcome::kMeets:
-                return true;
-            case Outcome::kApart:
-                return false;
-            default:
-                Prepared P(*this, F);
-                return meets_but_crossing(P, B0, b, b.direction());
-        }
+    const Kv3dVector r = B0 - p0_;
+    // B0 = p0 + r and B1 = B0 + b lie within |r|_1 + |b|_1 of p0.
+    const Reach reach(coordinate_bound(F, p0_, l1(r) + l1(b)));
+    if (!reach.applies()) {
+        return segment_meets(*this, F, B0, b);
     }
-    Prepared P(*this, F);
-    return !b.numerical_zero() && segment_test(P, B0, b, b.direction());
+    if (Plane(F, reach()).apart(F.n % r, F.n % ((B0 + b) - p0_)) || b.numerical_zero()) {
+        return false;
+    }
+    switch (cross_or_separate(F, r, b, reach())) {
+        case Outcome::kMeets:
+            return true;
+        case Outcome::kApart:
+            return false;
+        default:
+            return segment_meets_but_crossing(*this, F, B0, b);
+    }
 }
 
 namespace {
 
 // The segment test of the edges of s (frame fs) against t (frame ft), but
-// where an edge's crossing sub-test or a separation decides it; d[i] is the
-// value of s's vertex i on t's normal. Edges left open are marked.
-bool any_crossing(const Kv3dTriangle& t, const Frame& ft, const Kv3dTriangle& s, const Frame& fs,
+// where an edge's crossing sub-test or a separation decides it; r[i] is s's
+// vertex i less t's p0 and d[i] its value on t's normal. Edges left open
+// are marked.
+bool any_crossing(const Kv3dTriangle& s, const Frame& ft, const Frame& fs, const Kv3dVector (&r)[3],
                   const double (&d)[3], const Plane& plane, double reach, bool (&open)[3]) {
-    const Kv3dPoint* const v[3] = {&s.p0(), &s.p1(), &s.p2()};
     for (int i = 0; i < 3; ++i) {
         open[i] = false;
         if (plane.apart(d[i], d[i == 2 ? 0 : i + 1])) {
@@ -596,7 +612,7 @@ bool any_crossing(const Kv3dTriangle& t, const Frame& ft, const Kv3dTriangle& s,
         }
         // The edges as Prepared holds them: e1, p2 - p1, -e2.
         const Kv3dVector edge = i == 0 ? fs.e1 : (i == 1 ? s.p2() - s.p1() : -fs.e2);
-        const Outcome o = cross_or_separate(ft, *v[i] - t.p0(), edge, reach);
+        const Outcome o = cross_or_separate(ft, r[i], edge, reach);
         if (o == Outcome::kMeets) {
             return true;
         }
@@ -635,13 +651,46 @@ bool apart_in_plane(const Frame& F, const Kv3dPoint& p, const Kv3dTriangle& othe
     return false;
 }
 
-// The values d[i] = n . (q[i] - p) of three points on a triangle's normal
-// n, p its p0.
-void plane_values(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dPoint& q0, const Kv3dPoint& q1,
-                  const Kv3dPoint& q2, double (&d)[3]) {
-    d[0] = n % (q0 - p);
-    d[1] = n % (q1 - p);
-    d[2] = n % (q2 - p);
+// The offsets r[i] = q[i] - p of a triangle's vertices q from the p0 p of
+// the other, and their values d[i] = n . r[i] on its normal n.
+struct Offsets {
+    Offsets(const Kv3dVector& n, const Kv3dPoint& p, const Kv3dTriangle& q)
+        : r{q.p0() - p, q.p1() - p, q.p2() - p}, d{n % r[0], n % r[1], n % r[2]} {}
+
+    // |r[0]|_1 + |r[1]|_1 + |r[2]|_1.
+    double l1_sum() const { return l1(r[0]) + l1(r[1]) + l1(r[2]); }
+
+    Kv3dVector r[3];
+    double d[3];
+};
+
+// Every edge of b against a and every edge of a against b, without
+// separations: where the coordinates are too large for them.
+[[gnu::noinline]] bool all_edges_meet(const Kv3dTriangle& a, const Frame& fa, const Kv3dTriangle& b,
+                                      const Frame& fb) {
+    Prepared A(a, fa);
+    Prepared B(b, fb);
+    return any_edge_meets(A, B);
+}
+
+// Triangles within reach of each other's planes: separated in the plane,
+// or decided edge by edge.
+[[gnu::noinline]] bool meet_in_one_plane(const Kv3dTriangle& a, const Frame& fa,
+                                         const Kv3dTriangle& b, const Frame& fb, double reach) {
+    if (apart_in_plane(fa, a.p0(), b, reach) || apart_in_plane(fb, b.p0(), a, reach)) {
+        return false;
+    }
+    return all_edges_meet(a, fa, b, fb);
+}
+
+// The rest of the segment tests of the edges that no crossing or
+// separation settled.
+[[gnu::noinline]] bool open_edges_meet(const Kv3dTriangle& a, const Frame& fa,
+                                       const Kv3dTriangle& b, const Frame& fb,
+                                       const bool (&open_a)[3], const bool (&open_b)[3]) {
+    Prepared A(a, fa);
+    Prepared B(b, fb);
+    return any_open_edge_meets(A, B, open_b) || any_open_edge_meets(B, A, open_a);
 }
 
 }  // namespace
@@ -657,45 +706,33 @@ bool Kv3dTriangle::intersect(const Kv3dTriangle& other) const {
         return false;
     }
     const Frame fa(*this);
-    double m = largest_coordinate(p0_, largest_coordinate(p1_, largest_coordinate(p2_, 0.0)));
-    m = largest_coordinate(other.p0_,
-                           largest_coordinate(other.p1_, largest_coordinate(other.p2_, m)));
-    const Reach reach(m);
+    const Offsets ob(fa.n, p0_, other);
+    // This triangle's vertices lie within |e1|_1 or |e2|_1 of p0, the other's
+    // within |ob.r[i]|_1: the reach covers both before other's frame exists.
+    const Reach reach(coordinate_bound(fa, p0_, ob.l1_sum()));
     if (!reach.applies()) {
-        Prepared A(*this, fa);
-        Prepared B(other, Frame(other));
-        return any_edge_meets(A, B);
+        return all_edges_meet(*this, fa, other, Frame(other));
     }
-    double db[3], da[3];
-    plane_values(fa.n, p0_, other.p0_, other.p1_, other.p2_, db);
     const Plane plane_a(fa, reach());
-    if (plane_a.apart(db[0], db[1], db[2])) {
+    if (plane_a.apart(ob.d[0], ob.d[1], ob.d[2])) {
         return false;
     }
     const Frame fb(other);
-    plane_values(fb.n, other.p0_, p0_, p1_, p2_, da);
+    const Offsets oa(fb.n, other.p0_, *this);
     const Plane plane_b(fb, reach());
-    if (plane_b.apart(da[0], da[1], da[2])) {
+    if (plane_b.apart(oa.d[0], oa.d[1], oa.d[2])) {
         return false;
     }
-    if (plane_a.close(db) && plane_b.close(da)) {
-        if (apart_in_plane(fa, p0_, other, reach()) ||
-            apart_in_plane(fb, other.p0_, *this, reach())) {
-            return false;
-        }
-        Prepared A(*this, fa);
-        Prepared B(other, fb);
-        return any_edge_meets(A, B);
+    if (plane_a.close(ob.d) && plane_b.close(oa.d)) {
+        return meet_in_one_plane(*this, fa, other, fb, reach());
     }
     bool open_b[3], open_a[3];
-    if (any_crossing(*this, fa, other, fb, db, plane_a, reach(), open_b) ||
-        any_crossing(other, fb, *this, fa, da, plane_b, reach(), open_a)) {
+    if (any_crossing(other, fa, fb, ob.r, ob.d, plane_a, reach(), open_b) ||
+        any_crossing(*this, fb, fa, oa.r, oa.d, plane_b, reach(), open_a)) {
         return true;
     }
     if (!(open_a[0] || open_a[1] || open_a[2] || open_b[0] || open_b[1] || open_b[2])) {
         return false;
     }
-    Prepared A(*this, fa);
-    Prepared B(other, fb);
-    return any_open_edge_meets(A, B, open_b) || any_open_edge_meets(B, A, open_a);
+    return open_edges_meet(*this, fa, other, fb, open_a, open_b);
 }

@@ -343,6 +343,26 @@ Pair degenerate_pair(RandomDraw& d) {
     return d.pick(2) == 0 ? Pair{a, b} : Pair{b, a};
 }
 
+// Far out, where the bound on the coordinates crosses the largest at which
+// the separations apply (1e30): they apply to some of these pairs only.
+Pair far_pair(RandomDraw& d) {
+    const double scale = std::pow(10.0, d.uniform(28, 31));
+    const P c = d.point(scale);
+    const double r = scale * std::pow(10.0, d.uniform(-2, 0));
+    return {random_triangle(d, c, r), random_triangle(d, c, r)};
+}
+
+// A random or touching pair with one coordinate NaN or infinite.
+Pair non_finite_pair(RandomDraw& d) {
+    Pair p = d.pick(2) == 0 ? random_pair(d) : touching_pair(d);
+    double c[9];
+    for (int i = 0; i < 9; ++i) c[i] = p.b[i];
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), HUGE_VAL, -HUGE_VAL};
+    c[d.pick(9)] = bad[d.pick(3)];
+    p.b = Kv3dTriangle(c);
+    return p;
+}
+
 // Exact small coordinates: shared vertices and edges, a vertex exactly on an
 // edge or in the plane, touching boxes, exact coplanar overlaps.
 Pair exact_pair(RandomDraw& d) {
@@ -387,7 +407,9 @@ const Kind kKinds[] = {{"random", random_pair},
                        {"nearly coplanar", coplanar_pair},
                        {"grazing", grazing_pair},
                        {"degenerate", degenerate_pair},
-                       {"exact", exact_pair}};
+                       {"exact", exact_pair},
+                       {"far out", far_pair},
+                       {"non-finite", non_finite_pair}};
 const int kKindCount = sizeof(kKinds) / sizeof(kKinds[0]);
 
 // Every pair both ways, and each of its six edges as a segment against the
