@@ -1,26 +1,28 @@
-// The outputs' contract, and every written threshold of the scans exactly at
-// it and one step to each side.
+// The polyline distances: the outputs' contract, every written threshold of
+// the scans exactly at it and one step to each side, the library's faster
+// scans against the literal scans of support/PolylineDistanceReference.h (to
+// the bit), and against textbook brute force (to rounding) on long polylines.
 
 #include <kv3d/kv3d.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "support/Around.h"
 #include "support/NamedCases.h"
 #include "support/PolylineDistanceReference.h"
+#include "support/RandomDraw.h"
 
 namespace {
 
 using P = Kv3dPoint;
+using V = Kv3dVector;
 using Poly = KvArray<Kv3dPoint>;
-using polyline_reference::kInf;
-using polyline_reference::library_pair;
-using polyline_reference::library_point;
-using polyline_reference::library_ray;
+using namespace polyline_reference;
 
-// No distance to an empty polyline: infinity, and no output written.
 TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
     const Poly empty, two{P(0, 0, 0), P(1, 0, 0)}, one{P(1, 1, 1)};
     P nearest(7, 8, 9), other(7, 8, 9);
@@ -75,80 +77,72 @@ double geom_zero_limit() {
     return at;
 }
 
+const Poly kUnit{P(0, 0, 0), P(1, 0, 0)}, kAcross{P(0, -1, 1), P(0, 1, 1)};
+Poly centred(double length) { return Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}; }
+
 // Each probe builds the case for one value x and returns the output that
-// shows which side of a threshold the scan took.
-using Probe = double (*)(double x);
-
-// The sampling step switches from 1 to 2 at 40 vertices (39 below it, 41
-// above). All segments are degenerate, so the sampled start is the answer:
-// the vertex at index 4 when every vertex is sampled, else the first sampled
-// one of 3 and 5.
-const Probe kSampledStart = [](double x) {
-    const double n = x < 40 ? 39 : x > 40 ? 41 : 40;
-    Poly v;
-    for (double i = 0; i < n; ++i) v.append(P(0, 0, i * 1e-21));
-    return double(library_point(P(0, 0, 4e-21), v).nearest.segment);
-};
-// Segments whose every component is below 1e-20 are skipped. Segment 0,
-// measured, ties with segment 1 at distance 1 and wins as the earlier one.
-const Probe kPointSegment = [](double length) {
-    const Poly v{P(0, 0, 0), P(length, 0, 0), P(length, 5, 0)};
-    return double(library_point(P(-1, 0, 0), v).nearest.segment);
-};
-// A segment with |L| >= 1e-6 is projected onto; a shorter one is measured
-// from its first vertex.
-const Probe kPointParameter = [](double length) {
-    return library_point(P(length / 2, 1, 0), Poly{P(0, 0, 0), P(length, 0, 0)}).nearest.parameter;
-};
-// A squared distance below 1e-20 is reported as 0.0. Beside the unit segment
-// along x, and from a ray parallel to it, the square is y^2 + 1e-36 as rounded.
-const Poly kUnit{P(0, 0, 0), P(1, 0, 0)};
-const Probe kPointDistance = [](double y) {
-    return library_point(P(0.5, y, 1e-18), kUnit).distance;
-};
-const Probe kRayDistance = [](double y) {
-    return library_ray(Kv3dRay(P(0.5, y, 1e-18), Kv3dDirection(1, 0, 0)), kUnit).distance;
-};
-// A ray measures a geom_zero segment at its first vertex (parameter 0); a
-// longer one at the closest approach, here its second vertex on the ray.
-const Probe kRayParameter = [](double length) {
-    const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
-    return library_ray(z_axis, Poly{P(length, 0, 0), P(0, 0, 0)}).nearest.parameter;
-};
-// The closest approach of two segments counts only when both are longer than
-// 1e-6 and the second's part across the first, |r11|, exceeds 1e-6; else the
-// segment ends are projected. A short segment across a long one, 1 above it,
-// shows which: its midpoint (parameter 0.5) or its first end (0.0).
-const Poly kAcross{P(0, -1, 1), P(0, 1, 1)};
-const Probe kShortFirst = [](double length) {
-    return library_pair(Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}, kAcross).first.parameter;
-};
-const Probe kShortSecond = [](double length) {
-    return library_pair(kAcross, Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}).second.parameter;
-};
-// Segment j at slope y along x, 1 above segment i, crossing it in plan at the
-// midpoints: the ends give the projection of j's first end (0.25).
-const Probe kSlope = [](double slope) {
-    const Poly sloped{P(-0.5, -slope / 2, 1), P(0.5, slope / 2, 1)};
-    return library_pair(Poly{P(-1, 0, 0), P(1, 0, 0)}, sloped).first.parameter;
-};
-
+// shows which side of the threshold the scan took.
 TEST(PolylineDistance, Thresholds) {
     const double y = 9.999999999999999e-11;  // y^2 + 1e-36 is 1e-20 as rounded
     const struct {
         const char* name;
-        Probe probe;
         double at, below, on, above, tol;
+        double (*probe)(double x);
     } cases[] = {
-        {"sampling step, 40 vertices", kSampledStart, 40, 4, 3, 3, 0},
-        {"point, segment components 1e-20", kPointSegment, 1e-20, 1, 0, 0, 0},
-        {"point, segment length 1e-6", kPointParameter, 1e-6, 0, 0.5, 0.5, 0},
-        {"point, square 1e-20", kPointDistance, y, 0, 1e-10, 1e-10, 1e-24},
-        {"ray, square 1e-20", kRayDistance, y, 0, 1e-10, 1e-10, 1e-24},
-        {"ray, geom_zero segment", kRayParameter, geom_zero_limit(), 0, 0, 1, 0},
-        {"pair, first of length 1e-6", kShortFirst, 1e-6, 0, 0, 0.5, 1e-9},
-        {"pair, second of length 1e-6", kShortSecond, 1e-6, 0, 0, 0.5, 1e-9},
-        {"pair, |r11| of 1e-6", kSlope, 1e-6, 0.25, 0.25, 0.5, 1e-9},
+        // The sampling step switches from 1 to 2 at 40 vertices (39 below, 41
+        // above). All segments are degenerate, so the sampled start is the
+        // answer: vertex 4 when every vertex is sampled, else the first of 3, 5.
+        {"sampling step, 40 vertices", 40, 4, 3, 3, 0,
+         [](double x) {
+             Poly v;
+             for (int i = 0; i < (x < 40 ? 39 : x > 40 ? 41 : 40); ++i)
+                 v.append(P(0, 0, i * 1e-21));
+             return double(library_point(P(0, 0, 4e-21), v).nearest.segment);
+         }},
+        // Segments whose every component is below 1e-20 are skipped. Segment 0,
+        // measured, ties with segment 1 at distance 1 and wins as the earlier.
+        {"point, segment components 1e-20", 1e-20, 1, 0, 0, 0,
+         [](double x) {
+             return double(
+                 library_point(P(-1, 0, 0), Poly{P(), P(x, 0, 0), P(x, 5, 0)}).nearest.segment);
+         }},
+        // A segment with |L| >= 1e-6 is projected onto; a shorter one is
+        // measured from its first vertex.
+        {"point, segment length 1e-6", 1e-6, 0, 0.5, 0.5, 0,
+         [](double x) {
+             return library_point(P(x / 2, 1, 0), Poly{P(), P(x, 0, 0)}).nearest.parameter;
+         }},
+        // A squared distance below 1e-20 is reported as 0.0. Beside the unit
+        // segment along x, and from a ray parallel to it, the square is
+        // y^2 + 1e-36 as rounded.
+        {"point, square 1e-20", y, 0, 1e-10, 1e-10, 1e-24,
+         [](double x) { return library_point(P(0.5, x, 1e-18), kUnit).distance; }},
+        {"ray, square 1e-20", y, 0, 1e-10, 1e-10, 1e-24,
+         [](double x) {
+             return library_ray(Kv3dRay(P(0.5, x, 1e-18), Kv3dDirection(1, 0, 0)), kUnit).distance;
+         }},
+        // A ray measures a geom_zero segment at its first vertex (parameter 0);
+        // a longer one at the closest approach, here its second vertex.
+        {"ray, geom_zero segment", geom_zero_limit(), 0, 0, 1, 0,
+         [](double x) {
+             const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
+             return library_ray(z_axis, Poly{P(x, 0, 0), P(0, 0, 0)}).nearest.parameter;
+         }},
+        // The closest approach of two segments counts only when both are longer
+        // than 1e-6 and the second's part across the first, |r11|, exceeds
+        // 1e-6; else the ends are projected. A short segment 1 below a long one
+        // shows which: its midpoint (parameter 0.5) or its first end (0.0).
+        {"pair, first of length 1e-6", 1e-6, 0, 0, 0.5, 1e-9,
+         [](double x) { return library_pair(centred(x), kAcross).first.parameter; }},
+        {"pair, second of length 1e-6", 1e-6, 0, 0, 0.5, 1e-9,
+         [](double x) { return library_pair(kAcross, centred(x)).second.parameter; }},
+        // Segment j at slope x, 1 above segment i, crossing it in plan at the
+        // midpoints: the ends give the projection of j's first end (0.25).
+        {"pair, |r11| of 1e-6", 1e-6, 0.25, 0.25, 0.5, 1e-9,
+         [](double x) {
+             const Poly sloped{P(-0.5, -x / 2, 1), P(0.5, x / 2, 1)};
+             return library_pair(Poly{P(-1, 0, 0), P(1, 0, 0)}, sloped).first.parameter;
+         }},
     };
     for (const auto& c : cases) {
         const double want[] = {c.below, c.on, c.above};
@@ -156,6 +150,188 @@ TEST(PolylineDistance, Thresholds) {
             const Neighbour x = around(c.at)[k];
             EXPECT_NEAR(c.probe(x.value), want[k], c.tol) << "case: " << c.name << ", " << x.name;
         }
+    }
+}
+
+// Polylines meant to break a faster scan: ties, repeated vertices, collinear
+// and parallel segments, lengths at the thresholds, large offsets, huge and
+// tiny magnitudes, NaN and infinities.
+class PolylineMaker : public RandomDraw {
+public:
+    enum Kind { kCloud, kWalk, kGrid, kTiny, kZigzag, kFarOff, kHuge, kMinute, kBroken, kKinds };
+    static constexpr const char* kNames[] = {"cloud",   "walk", "grid",   "tiny",  "zigzag",
+                                             "far off", "huge", "minute", "broken"};
+    static constexpr double kScales[] = {3.0, 3.0, 3.0, 1e-6, 3.0, 1e-3, 1e150, 1e-160, 3.0};
+    using RandomDraw::RandomDraw;
+
+    Poly make(int kind, int n) {
+        Poly v;
+        P p = kind == kFarOff ? P(1e6 + uniform(0, 1), -3e5, 7e4) : point(kScales[kind]);
+        for (int i = 0; i < n; ++i) {
+            v.append(p);
+            V e;
+            if (kind == kCloud || kind == kHuge || kind == kMinute) {
+                e = vector(2.0 * kScales[kind]);
+            } else if (kind == kGrid) {
+                e[pick(3)] = pick(5) - 2.0;
+            } else if (kind == kTiny) {  // lengths at and beside the thresholds
+                const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1};
+                e[pick(3)] = lengths[pick(7)];
+            } else if (kind == kZigzag) {
+                e = i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
+            } else if (kind == kFarOff || pick(6) != 0) {
+                e = vector(kind == kFarOff ? 1e-3 : 1.0);
+            }
+            p = p + e;
+        }
+        const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+        for (int k = 0; kind == kBroken && n > 0 && k < 2; ++k) v[pick(n)][pick(3)] = bad[pick(3)];
+        return v;
+    }
+
+    // A vertex, a grid point near one, or a random point near one.
+    P query(int kind, const Poly& v) {
+        const P base = v.size() > 0 ? v[pick(int(v.size()))] : P();
+        const int how = pick(3);
+        if (how == 1) {
+            return P(std::round(base.x()) + 0.5 * pick(3), std::round(base.y()),
+                     std::round(base.z()) - 1.0);
+        }
+        return how == 0 ? base : base + vector(kScales[kind]);
+    }
+};
+
+// Every kind against every kind, some rounds long (sampling steps above 1),
+// some with the pair's polylines equal (every pair tied with its twin), rays
+// along x (parallel to many segments) or in random directions.
+TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
+    PolylineMaker maker(12);
+    for (int round = 0; round < 162; ++round) {
+        const int kind_a = round % PolylineMaker::kKinds,
+                  kind_b = round / PolylineMaker::kKinds % PolylineMaker::kKinds;
+        const Poly a = maker.make(kind_a, round % 16 == 0 ? 300 : 1 + maker.pick(50));
+        const bool twins = round % 5 == 1 && a.size() > 0;
+        const int kind_q = twins ? kind_a : kind_b;
+        const Poly b = twins ? a
+                             : maker.make(kind_b, round % 10 == 0 ? 700 + maker.pick(300)
+                                                                  : 1 + maker.pick(60));
+        const std::string name = std::string(PolylineMaker::kNames[kind_a]) + " against " +
+                                 PolylineMaker::kNames[kind_b] + ", round " + std::to_string(round);
+        for (int k = 0; k < 4; ++k) {
+            const P q = maker.query(kind_q, b);
+            EXPECT_EQ(difference(library_point(q, b), point(q, b)), "")
+                << "case: point, " << name << ", query " << k;
+        }
+        const Kv3dRay r(maker.query(kind_q, b),
+                        round % 3 == 0 ? Kv3dDirection(1, 0, 0) : maker.vector(1.0).direction());
+        EXPECT_EQ(difference(library_ray(r, b), ray(r, b)), "") << "case: ray, " << name;
+        EXPECT_EQ(difference(library_pair(a, b), pair(a, b)), "") << "case: pair, " << name;
+    }
+}
+
+// Many segments at exactly the same distance: the earliest in scan order
+// wins, as in the literal scan. A square run 16 times around its centre; one
+// segment run back and forth 39 times under a pole, every pair exactly 3 apart.
+TEST(PolylineDistanceScan, TiesGoToTheEarliestSegment) {
+    Poly ring, retraced;
+    for (int i = 0; i <= 64; ++i)
+        ring.append(P(i % 4 == 1 || i % 4 == 2 ? 1 : -1, i % 4 >= 2 ? 1 : -1, 0));
+    for (int i = 0; i < 40; ++i) retraced.append(P(i % 2 == 0 ? -1 : 1, 0, 0));
+    const Poly pole{P(0, -4, 3), P(0, 4, 3)};
+    EXPECT_EQ(difference(library_point(P(), ring), point(P(), ring)), "") << "case: square";
+    EXPECT_EQ(difference(library_pair(retraced, pole), pair(retraced, pole)), "")
+        << "case: retraced segment";
+    EXPECT_EQ(difference(library_pair(pole, retraced), pair(pole, retraced)), "")
+        << "case: retraced segment, swapped";
+}
+
+// Textbook distance of q to segment a-b.
+double segment_distance(const P& q, const P& a, const P& b) {
+    const V e = b - a;
+    const double ee = e % e;
+    return q.distance(a + e * (ee > 0.0 ? std::clamp(((q - a) % e) / ee, 0.0, 1.0) : 0.0));
+}
+
+// Textbook distance of two segments: the closest points of the carrier lines
+// clamped, and the four end-to-segment distances.
+double segments_distance(const P& a0, const P& a1, const P& b0, const P& b1) {
+    double best = std::min({segment_distance(a0, b0, b1), segment_distance(a1, b0, b1),
+                            segment_distance(b0, a0, a1), segment_distance(b1, a0, a1)});
+    const V u = a1 - a0, v = b1 - b0, w = a0 - b0;
+    const double a = u % u, b = u % v, c = v % v, d = u % w, e = v % w, den = a * c - b * b;
+    if (den > 1e-12 * a * c) {
+        const double s = (b * e - c * d) / den, t = (a * e - b * d) / den;
+        if (s >= 0 && s <= 1 && t >= 0 && t <= 1) {
+            best = std::min(best, (a0 + u * s).distance(b0 + v * t));
+        }
+    }
+    return best;
+}
+
+// The smallest value of f over 0 .. count-1, where it is, and whether it is
+// clear of the runner-up by more than 1e-9 (so that its index is pinned).
+struct Smallest {
+    double value = std::numeric_limits<double>::infinity(), second = value;
+    std::size_t where = 0;
+    bool clear() const { return second - value > 1e-9; }
+};
+
+template <class F>
+Smallest smallest(std::size_t count, F f) {
+    Smallest m;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double d = f(i);
+        m.second = std::min(m.second, std::max(m.value, d));
+        if (d < m.value) m.value = d, m.where = i;
+    }
+    return m;
+}
+
+// Random walks of thousands of vertices; the pair's distance does not depend
+// on which polyline comes first or which way either runs.
+TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
+    PolylineMaker maker(14);
+    for (int round = 0; round < 6; ++round) {
+        const std::string name = "walk " + std::to_string(round);
+        const Poly v = maker.make(PolylineMaker::kWalk, 3000);
+        for (int k = 0; k < 5; ++k) {
+            const P q = maker.query(PolylineMaker::kWalk, v);
+            const Smallest m = smallest(
+                v.size() - 1, [&](std::size_t i) { return segment_distance(q, v[i], v[i + 1]); });
+            const Result r = library_point(q, v);
+            EXPECT_NEAR(r.distance, m.value, 1e-12 * (1.0 + m.value)) << "case: point, " << name;
+            if (m.clear()) {
+                EXPECT_EQ(r.nearest.segment, int(m.where)) << "case: point, " << name;
+            }
+        }
+        // The ray's carrier line as a long segment around the closest approach.
+        const Kv3dRay ray(maker.query(PolylineMaker::kWalk, v), maker.vector(1.0).direction());
+        const Smallest m = smallest(v.size() - 1, [&](std::size_t i) {
+            return segments_distance(ray.position(-1e4), ray.position(1e4), v[i], v[i + 1]);
+        });
+        EXPECT_NEAR(library_ray(ray, v).distance, m.value, 1e-9) << "case: ray, " << name;
+    }
+    for (int round = 0; round < 3; ++round) {
+        const std::string name = "pair of walks " + std::to_string(round);
+        const Poly a = maker.make(PolylineMaker::kWalk, 1500),
+                   b = maker.make(PolylineMaker::kWalk, 1200);
+        const std::size_t nb = b.size() - 1;
+        const Smallest m = smallest((a.size() - 1) * nb, [&](std::size_t k) {
+            return segments_distance(a[k / nb], a[k / nb + 1], b[k % nb], b[k % nb + 1]);
+        });
+        const PairResult r = library_pair(a, b);
+        EXPECT_NEAR(r.distance, m.value, 1e-12 * (1.0 + m.value)) << "case: " << name;
+        if (m.clear()) {
+            EXPECT_EQ(r.first.segment, int(m.where / nb)) << "case: " << name;
+            EXPECT_EQ(r.second.segment, int(m.where % nb)) << "case: " << name;
+        }
+        EXPECT_NEAR(r.first.point.distance(r.second.point), r.distance, 1e-12)
+            << "case: nearest points, " << name;
+        Poly reversed;
+        for (std::size_t i = b.size(); i-- > 0;) reversed.append(b[i]);
+        EXPECT_NEAR(library_pair(b, a).distance, r.distance, 1e-12) << "case: swapped, " << name;
+        EXPECT_NEAR(library_pair(a, reversed).distance, r.distance, 1e-12)
+            << "case: reversed, " << name;
     }
 }
 
