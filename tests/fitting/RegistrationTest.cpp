@@ -147,37 +147,35 @@ TEST(Registration, RigidFitNeverReflects) {
     }
 }
 
-// A weight scales a pair's squared residual: equal weights change nothing,
-// weight 0 drops the pair, a missing weight is 0, weight 2 is the pair twice
-// (and the rms is the weighted one).
+// A weight scales a pair's squared residual: weight 0 drops the pair, a
+// missing weight is 0, weight 2 is the pair given twice (and the rms is the
+// weighted one).
 TEST(Registration, WeightsScaleTheSquaredResiduals) {
     std::mt19937 rng(707);
     for (int t = 0; t < 3; ++t) {
-        const Type type = kTypes[t];
-        const std::string name = kTypeNames[t];
-        const Pairs pairs = moved_pairs(rng, random_motion(rng, type), 9, 0.3);
+        const Pairs pairs = moved_pairs(rng, random_motion(rng, kTypes[t]), 9, 0.3);
         Pairs without_4, first_6, with_7_twice = pairs;
         with_7_twice.append(pairs[7]);
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             if (i != 4) without_4.append(pairs[i]);
             if (i < 6) first_6.append(pairs[i]);
         }
-        const KvArray<double> equal(std::vector<double>(9, 2.5)),
-            ones_6(std::vector<double>(6, 1.0)), zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1},
-            twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
+        const KvArray<double> ones_6(std::vector<double>(6, 1.0)),
+            zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1}, twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
         const struct {
             const char* name;
             Fit got, want;
             double tol;
         } cases[] = {
-            {"equal weights", fit(pairs, type, &equal), fit(pairs, type), 0.0},
-            {"zero weight", fit(pairs, type, &zero_4), fit(without_4, type), 0.0},
-            {"weights shorter than the pairs", fit(pairs, type, &ones_6), fit(first_6, type), 0.0},
-            {"weight 2", fit(pairs, type, &twice_7), fit(with_7_twice, type), 1e-12},
+            {"zero weight", fit(pairs, kTypes[t], &zero_4), fit(without_4, kTypes[t]), 0.0},
+            {"weights short", fit(pairs, kTypes[t], &ones_6), fit(first_6, kTypes[t]), 0.0},
+            {"weight 2", fit(pairs, kTypes[t], &twice_7), fit(with_7_twice, kTypes[t]), 1e-12},
         };
         for (const auto& c : cases) {
-            EXPECT_LE(max_diff(c.got.T, c.want.T), c.tol) << "case: " << c.name << ", " << name;
-            EXPECT_NEAR(c.got.rms, c.want.rms, c.tol) << "case: " << c.name << ", " << name;
+            EXPECT_LE(max_diff(c.got.T, c.want.T), c.tol)
+                << "case: " << c.name << ", " << kTypeNames[t];
+            EXPECT_NEAR(c.got.rms, c.want.rms, c.tol)
+                << "case: " << c.name << ", " << kTypeNames[t];
         }
     }
 }
@@ -222,8 +220,7 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
     for (Pair& pair : overflow) pair.first = pair.first * 1e-300;  // sources 1e-300 apart
     overflow[0].second = P(1e308, -1e308, 1e308);
     const KvArray<double> drop_2{1, 1, 0, 1, 1}, negative{1, 1, -1, 1, 1},
-        nan_weight{1, std::nan(""), 1, 1, 1}, zeros(std::vector<double>(5, 0.0)), empty,
-        two_left{0, 0, 0, 1, 1};
+        nan_weight{1, std::nan(""), 1, 1, 1}, empty, two_left{0, 0, 0, 1, 1};
     const struct {
         const char* name;
         Pairs pairs;
@@ -231,9 +228,7 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         const KvArray<double>* weights;
     } cases[] = {
         {"no pairs", Pairs(), kRigid, nullptr},
-        {"two pairs", identity_pairs({a, b}), kRigid, nullptr},
         {"collinear", identity_pairs({a, b, b + (b - a) * 2.5}), kRigid, nullptr},
-        {"coincident", identity_pairs({b, b, b, b}), kSimilar, nullptr},
         {"three pairs, affine", identity_pairs({a, b, c}), kAffine, nullptr},
         {"coplanar, affine", identity_pairs({a, b, c, b + (c - a)}), kAffine, nullptr},
         {"collinear far away", identity_pairs({base, base + step, base + step * 3.0}), kRigid,
@@ -244,7 +239,6 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         {"transform overflows", overflow, kAffine, nullptr},
         {"negative weight", five, kRigid, &negative},
         {"NaN weight", five, kRigid, &nan_weight},
-        {"zero weights", five, kRigid, &zeros},
         {"empty weights", five, kRigid, &empty},
         {"two pairs of positive weight", five, kRigid, &two_left},
     };
