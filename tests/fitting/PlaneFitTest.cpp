@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FittingTestUtil.h"
@@ -79,28 +80,39 @@ TEST(CenterOfGravity, DividesEveryTermBeforeAdding) {
     });
 }
 
-// The reference on random clouds, unweighted and with weights of either sign
-// (they enter squared), as many as the points, one short or one too many (a
-// point without a weight has weight 0; an extra weight is never read). The
-// unweighted axes also against the right singular vectors of the centred
-// points: u, v and the normal in the order of falling spread.
+// The reference on random clouds, unweighted and under weight regimes: of
+// either sign (they enter squared), one short or one too many (a point
+// without a weight has weight 0; an extra weight is never read), some 0, and
+// squares that sum to 0 (none, all 0, or so small that they underflow: the
+// default plane). The unweighted axes also against the right singular
+// vectors of the centred points: u, v and the normal in the order of falling
+// spread.
 TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
     std::mt19937 rng(11);
+    using Weights = std::vector<double>;
     for (std::size_t n : {1u, 2u, 3u, 7u, 50u, 50u, 1000u}) {
         const std::string name = "n = " + std::to_string(n);
         const double thickness = n == 50 ? 0.0 : 0.1;
         const Points pts = cloud(rng, n, P(uniform(rng, -500, 500), 300, -20), 40, 7, thickness);
-        std::vector<double> w;
-        for (std::size_t k = 0; k < n; ++k) w.push_back(uniform(rng, -2, 2));
         const Kv3dPlane plane = Kv3d_fit_plane_to_points(pts);
         EXPECT_TRUE(same_plane(plane, reference_fit(pts, nullptr))) << "case: unweighted, " << name;
-        EXPECT_TRUE(same_plane(fit(pts, w), reference_fit(pts, &w))) << "case: weighted, " << name;
-        w.push_back(1e9);
-        EXPECT_TRUE(same_plane(fit(pts, w), reference_fit(pts, &w)))
-            << "case: an extra weight, " << name;
-        w.resize(n - 1);
-        EXPECT_TRUE(same_plane(fit(pts, w), reference_fit(pts, &w)))
-            << "case: one weight short, " << name;
+        Weights either(n), alternate(n, 1.0);
+        for (std::size_t k = 0; k < n; ++k) {
+            either[k] = uniform(rng, -2, 2);
+            alternate[k] = k % 2 ? 1.0 : 0.0;
+        }
+        const std::pair<const char*, Weights> regimes[] = {
+            {"either sign", either},
+            {"one short", Weights(n - 1, 1.5)},
+            {"one extra", Weights(n + 1, 0.5)},
+            {"every other 0", alternate},
+            {"none", {}},
+            {"all 0", Weights(n, 0.0)},
+            {"squares underflow", Weights(n, 1e-200)}};
+        for (const auto& [regime, w] : regimes) {
+            EXPECT_TRUE(same_plane(fit(pts, w), reference_fit(pts, &w)))
+                << "case: " << regime << ", " << name;
+        }
         if (n < 7) continue;
         Eigen::MatrixXd A(n, 3);
         for (std::size_t k = 0; k < n; ++k) {
@@ -114,31 +126,6 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
                 << "case: SVD axis " << j << ", " << name;
         }
     }
-}
-
-// No points, or weights whose squares sum to zero (none, all 0, or so small
-// that their squares underflow): the default plane. A weight 0 removes a
-// point exactly.
-TEST(PlaneFit, DegenerateCloudsAndZeroWeights) {
-    std::mt19937 rng(23);
-    const Points pts = cloud(rng, 12, P(10, 20, 30), 5, 3, 0.5);
-    const std::vector<double> w(12, 1.5);
-    Points outlier = pts;
-    outlier.append(P(1e3, -1e3, 1e3));
-    std::vector<double> zero = w;
-    zero.push_back(0.0);
-    EXPECT_TRUE(same_plane(fit(outlier, zero), fit(pts, w))) << "case: weight 0";
-    const struct {
-        const char* name;
-        Kv3dPlane got;
-    } cases[] = {
-        {"no points", Kv3d_fit_plane_to_points(Points())},
-        {"no points, weights", fit(Points(), w)},
-        {"no weights", fit(pts, {})},
-        {"all weights 0", fit(pts, std::vector<double>(12, 0.0))},
-        {"squared weights underflow", fit(pts, std::vector<double>(12, 1e-200))},
-    };
-    for (const auto& c : cases) {
-        EXPECT_TRUE(same_plane(c.got, Kv3dPlane())) << "case: " << c.name;
-    }
+    EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(Points()), Kv3dPlane())) << "case: no points";
+    EXPECT_TRUE(same_plane(fit(Points(), {1.0}), Kv3dPlane())) << "case: no points, a weight";
 }
