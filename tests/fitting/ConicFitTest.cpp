@@ -58,22 +58,6 @@ Points line_points(const P& p0, const V& step, std::initializer_list<double> at)
 
 }  // namespace
 
-// Five points in any order give the same curve, through either function.
-TEST(ConicFit, EllipseInThePlaneZ3) {
-    const Points pts{P(2, 0, 3), P(0, 1, 3), P(-2, 0, 3), P(0, -1, 3),
-                     P(std::sqrt(2.0), std::sqrt(0.5), 3)};
-    const Fit f = fit(pts);
-    expect_near(moved(P(0, 0, 0), f.T), P(0, 0, 3), 1e-13, "ellipse, centre");
-    expect_points_on_fit(f, pts, 1e-13, "ellipse");
-    EXPECT_TRUE(same_matrix(fit(pts, nullptr, nullptr).T, f.T)) << "case: both functions";
-    std::vector<std::size_t> order{0, 1, 2, 3, 4};
-    for (int k = 0; k == 0 || std::next_permutation(order.begin(), order.end()); ++k) {
-        Points perm;
-        for (std::size_t i : order) perm.append(pts[i]);
-        expect_fit(fit(perm), 0, 2.0, 1.0, 1e-13, "permutation " + std::to_string(k));
-    }
-}
-
 // Curves of engineering size in tilted planes far from the origin, each
 // under rigid motions about (1000, -700, 300): from five points exactly; from
 // eight exact points of a hyperbola exactly (least squares); from 60 points
@@ -110,6 +94,16 @@ TEST(ConicFit, TiltedCurvesFarFromTheOrigin) {
             expect_near(moved(P(0, 0, 0), f.T), moved(P(0, 0, 0), M), c.noise > 0 ? 0.05 : 1e-8,
                         name + ", origin");
             if (c.noise == 0) expect_points_on_fit(f, pts, 1e-9, name);
+            if (c.n > 5 || trial > 0) continue;
+            // Five points: the same bits through either function, the same
+            // curve for any order of the points.
+            EXPECT_TRUE(same_matrix(fit(pts, nullptr, nullptr).T, f.T)) << "case: " << name;
+            std::vector<std::size_t> order{0, 1, 2, 3, 4};
+            for (int k = 1; std::next_permutation(order.begin(), order.end()); ++k) {
+                Points perm;
+                for (std::size_t i : order) perm.append(pts[i]);
+                expect_fit(fit(perm), c.type, c.a, c.b, tol, name + ", order " + std::to_string(k));
+            }
         }
     }
 }
