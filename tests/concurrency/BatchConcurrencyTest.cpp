@@ -22,27 +22,27 @@ constexpr int kThreads = 8;
 using Numbers = std::vector<double>;
 using Points = KvArray<Kv3dPoint>;
 
-// The components of a point, vector or direction.
-template <class T>
-void put(Numbers& out, const T& p) {
-    out.insert(out.end(), {p[0], p[1], p[2]});
-}
-
-void put(Numbers& out, const Kv3dTransform& t) {
-    out.insert(out.end(), t.as_matrix(), t.as_matrix() + 16);
-}
-
-void put(Numbers& out, const Kv3dPlane& plane) {
-    put(out, plane.basepoint());
-    put(out, plane.normal());
-}
-
-template <class T>
-Numbers all(const KvArray<T>& items) {
-    Numbers out;
-    for (const T& p : items) put(out, p);
-    return out;
-}
+// The outputs of a job as numbers, in order.
+struct Out {
+    Numbers n;
+    Out& operator<<(double x) {
+        n.push_back(x);
+        return *this;
+    }
+    Out& operator<<(const Kv3dPoint& p) { return *this << p[0] << p[1] << p[2]; }
+    Out& operator<<(const Kv3dVector& v) { return *this << v[0] << v[1] << v[2]; }
+    Out& operator<<(const Kv3dDirection& d) { return *this << d[0] << d[1] << d[2]; }
+    Out& operator<<(const Kv3dPlane& p) { return *this << p.basepoint() << p.normal(); }
+    Out& operator<<(const Kv3dTransform& t) {
+        n.insert(n.end(), t.as_matrix(), t.as_matrix() + 16);
+        return *this;
+    }
+    template <class T>
+    Out& operator<<(const KvArray<T>& items) {
+        for (const T& x : items) *this << x;
+        return *this;
+    }
+};
 
 // A scattered cloud of n points about a centre that depends on the seed, or
 // (walk) a random walk, so that segments near and far mix.
@@ -57,32 +57,29 @@ Points cloud(unsigned seed, int n, bool walk = false) {
     return points;
 }
 
-Numbers sphere(const Kv3dBSphere& s) {
-    Numbers out{s.radius()};
-    put(out, s.center());
-    return out;
-}
-
 // A batch operation on the data of one seed, its outputs as numbers.
 struct Job {
     const char* name;
-    Numbers (*run)(unsigned seed);
+    Out (*run)(unsigned seed);
 };
 
 const Job kJobs[] = {
     {"enclosing sphere of a point array",
-     [](unsigned seed) { return sphere(Kv3dBSphere(cloud(seed, 3000))); }},
+     [](unsigned seed) {
+         const Kv3dBSphere s(cloud(seed, 3000));
+         return Out() << s.radius() << s.center();
+     }},
     {"sphere grown by a point array",
      [](unsigned seed) {
          Kv3dBSphere s(Kv3dPoint(seed, 0, 0), 2.0);
          s.update_bsphere(cloud(seed + 100, 2000));
-         return sphere(s);
+         return Out() << s.radius() << s.center();
      }},
     {"point sort",
      [](unsigned seed) {
          Points points = cloud(seed, 3000);
          points.sort(Kv3dPointCompare(Kv3dPoint(seed, -1.0, 2.0)));
-         return all(points);
+         return Out() << points;
      }},
     {"plane fits, plain and weighted",
      [](unsigned seed) {
@@ -90,8 +87,8 @@ const Job kJobs[] = {
          RandomDraw g(seed);
          KvArray<double> weights;
          for (std::size_t i = 0; i < points.size(); ++i) weights.append(g.uniform(0.0, 2.0));
-         return all(KvArray<Kv3dPlane>{Kv3d_fit_plane_to_points(points),
-                                       Kv3d_fit_plane_to_points(points, weights)});
+         return Out() << Kv3d_fit_plane_to_points(points)
+                      << Kv3d_fit_plane_to_points(points, weights);
      }},
     {"conic fit",  // forty points near an ellipse in a tilted plane
      [](unsigned seed) {
@@ -103,12 +100,10 @@ const Job kJobs[] = {
          }
          Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0), points);
          int type = -9;
-         Numbers out(3);
+         double a = 0.0, b = 0.0;
          Kv3dTransform where;
-         out.push_back(kv3d_conic_data_from_points_3d(points, type, out[1], out[2], where));
-         out[0] = type;
-         put(out, where);
-         return out;
+         const bool ok = kv3d_conic_data_from_points_3d(points, type, a, b, where);
+         return Out() << ok << type << a << b << where;
      }},
     {"least-squares registration",
      [](unsigned seed) {
@@ -120,10 +115,9 @@ const Job kJobs[] = {
                  KvPair<Kv3dPoint, Kv3dPoint>(p, Kv3dPoint(p).apply(motion) + g.vector(0.01)));
          }
          Kv3dTransform fit;
-         Numbers out{-1.0};
-         out.push_back(Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &out[0]));
-         put(out, fit);
-         return out;
+         double rms = -1.0;
+         const bool ok = Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &rms);
+         return Out() << ok << rms << fit;
      }},
     // Point, ray and polyline to a polyline: distances, nearest points,
     // segments and parameters.
@@ -134,15 +128,12 @@ const Job kJobs[] = {
          Kv3dPoint p, q;
          int i = -1, j = -1;
          double s = -1.0, t = -1.0;
-         Numbers out;
-         out.push_back(Kv3d_distance(g.point(20.0), first, p, &i, &s));
-         out.insert(out.end(), {p[0], p[1], p[2], double(i), s});
-         out.push_back(
-             Kv3d_distance(Kv3dRay(g.point(20.0), g.unit().direction()), first, p, &i, &s));
-         out.insert(out.end(), {p[0], p[1], p[2], double(i), s});
-         out.push_back(Kv3d_distance(first, second, p, q, &i, &s, &j, &t));
-         out.insert(out.end(), {p[0], p[1], p[2], q[0], q[1], q[2], double(i), s, double(j), t});
-         return out;
+         Out out;
+         out << Kv3d_distance(g.point(20.0), first, p, &i, &s) << p << i << s;
+         const Kv3dRay ray(g.point(20.0), g.unit().direction());
+         out << Kv3d_distance(ray, first, p, &i, &s) << p << i << s;
+         return out << Kv3d_distance(first, second, p, q, &i, &s, &j, &t) << p << q << i << s << j
+                    << t;
      }},
     // Two crowded triangle soups, searched on one thread for even seeds and on
     // three for odd ones: threads started inside calls running side by side.
@@ -156,10 +147,10 @@ const Job kJobs[] = {
          }
          KvArray<KvPair<std::size_t, std::size_t>> pairs;
          Kv3dInterferenceCounts counts;
-         Numbers out{
-             double(Kv3d_find_intersecting_triangles(a, b, pairs, 1 + seed % 2 * 2, &counts)),
-             double(counts.candidates)};
-         for (const auto& p : pairs) out.insert(out.end(), {double(p.first), double(p.second)});
+         Out out;
+         out << Kv3d_find_intersecting_triangles(a, b, pairs, 1 + seed % 2 * 2, &counts)
+             << counts.candidates;
+         for (const auto& p : pairs) out << p.first << p.second;
          return out;
      }},
     {"Kv3d_apply to points and vectors",
@@ -171,14 +162,12 @@ const Job kJobs[] = {
          for (int i = 0; i < 500; ++i) vectors.append(g.vector(3.0));
          Kv3d_apply(screw, points);
          Kv3d_apply(screw, vectors);
-         Numbers out = all(points), more = all(vectors);
-         out.insert(out.end(), more.begin(), more.end());
-         return out;
+         return Out() << points << vectors;
      }},
     {"box of a point array",
      [](unsigned seed) {
          const Kv3dBBox box(cloud(seed, 5000));
-         return all(Points{box.bbmin(), box.bbmax()});
+         return Out() << box.bbmin() << box.bbmax();
      }},
 };
 
@@ -186,7 +175,7 @@ TEST(BatchConcurrency, EightThreadsAtOnceMatchASerialRun) {
     constexpr std::size_t kJobCount = sizeof(kJobs) / sizeof(kJobs[0]);
     std::vector<Numbers> serial(kThreads * kJobCount), concurrent(kThreads * kJobCount);
     for (std::size_t k = 0; k < serial.size(); ++k) {
-        serial[k] = kJobs[k % kJobCount].run(unsigned(k / kJobCount));
+        serial[k] = kJobs[k % kJobCount].run(unsigned(k / kJobCount)).n;
     }
     // Each thread runs every job, starting at a different one, so that
     // different operations overlap as well as the same one.
@@ -195,7 +184,7 @@ TEST(BatchConcurrency, EightThreadsAtOnceMatchASerialRun) {
         threads.emplace_back([t, &concurrent] {
             for (std::size_t k = 0; k < kJobCount; ++k) {
                 const std::size_t j = (k + t) % kJobCount;
-                concurrent[t * kJobCount + j] = kJobs[j].run(unsigned(t));
+                concurrent[t * kJobCount + j] = kJobs[j].run(unsigned(t)).n;
             }
         });
     }
