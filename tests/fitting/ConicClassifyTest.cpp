@@ -50,8 +50,9 @@ const double kBelow = std::nextafter(1e-10, 0.0), kAbove = std::nextafter(1e-10,
 }  // namespace
 
 // Eigenvalues, the constant and the linear terms below 1e-10 in size count as
-// 0 (the shapes of every type: RandomConicsOfEveryType).
-TEST(ConicClassify, FlushesAt1e10) {
+// 0 (the shapes of every type: RandomConicsOfEveryType). With no real curve
+// only the type (-1) is written.
+TEST(ConicClassify, FlushesAndNoRealCurve) {
     const struct Case {
         const char* name;
         double q[3], l[2], c;
@@ -65,15 +66,27 @@ TEST(ConicClassify, FlushesAt1e10) {
         {"eigenvalue -1e-10", {1, 0, -1e-10}, {0, 0}, -1, 1, 1, 1e5},
         {"eigenvalue above -1e-10", {1, 0, -kBelow}, {0, 0}, -1, 4, 1, 0, 3e-10},
         {"constant 1e-10", {1, 0, 1}, {0, 0}, -1e-10, 0, 1e-5, 1e-5},
+        {"constant below 1e-10", {1, 0, 1}, {0, 0}, -kBelow, -1, -7, -8},
         {"linear term 1e-10", {1, 0, 0}, {0, -1e-10}, 0, 2, std::sqrt(5e-11), 0},
         {"linear term below 1e-10", {1, 0, 0}, {0, -kBelow}, 0, 5, 1, 0, 3e-10},
+        {"both eigenvalues below 1e-10", {1e-11, 0, -1e-11}, {1, 0}, 0, -1, -7, -8},
+        {"x^2 + 1 = 0", {1, 0, 0}, {0, 0}, 1, -1, -7, -8},
+        {"x^2 + y^2 + 1 = 0", {1, 0, 1}, {0, 0}, 1, -1, -7, -8},
+        {"the point x^2 + y^2 = 0", {1, 0, 1}, {0, 0}, 0, -1, -7, -8},
+        {"no quadratic part", {0, 0, 0}, {1, 2}, 3, -1, -7, -8},
+        {"NaN in Q", {std::nan(""), 0, 1}, {0, 0}, -1, -1, -7, -8},
     };
     for (const Case& k : cases) {
         const Classified r = classify(k.q[0], k.q[1], k.q[2], k.l[0], k.l[1], k.c);
         EXPECT_EQ(r.type, k.type) << "case: " << k.name;
-        EXPECT_NEAR(r.a, k.a, 1e-14 * k.a) << "case: " << k.name;
-        EXPECT_NEAR(r.b, k.b, 1e-14 * k.a) << "case: " << k.name;
-        expect_on_conic(r, k.q, k.l, k.c, k.tol, k.name);
+        EXPECT_NEAR(r.a, k.a, 1e-14 * std::fabs(k.a)) << "case: " << k.name;
+        EXPECT_NEAR(r.b, k.b, 1e-14 * std::fabs(k.a)) << "case: " << k.name;
+        if (k.type >= 0) {
+            expect_on_conic(r, k.q, k.l, k.c, k.tol, k.name);
+        } else {
+            EXPECT_EQ(r.R(0, 0), 42.0) << "case: " << k.name;
+            EXPECT_EQ(r.t(0, 0), 43.0) << "case: " << k.name;
+        }
     }
 }
 
@@ -91,29 +104,7 @@ TEST(ConicClassify, AxesOfTheCanonicalFrame) {
         EXPECT_EQ(circle.R.data()[i], E.data()[i]) << "case: circle, element " << i;
     }
     EXPECT_EQ(circle.a, 1.0) << "case: circle, empty L";
-}
-
-TEST(ConicClassify, NoRealCurveWritesOnlyTheType) {
-    const struct {
-        const char* name;
-        Classified r;
-    } cases[] = {
-        {"x^2 + 1 = 0", classify(1, 0, 0, 0, 0, 1)},
-        {"x^2 + y^2 + 1 = 0", classify(1, 0, 1, 0, 0, 1)},
-        {"the point x^2 + y^2 = 0", classify(1, 0, 1, 0, 0, 0)},
-        {"constant below 1e-10", classify(1, 0, 1, 0, 0, -kBelow)},
-        {"no quadratic part", classify(0, 0, 0, 1, 2, 3)},
-        {"both eigenvalues below 1e-10", classify(1e-11, 0, -1e-11, 1, 0, 0)},
-        {"empty Q and L", classify(KvLaDblMat(), KvLaDblMat(), -1)},
-        {"NaN in Q", classify(std::nan(""), 0, 1, 0, 0, -1)},
-    };
-    for (const auto& k : cases) {
-        EXPECT_EQ(k.r.type, -1) << "case: " << k.name;
-        EXPECT_EQ(k.r.a, -7.0) << "case: " << k.name;
-        EXPECT_EQ(k.r.b, -8.0) << "case: " << k.name;
-        EXPECT_EQ(k.r.R(0, 0), 42.0) << "case: " << k.name;
-        EXPECT_EQ(k.r.t(0, 0), 43.0) << "case: " << k.name;
-    }
+    EXPECT_EQ(classify(KvLaDblMat(), KvLaDblMat(), -1).type, -1) << "case: empty Q and L";
 }
 
 // Conics of every type built from their canonical form by a random rotation,
