@@ -13,6 +13,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace polyline_reference {
 
@@ -57,15 +58,22 @@ std::size_t sampled_start(const KvArray<Kv3dPoint>& v, Sqr sqr, double& d) {
     return start;
 }
 
-// The answer once the scan is over: the root of the bound when a segment
-// improved on the start, else the exact distance to the start vertex.
-template <class Dist>
-Result finish(const KvArray<Kv3dPoint>& v, std::size_t best, double t, bool improved, double bound,
-              Dist dist) {
-    Result r{0.0, on_segment(v, best, t)};
-    r.distance = !improved ? dist(r.nearest.point) : bound < 1e-20 ? 0.0 : std::sqrt(bound);
-    return r;
-}
+// The best segment of a point or ray scan so far, against a squared bound.
+struct Scan {
+    double bound, t = 0.0;
+    std::size_t best;
+    bool improved = false;
+
+    void take(double d2, std::size_t i, double s) { bound = d2, t = s, best = i, improved = true; }
+    // The root of the bound when a segment improved on the start, else the
+    // exact distance to the start vertex.
+    template <class Dist>
+    Result result(const KvArray<Kv3dPoint>& v, Dist dist) const {
+        Result r{0.0, on_segment(v, best, t)};
+        r.distance = !improved ? dist(r.nearest.point) : bound < 1e-20 ? 0.0 : std::sqrt(bound);
+        return r;
+    }
+};
 
 inline Result point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
     const std::size_t n = v.size();
@@ -77,9 +85,7 @@ inline Result point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
         d = q.square_distance(v[n - 1]);
         start = n - 2;
     }
-    double bound = 1.01 * d + 1e-6, t = 0.0;
-    std::size_t best = start;
-    bool improved = false;
+    Scan scan{1.01 * d + 1e-6, 0.0, start};
     for (std::size_t i = 0; i + 1 < n; ++i) {
         Kv3dVector e = v[i + 1] - v[i], w = q - v[i];
         if (std::fabs(e[0]) < 1e-20 && std::fabs(e[1]) < 1e-20 && std::fabs(e[2]) < 1e-20) continue;
@@ -87,15 +93,13 @@ inline Result point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
         kvla_h1(0, 1, 3, e.as_array(), 1, up);
         kvla_h2(0, 1, 3, e.as_array(), 1, up, w.as_array(), 1, 3, 1);
         const double L = e[0], a = w[0], perp2 = w[1] * w[1] + w[2] * w[2];
-        if (perp2 > bound) continue;
+        if (perp2 > scan.bound) continue;
         double s = 0.0;
         if (std::fabs(L) >= 1e-6) s = clamp01(a / L);
         const double d2 = perp2 + (L * s - a) * (L * s - a);
-        if (d2 < bound) {
-            bound = d2, t = s, best = i, improved = true;
-        }
+        if (d2 < scan.bound) scan.take(d2, i, s);
     }
-    return finish(v, best, t, improved, bound, [&](const Kv3dPoint& p) { return q.distance(p); });
+    return scan.result(v, [&](const Kv3dPoint& p) { return q.distance(p); });
 }
 
 inline Result ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
@@ -104,19 +108,17 @@ inline Result ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
     double d;
     const std::size_t start = sampled_start(
         v, [&](const Kv3dPoint& p) { return ray.distance_sqr(p); }, d);
-    double bound = 1.01 * d + 1e-6, t = 0.0;
-    std::size_t best = start;
-    bool improved = false;
+    Scan scan{1.01 * d + 1e-6, 0.0, start};
     const Kv3dDirection& D = ray.direction();
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const Kv3dVector e = v[i + 1] - v[i];
         double s = 0.0;
         if (e.geom_zero()) {
-            if (ray.distance_sqr(v[i]) >= bound) continue;
+            if (ray.distance_sqr(v[i]) >= scan.bound) continue;
         } else {
             const Kv3dVector w = v[i] - ray.point();
             const double h = (e * D).direction() % w;
-            if (h * h >= bound) continue;
+            if (h * h >= scan.bound) continue;
             KvLaDblMat A(2, 2, 0.0), b(2, 1, 0.0), x;
             A(0, 0) = e % e;
             A(0, 1) = -(e % D);
@@ -127,11 +129,9 @@ inline Result ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
             s = kvla_linearsolve(A, b, x, nullptr) ? clamp01(x(0, 0)) : 0.5;
         }
         const Kv3dPoint P = v[i] * (1.0 - s) + v[i + 1] * s;
-        if (ray.distance_sqr(P) < bound) {
-            bound = ray.distance_sqr(P), t = s, best = i, improved = true;
-        }
+        if (ray.distance_sqr(P) < scan.bound) scan.take(ray.distance_sqr(P), i, s);
     }
-    return finish(v, best, t, improved, bound, [&](const Kv3dPoint& p) { return ray.distance(p); });
+    return scan.result(v, [&](const Kv3dPoint& p) { return ray.distance(p); });
 }
 
 // The best pair while scanning.
@@ -243,39 +243,31 @@ inline PairResult library_pair(const KvArray<Kv3dPoint>& a, const KvArray<Kv3dPo
     return r;
 }
 
-// Whether got and want differ in a value (to the bit: NaN matches NaN of the
-// same bits, 0.0 does not match -0.0); if so, text says where.
-inline bool differ(std::string& text, const std::string& what, double got, double want) {
-    if (std::memcmp(&got, &want, sizeof got) == 0) return false;
-    std::ostringstream out;
-    out.precision(17);
-    out << what << " " << got << " instead of " << want;
-    text = out.str();
-    return true;
+// Every value of an answer, in order.
+inline std::vector<double> values(const Result& r) {
+    const Kv3dPoint& p = r.nearest.point;
+    return {r.distance, p[0], p[1], p[2], double(r.nearest.segment), r.nearest.parameter};
 }
 
-inline bool differ(std::string& text, const std::string& who, const Nearest& g, const Nearest& w) {
-    return differ(text, who + "nearest x", g.point.x(), w.point.x()) ||
-           differ(text, who + "nearest y", g.point.y(), w.point.y()) ||
-           differ(text, who + "nearest z", g.point.z(), w.point.z()) ||
-           differ(text, who + "segment", g.segment, w.segment) ||
-           differ(text, who + "parameter", g.parameter, w.parameter);
+inline std::vector<double> values(const PairResult& r) {
+    std::vector<double> v = values(Result{r.distance, r.first}), w = values(Result{0, r.second});
+    v.insert(v.end(), w.begin() + 1, w.end());
+    return v;
 }
 
-// "" when got and want agree to the bit, else the first value that differs.
-inline std::string difference(const Result& got, const Result& want) {
-    std::string text;
-    (void)(differ(text, "distance", got.distance, want.distance) ||
-           differ(text, "", got.nearest, want.nearest));
-    return text;
-}
-
-inline std::string difference(const PairResult& got, const PairResult& want) {
-    std::string text;
-    (void)(differ(text, "distance", got.distance, want.distance) ||
-           differ(text, "first ", got.first, want.first) ||
-           differ(text, "second ", got.second, want.second));
-    return text;
+// "" when got and want agree to the bit (NaN with NaN of the same bits, 0.0
+// not with -0.0), else both answers: distance, nearest x, y, z, segment and
+// parameter (for a pair, of the first polyline, then of the second).
+template <class R>
+std::string difference(const R& got, const R& want) {
+    const std::vector<double> g = values(got), w = values(want);
+    if (std::memcmp(g.data(), w.data(), g.size() * sizeof(double)) == 0) return std::string();
+    std::ostringstream text;
+    text.precision(17);
+    for (std::size_t k = 0; k < g.size(); ++k) text << (k ? ", " : "(") << g[k];
+    for (std::size_t k = 0; k < w.size(); ++k) text << (k ? ", " : ") instead of (") << w[k];
+    text << ")";
+    return text.str();
 }
 
 }  // namespace polyline_reference
