@@ -201,10 +201,9 @@ public:
     }
 };
 
-// Every kind against every kind, empty to 60 vertices or long (sampling steps
-// above 1),
-// some with the pair's polylines equal (every pair tied with its twin), rays
-// along x (parallel to many segments) or in random directions.
+// Every kind against every kind, empty to 60 vertices or long (sampling
+// steps above 1), some with the pair's polylines equal (every pair tied with
+// its twin), rays along x (parallel to many segments) or in random directions.
 TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
     PolylineMaker maker(12);
     for (int round = 0; round < 162; ++round) {
