@@ -23,6 +23,7 @@ using V = Kv3dVector;
 using Poly = KvArray<Kv3dPoint>;
 using namespace polyline_reference;
 
+// No distance to an empty polyline: infinity, and no output written.
 TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
     const Poly empty, two{P(0, 0, 0), P(1, 0, 0)}, one{P(1, 1, 1)};
     P nearest(7, 8, 9), other(7, 8, 9);
