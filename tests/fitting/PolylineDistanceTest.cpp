@@ -154,6 +154,15 @@ TEST(PolylineDistance, Thresholds) {
     }
 }
 
+// The closest approach counts at t = 0 (0 <= t): segment j starts on segment
+// i, at s = 1/7. Projecting j's start onto i puts that point 9e-16 off (the
+// reflected coordinates do not divide back exactly), so the distance shows
+// which was taken.
+TEST(PolylineDistance, ClosestApproachAtTheStartOfTheSecondSegment) {
+    const Poly i{P(0, 0, 0), P(49, 0, 0)}, j{P(7, 0, 0), P(7, 1, 1)};
+    EXPECT_EQ(library_pair(i, j).distance, 0.0) << "case: t = 0";
+}
+
 // Polylines meant to break a faster scan: ties, repeated vertices, collinear
 // and parallel segments, lengths at the thresholds, large offsets, huge and
 // tiny magnitudes, NaN and infinities.
