@@ -45,7 +45,8 @@ void expect_points_on_fit(const Fit& f, const Points& pts, double tol, const std
         const P q = moved(p, back);
         const double x = q.x() / f.a, y = q.y(), yb = y / f.b;
         const double residual[] = {x * x + yb * yb - 1, x * x - yb * yb - 1, x * x + 2 * y};
-        EXPECT_NEAR(f.type < 3 ? residual[f.type] : q.x(), 0.0, tol) << "case: " << name;
+        EXPECT_NEAR(f.type >= 0 && f.type < 3 ? residual[f.type] : q.x(), 0.0, tol)
+            << "case: " << name;
         EXPECT_NEAR(q.z(), 0.0, tol * (1 + f.a)) << "case: " << name;
     }
 }
