@@ -1,150 +1,71 @@
-// Hand-worked polyline distances, the outputs' contract, and every written
-// threshold of the scans exactly at it and one step to each side.
+// The polyline distances: the outputs' contract, every written threshold of
+// the scans exactly at it and one step to each side, the library's faster
+// scans against the literal scans of support/PolylineDistanceReference.h (to
+// the bit), and against textbook brute force (to rounding) on long polylines.
 
 #include <kv3d/kv3d.h>
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/Around.h"
+#include "support/NamedCases.h"
 #include "support/PolylineDistanceReference.h"
+#include "support/RandomDraw.h"
 
 namespace {
 
 using P = Kv3dPoint;
+using V = Kv3dVector;
 using Poly = KvArray<Kv3dPoint>;
-using polyline_reference::library_pair;
-using polyline_reference::library_point;
-using polyline_reference::library_ray;
-using polyline_reference::Nearest;
-using polyline_reference::PairResult;
-using polyline_reference::Result;
+using namespace polyline_reference;
 
-void expect_point(const P& p, const P& expected, const std::string& name) {
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(p[k], expected[k]) << "case: " << name << ", coordinate " << k;
-    }
-}
-
+// No distance to an empty polyline: infinity, and no output written.
 TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
     const Poly empty, two{P(0, 0, 0), P(1, 0, 0)}, one{P(1, 1, 1)};
-    const P untouched(7, 8, 9);
-    P nearest = untouched, other = untouched;
-    int segment = -5, other_segment = -5;
-    double parameter = -5.0, other_parameter = -5.0;
+    P nearest(7, 8, 9), other(7, 8, 9);
+    int segment = -5;
+    double parameter = -5.0;
     const auto pair = [&](const Poly& a, const Poly& b) {
-        return Kv3d_distance(a, b, nearest, other, &segment, &parameter, &other_segment,
-                             &other_parameter);
+        return Kv3d_distance(a, b, nearest, other, &segment, &parameter, &segment, &parameter);
     };
-    const struct {
-        const char* name;
-        double distance;
-    } cases[] = {
-        {"point", Kv3d_distance(P(1, 2, 3), empty, nearest, &segment, &parameter)},
-        {"ray", Kv3d_distance(Kv3dRay(), empty, nearest, &segment, &parameter)},
-        {"pair, first empty", pair(empty, two)},
-        {"pair, second empty", pair(two, empty)},
-        {"pair, one vertex and empty", pair(one, empty)},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.distance, std::numeric_limits<double>::infinity()) << "case: " << c.name;
-    }
-    expect_point(nearest, untouched, "empty: nearest");
-    expect_point(other, untouched, "empty: other nearest");
-    EXPECT_EQ(segment, -5) << "case: empty: segment";
-    EXPECT_EQ(other_segment, -5) << "case: empty: other segment";
-    EXPECT_EQ(parameter, -5.0) << "case: empty: parameter";
-    EXPECT_EQ(other_parameter, -5.0) << "case: empty: other parameter";
-}
-
-// Conventions the brute-force comparisons do not pin: ties, and the distance
-// when no segment improves on the sampled start (then it is the exact
-// distance to that vertex, not the root of the bound).
-TEST(PolylineDistance, HandWorkedPointAndRayCases) {
-    // A ray parallel to a segment has no unique closest approach: the segment
-    // is measured at its midpoint, which wins the tie with the later one's end.
-    const Poly hook{P(0, 0, 0), P(2, 0, 0), P(2, -5, 0)};
-    const Kv3dRay back(P(7, 1, 0), Kv3dDirection(-1, 0, 0));
-    // All segments degenerate: the last vertex stands for the last segment,
-    // which starts at V1.
-    const Poly cluster{P(1, 1, 1), P(1, 1, 1), P(1, 1, 1)}, tiny{P(), P(), P(0, 0, 1e-21)};
-    const struct {
-        const char* name;
-        Result r;
-        double distance;
-        Nearest nearest;
-    } cases[] = {
-        {"ray parallel at distance 1", library_ray(back, hook), 1.0, {P(1, 0, 0), 0, 0.5}},
-        {"three coincident vertices", library_point(P(4, 5, 1), cluster), 5.0, {P(1, 1, 1), 0, 0}},
-        {"last vertex nearest", library_point(P(0, 0, 4e-21), tiny), 4e-21, {P(), 1, 0.0}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.r.distance, c.distance) << "case: " << c.name;
-        expect_point(c.r.nearest.point, c.nearest.point, c.name);
-        EXPECT_EQ(c.r.nearest.segment, c.nearest.segment) << "case: " << c.name;
-        EXPECT_EQ(c.r.nearest.parameter, c.nearest.parameter) << "case: " << c.name;
-    }
-}
-
-// The distance (to within tol), and the segment and parameter of the nearest
-// point on each polyline.
-TEST(PolylineDistance, HandWorkedPairCases) {
-    const Poly one{P(1, 2, 2)}, line{P(0, 5, 0), P(4, 5, 0)};
-    const Poly a{P(-1, -1, 0), P(0, 0, 0), P(2, 2, 0), P(3, 2, 0)},
-        b{P(5, 5, 5), P(0, 2, 0), P(2, 0, 0)};  // crossing at (1, 1, 0)
-    // Farther apart than any finite start of the sampled minimum would allow.
-    const Poly far_a{P(0, 0, 0), P(1e10, 0, 0), P(2e10, 0, 0)},
-        far_b{P(1.5e10, 3e10, 0), P(1.5e10, 9e10, 0)};
-    const struct {
-        const char* name;
-        PairResult r;
-        double distance, tol;
-        int first_segment;
-        double first_parameter;
-        int second_segment;
-        double second_parameter;
-    } cases[] = {
-        {"first has one vertex", library_pair(one, line), std::sqrt(13.0), 0, 0, 0.0, 0, 0.25},
-        {"second has one vertex", library_pair(line, one), std::sqrt(13.0), 0, 0, 0.25, 0, 0.0},
-        {"crossing", library_pair(a, b), 0.0, 1e-15, 1, 0.5, 1, 0.5},
-        {"crossing, swapped", library_pair(b, a), 0.0, 1e-15, 1, 0.5, 1, 0.5},
-        {"3e10 apart", library_pair(far_a, far_b), 3e10, 1e-3, 1, 0.5, 0, 0.0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_NEAR(c.r.distance, c.distance, c.tol) << "case: " << c.name;
-        EXPECT_EQ(c.r.first.segment, c.first_segment) << "case: " << c.name;
-        EXPECT_NEAR(c.r.first.parameter, c.first_parameter, 1e-15) << "case: " << c.name;
-        EXPECT_EQ(c.r.second.segment, c.second_segment) << "case: " << c.name;
-        EXPECT_NEAR(c.r.second.parameter, c.second_parameter, 1e-15) << "case: " << c.name;
-    }
+    expect_each<double>({
+        {"point", Kv3d_distance(P(1, 2, 3), empty, nearest, &segment, &parameter), kInf},
+        {"ray", Kv3d_distance(Kv3dRay(), empty, nearest, &segment, &parameter), kInf},
+        {"pair, first empty", pair(empty, two), kInf},
+        {"pair, second empty", pair(two, empty), kInf},
+        {"pair, one vertex and empty", pair(one, empty), kInf},
+        {"nearest", nearest.x(), 7.0},
+        {"other nearest", other.z(), 9.0},
+        {"segment", double(segment), -5.0},
+        {"parameter", parameter, -5.0},
+    });
 }
 
 // Pointers may be null everywhere, and an output may be the input object.
 TEST(PolylineDistance, NullPointersAndSharedObjects) {
-    const Poly elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)}, across{P(1, 1, -1), P(1, 1, 1)};
-    P nearest, other;
-    EXPECT_EQ(Kv3d_distance(P(3, 3, 0), elbow, nearest, nullptr, nullptr), std::sqrt(2.0))
-        << "case: point, null pointers";
-    EXPECT_EQ(Kv3d_distance(Kv3dRay(P(0, 1, 0), Kv3dDirection(1, 0, 0)), elbow, nearest, nullptr,
-                            nullptr),
-              0.0)
-        << "case: ray, null pointers";
-    EXPECT_EQ(Kv3d_distance(across, elbow, nearest, other, nullptr, nullptr, nullptr, nullptr), 1.0)
-        << "case: pair, null pointers";
-    expect_point(other, P(1, 0, 0), "pair, null pointers: earlier of two at 1");
-
-    P q(3, 3, 0);
-    EXPECT_EQ(Kv3d_distance(q, elbow, q, nullptr, nullptr), std::sqrt(2.0))
-        << "case: point, nearest written over the query";
-    expect_point(q, P(2, 2, 0), "point, nearest written over the query");
-    P same;
-    EXPECT_EQ(
-        Kv3d_distance(Poly{P(1, -2, 0)}, elbow, same, same, nullptr, nullptr, nullptr, nullptr),
-        2.0)
-        << "case: pair, both nearest points in one object";
-    expect_point(same, P(1, 0, 0), "pair, both nearest points in one object: second written last");
+    const Poly elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
+    P nearest, other, q(3, 3, 0), same;
+    const Kv3dRay ray(P(0, 1, 0), Kv3dDirection(1, 0, 0));
+    const double pair = Kv3d_distance(Poly{P(1, 1, -1), P(1, 1, 1)}, elbow, nearest, other, nullptr,
+                                      nullptr, nullptr, nullptr);
+    expect_each<double>({
+        {"point, null pointers", Kv3d_distance(P(3, 3, 0), elbow, nearest, nullptr, nullptr),
+         std::sqrt(2.0)},
+        {"ray, null pointers", Kv3d_distance(ray, elbow, nearest, nullptr, nullptr), 0.0},
+        {"pair, null pointers", pair, 1.0},
+        {"pair, null pointers: earlier of two at 1", other.x(), 1.0},
+        {"point, nearest over the query", Kv3d_distance(q, elbow, q, nullptr, nullptr),
+         std::sqrt(2.0)},
+        {"point, nearest over the query: written", q.y(), 2.0},
+        {"pair, both nearest in one object",
+         Kv3d_distance(Poly{P(1, -2, 0)}, elbow, same, same, nullptr, nullptr, nullptr, nullptr),
+         2.0},
+        {"pair, both nearest in one object: second written last", same.y(), 0.0},
+    });
 }
 
 // The longest x with x * x <= same_point_sqr(): a ray's geom_zero segment.
@@ -157,103 +78,241 @@ double geom_zero_limit() {
     return at;
 }
 
+const Poly kUnit{P(0, 0, 0), P(1, 0, 0)}, kAcross{P(0, -1, 1), P(0, 1, 1)};
+Poly centred(double length) { return Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}; }
+
 // Each probe builds the case for one value x and returns the output that
-// shows which side of a threshold the scan took.
-using Probe = double (*)(double x);
-
-// The sampling step switches from 1 to 2 at 40 vertices. All segments are
-// degenerate, so the sampled start is the answer: the vertex at index 4 when
-// every vertex is sampled, else the first sampled one of 3 and 5.
-const Probe kSampledStart = [](double n) {
-    Poly v;
-    for (double i = 0; i < n; ++i) v.append(P(0, 0, i * 1e-21));
-    return double(library_point(P(0, 0, 4e-21), v).nearest.segment);
-};
-// Segments whose every component is below 1e-20 are skipped. Segment 0,
-// measured, ties with segment 1 at distance 1 and wins as the earlier one.
-const Probe kPointSegment = [](double length) {
-    const Poly v{P(0, 0, 0), P(length, 0, 0), P(length, 5, 0)};
-    return double(library_point(P(-1, 0, 0), v).nearest.segment);
-};
-// A segment with |L| >= 1e-6 is projected onto; a shorter one is measured
-// from its first vertex.
-const Probe kPointParameter = [](double length) {
-    return library_point(P(length / 2, 1, 0), Poly{P(0, 0, 0), P(length, 0, 0)}).nearest.parameter;
-};
-// A squared distance below 1e-20 is reported as 0.0. Beside the unit segment
-// along x, and from a ray parallel to it, the square is y^2 + 1e-36 as rounded.
-const Poly kUnit{P(0, 0, 0), P(1, 0, 0)};
-const Probe kPointDistance = [](double y) {
-    return library_point(P(0.5, y, 1e-18), kUnit).distance;
-};
-const Probe kRayDistance = [](double y) {
-    return library_ray(Kv3dRay(P(0.5, y, 1e-18), Kv3dDirection(1, 0, 0)), kUnit).distance;
-};
-// A ray measures a geom_zero segment at its first vertex (parameter 0); a
-// longer one at the closest approach, here its second vertex on the ray.
-const Probe kRayParameter = [](double length) {
-    const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
-    return library_ray(z_axis, Poly{P(length, 0, 0), P(0, 0, 0)}).nearest.parameter;
-};
-// The closest approach of two segments counts only when both are longer than
-// 1e-6 and the second's part across the first, |r11|, exceeds 1e-6; else the
-// segment ends are projected. A short segment across a long one, 1 above it,
-// shows which: its midpoint (parameter 0.5) or its first end (0.0).
-const Poly kAcross{P(0, -1, 1), P(0, 1, 1)};
-const Probe kShortFirst = [](double length) {
-    return library_pair(Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}, kAcross).first.parameter;
-};
-const Probe kShortSecond = [](double length) {
-    return library_pair(kAcross, Poly{P(-length / 2, 0, 0), P(length / 2, 0, 0)}).second.parameter;
-};
-// Segment j at slope y along x, 1 above segment i, crossing it in plan at the
-// midpoints: the ends give the projection of j's first end (0.25).
-const Probe kSlope = [](double slope) {
-    const Poly sloped{P(-0.5, -slope / 2, 1), P(0.5, slope / 2, 1)};
-    return library_pair(Poly{P(-1, 0, 0), P(1, 0, 0)}, sloped).first.parameter;
-};
-
-double up(double x) { return std::nextafter(x, 2 * x); }
-double down(double x) { return std::nextafter(x, 0.0); }
-
+// shows which side of the threshold the scan took.
 TEST(PolylineDistance, Thresholds) {
     const double y = 9.999999999999999e-11;  // y^2 + 1e-36 is 1e-20 as rounded
-    const double zero = geom_zero_limit();
     const struct {
         const char* name;
-        Probe probe;
-        double x, expected, tol = 0.0;
+        double at, below, on, above, tol;
+        double (*probe)(double x);
     } cases[] = {
-        {"39 vertices: step 1", kSampledStart, 39, 4},
-        {"40 vertices: step 2", kSampledStart, 40, 3},
-        {"41 vertices: step 2", kSampledStart, 41, 3},
-        {"segment of 1e-20 is measured", kPointSegment, 1e-20, 0},
-        {"segment just above 1e-20 is measured", kPointSegment, up(1e-20), 0},
-        {"segment just below 1e-20 is skipped", kPointSegment, down(1e-20), 1},
-        {"segment of 1e-6 is projected onto", kPointParameter, 1e-6, 0.5},
-        {"segment just above 1e-6 is projected onto", kPointParameter, up(1e-6), 0.5},
-        {"segment just below 1e-6 is measured from V0", kPointParameter, down(1e-6), 0.0},
-        {"point, square exactly 1e-20", kPointDistance, y, 1e-10},
-        {"point, square just below", kPointDistance, down(y), 0.0},
-        {"point, square just above", kPointDistance, up(y), std::sqrt(up(y) * up(y) + 1e-36)},
-        {"ray, square exactly 1e-20", kRayDistance, y, 1e-10},
-        {"ray, square just below", kRayDistance, down(y), 0.0},
-        {"ray, square just above", kRayDistance, up(y), std::sqrt(up(y) * up(y) + 1e-36)},
-        {"ray, geom_zero segment at the tolerance", kRayParameter, zero, 0.0},
-        {"ray, segment just below", kRayParameter, down(zero), 0.0},
-        {"ray, segment just above", kRayParameter, up(zero), 1.0},
-        {"first of length 1e-6: ends", kShortFirst, 1e-6, 0.0, 1e-9},
-        {"first just above: closest approach", kShortFirst, up(1e-6), 0.5, 1e-9},
-        {"first just below: ends", kShortFirst, down(1e-6), 0.0, 1e-9},
-        {"second of length 1e-6: ends", kShortSecond, 1e-6, 0.0, 1e-9},
-        {"second just above: closest approach", kShortSecond, up(1e-6), 0.5, 1e-9},
-        {"second just below: ends", kShortSecond, down(1e-6), 0.0, 1e-9},
-        {"|r11| = 1e-6: ends", kSlope, 1e-6, 0.25, 1e-9},
-        {"|r11| just above: closest approach", kSlope, up(1e-6), 0.5, 1e-9},
-        {"|r11| just below: ends", kSlope, down(1e-6), 0.25, 1e-9},
+        // The sampling step switches from 1 to 2 at 40 vertices (39 below, 41
+        // above). All segments are degenerate, so the sampled start is the
+        // answer: vertex 4 when every vertex is sampled, else the first of 3, 5.
+        {"sampling step, 40 vertices", 40, 4, 3, 3, 0,
+         [](double x) {
+             Poly v;
+             for (int i = 0; i < (x < 40 ? 39 : x > 40 ? 41 : 40); ++i)
+                 v.append(P(0, 0, i * 1e-21));
+             return double(library_point(P(0, 0, 4e-21), v).nearest.segment);
+         }},
+        // Segments whose every component is below 1e-20 are skipped. Segment 0,
+        // measured, ties with segment 1 at distance 1 and wins as the earlier.
+        {"point, segment components 1e-20", 1e-20, 1, 0, 0, 0,
+         [](double x) {
+             return double(
+                 library_point(P(-1, 0, 0), Poly{P(), P(x, 0, 0), P(x, 5, 0)}).nearest.segment);
+         }},
+        // A segment with |L| >= 1e-6 is projected onto; a shorter one is
+        // measured from its first vertex.
+        {"point, segment length 1e-6", 1e-6, 0, 0.5, 0.5, 0,
+         [](double x) {
+             return library_point(P(x / 2, 1, 0), Poly{P(), P(x, 0, 0)}).nearest.parameter;
+         }},
+        // A squared distance below 1e-20 is reported as 0.0. Beside the unit
+        // segment along x, and from a ray parallel to it, the square is
+        // y^2 + 1e-36 as rounded.
+        {"point, square 1e-20", y, 0, 1e-10, 1e-10, 1e-24,
+         [](double x) { return library_point(P(0.5, x, 1e-18), kUnit).distance; }},
+        {"ray, square 1e-20", y, 0, 1e-10, 1e-10, 1e-24,
+         [](double x) {
+             return library_ray(Kv3dRay(P(0.5, x, 1e-18), Kv3dDirection(1, 0, 0)), kUnit).distance;
+         }},
+        // A ray measures a geom_zero segment at its first vertex (parameter 0);
+        // a longer one at the closest approach, here its second vertex.
+        {"ray, geom_zero segment", geom_zero_limit(), 0, 0, 1, 0,
+         [](double x) {
+             const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
+             return library_ray(z_axis, Poly{P(x, 0, 0), P(0, 0, 0)}).nearest.parameter;
+         }},
+        // The closest approach of two segments counts only when both are longer
+        // than 1e-6 and the second's part across the first, |r11|, exceeds
+        // 1e-6; else the ends are projected. A short segment 1 below a long one
+        // shows which: its midpoint (parameter 0.5) or its first end (0.0).
+        {"pair, first of length 1e-6", 1e-6, 0, 0, 0.5, 1e-9,
+         [](double x) { return library_pair(centred(x), kAcross).first.parameter; }},
+        {"pair, second of length 1e-6", 1e-6, 0, 0, 0.5, 1e-9,
+         [](double x) { return library_pair(kAcross, centred(x)).second.parameter; }},
+        // Segment j at slope x, 1 above segment i, crossing it in plan at the
+        // midpoints: the ends give the projection of j's first end (0.25).
+        {"pair, |r11| of 1e-6", 1e-6, 0.25, 0.25, 0.5, 1e-9,
+         [](double x) {
+             const Poly sloped{P(-0.5, -x / 2, 1), P(0.5, x / 2, 1)};
+             return library_pair(Poly{P(-1, 0, 0), P(1, 0, 0)}, sloped).first.parameter;
+         }},
     };
     for (const auto& c : cases) {
-        EXPECT_NEAR(c.probe(c.x), c.expected, c.tol) << "case: " << c.name;
+        const double want[] = {c.below, c.on, c.above};
+        for (int k = 0; k < 3; ++k) {
+            const Neighbour x = around(c.at)[k];
+            EXPECT_NEAR(c.probe(x.value), want[k], c.tol) << "case: " << c.name << ", " << x.name;
+        }
+    }
+}
+
+// The closest approach counts at t = 0 (0 <= t): segment j starts on segment
+// i, at s = 1/7. Projecting j's start onto i puts that point 9e-16 off (the
+// reflected coordinates do not divide back exactly), so the distance shows
+// which was taken.
+TEST(PolylineDistance, ClosestApproachAtTheStartOfTheSecondSegment) {
+    const Poly i{P(0, 0, 0), P(49, 0, 0)}, j{P(7, 0, 0), P(7, 1, 1)};
+    EXPECT_EQ(library_pair(i, j).distance, 0.0) << "case: t = 0";
+}
+
+// Polylines meant to break a faster scan: ties, repeated vertices, collinear
+// and parallel segments, lengths at the thresholds, large offsets, huge and
+// tiny magnitudes, NaN and infinities.
+class PolylineMaker : public RandomDraw {
+public:
+    enum Kind { kCloud, kWalk, kGrid, kTiny, kZigzag, kFarOff, kHuge, kMinute, kBroken, kKinds };
+    static constexpr const char* kNames[] = {"cloud",   "walk", "grid",   "tiny",  "zigzag",
+                                             "far off", "huge", "minute", "broken"};
+    static constexpr double kScales[] = {3.0, 3.0, 3.0, 1e-6, 3.0, 1e-3, 1e150, 1e-160, 3.0};
+    using RandomDraw::RandomDraw;
+
+    Poly make(int kind, int n) {
+        Poly v;
+        P p = kind == kFarOff ? P(1e6 + uniform(0, 1), -3e5, 7e4) : point(kScales[kind]);
+        for (int i = 0; i < n; ++i) {
+            v.append(p);
+            V e;
+            if (kind == kCloud || kind == kHuge || kind == kMinute) {
+                e = vector(2.0 * kScales[kind]);
+            } else if (kind == kGrid) {
+                e[pick(3)] = pick(5) - 2.0;
+            } else if (kind == kTiny) {  // lengths at and beside the thresholds
+                const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1};
+                e[pick(3)] = lengths[pick(7)];
+            } else if (kind == kZigzag) {
+                e = i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
+            } else if (kind == kFarOff || pick(6) != 0) {
+                e = vector(kind == kFarOff ? 1e-3 : 1.0);
+            }
+            p = p + e;
+        }
+        const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+        for (int k = 0; kind == kBroken && n > 0 && k < 2; ++k) v[pick(n)][pick(3)] = bad[pick(3)];
+        return v;
+    }
+
+    // A vertex, a grid point near one, or a random point near one.
+    P query(int kind, const Poly& v) {
+        const P base = v.size() > 0 ? v[pick(int(v.size()))] : P();
+        const int how = pick(3);
+        if (how == 1) {
+            return P(std::round(base.x()) + 0.5 * pick(3), std::round(base.y()),
+                     std::round(base.z()) - 1.0);
+        }
+        return how == 0 ? base : base + vector(kScales[kind]);
+    }
+};
+
+// Every kind against every kind, empty to 60 vertices or long (sampling
+// steps above 1), some with the pair's polylines equal (every pair tied with
+// its twin), rays along x (parallel to many segments) or in random directions.
+TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
+    PolylineMaker maker(12);
+    for (int round = 0; round < 162; ++round) {
+        const int kind_a = round % PolylineMaker::kKinds,
+                  kind_b = round / PolylineMaker::kKinds % PolylineMaker::kKinds;
+        const Poly a = maker.make(kind_a, round % 16 == 0 ? 300 : maker.pick(51));
+        const bool twins = round % 5 == 1 && a.size() > 0;
+        const int kind_q = twins ? kind_a : kind_b;
+        const Poly b =
+            twins ? a
+                  : maker.make(kind_b, round % 10 == 0 ? 700 + maker.pick(300) : maker.pick(61));
+        const std::string name = std::string(PolylineMaker::kNames[kind_a]) + " against " +
+                                 PolylineMaker::kNames[kind_b] + ", round " + std::to_string(round);
+        for (int k = 0; k < 4; ++k) {
+            const P q = maker.query(kind_q, b);
+            EXPECT_EQ(difference(library_point(q, b), point(q, b)), "")
+                << "case: point, " << name << ", query " << k;
+        }
+        const Kv3dRay r(maker.query(kind_q, b),
+                        round % 3 == 0 ? Kv3dDirection(1, 0, 0) : maker.vector(1.0).direction());
+        EXPECT_EQ(difference(library_ray(r, b), ray(r, b)), "") << "case: ray, " << name;
+        EXPECT_EQ(difference(library_pair(a, b), pair(a, b)), "") << "case: pair, " << name;
+    }
+}
+
+// Textbook distance of q to segment a-b.
+double segment_distance(const P& q, const P& a, const P& b) {
+    const V e = b - a;
+    const double ee = e % e;
+    return q.distance(a + e * (ee > 0.0 ? std::clamp(((q - a) % e) / ee, 0.0, 1.0) : 0.0));
+}
+
+// Textbook distance of two segments: the closest points of the carrier lines
+// clamped, and the four end-to-segment distances.
+double segments_distance(const P& a0, const P& a1, const P& b0, const P& b1) {
+    double best = std::min({segment_distance(a0, b0, b1), segment_distance(a1, b0, b1),
+                            segment_distance(b0, a0, a1), segment_distance(b1, a0, a1)});
+    const V u = a1 - a0, v = b1 - b0, w = a0 - b0;
+    const double a = u % u, b = u % v, c = v % v, d = u % w, e = v % w, den = a * c - b * b;
+    if (den > 1e-12 * a * c) {
+        const double s = (b * e - c * d) / den, t = (a * e - b * d) / den;
+        if (s >= 0 && s <= 1 && t >= 0 && t <= 1) {
+            best = std::min(best, (a0 + u * s).distance(b0 + v * t));
+        }
+    }
+    return best;
+}
+
+// The smallest value of f over 0 .. count-1.
+template <class F>
+double smallest(std::size_t count, F f) {
+    double m = kInf;
+    for (std::size_t i = 0; i < count; ++i) m = std::min(m, f(i));
+    return m;
+}
+
+// Random walks of thousands of vertices; the pair's distance does not depend
+// on which polyline comes first or which way either runs.
+TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
+    PolylineMaker maker(14);
+    for (int round = 0; round < 6; ++round) {
+        const std::string name = "walk " + std::to_string(round);
+        const Poly v = maker.make(PolylineMaker::kWalk, 3000);
+        for (int k = 0; k < 5; ++k) {
+            const P q = maker.query(PolylineMaker::kWalk, v);
+            const double m = smallest(
+                v.size() - 1, [&](std::size_t i) { return segment_distance(q, v[i], v[i + 1]); });
+            EXPECT_NEAR(library_point(q, v).distance, m, 1e-12 * (1.0 + m))
+                << "case: point, " << name;
+        }
+        // The ray's carrier line as a long segment around the closest approach.
+        const Kv3dRay ray(maker.query(PolylineMaker::kWalk, v), maker.vector(1.0).direction());
+        const double m = smallest(v.size() - 1, [&](std::size_t i) {
+            return segments_distance(ray.position(-1e4), ray.position(1e4), v[i], v[i + 1]);
+        });
+        EXPECT_NEAR(library_ray(ray, v).distance, m, 1e-9) << "case: ray, " << name;
+    }
+    for (int round = 0; round < 3; ++round) {
+        const std::string name = "pair of walks " + std::to_string(round);
+        const Poly a = maker.make(PolylineMaker::kWalk, 1500),
+                   b = maker.make(PolylineMaker::kWalk, 1200);
+        const std::size_t nb = b.size() - 1;
+        const double m = smallest((a.size() - 1) * nb, [&](std::size_t k) {
+            return segments_distance(a[k / nb], a[k / nb + 1], b[k % nb], b[k % nb + 1]);
+        });
+        const PairResult r = library_pair(a, b);
+        Poly reversed;
+        for (std::size_t i = b.size(); i-- > 0;) reversed.append(b[i]);
+        const struct {
+            const char* name;
+            double got, tol;
+        } cases[] = {
+            {"brute force", r.distance, 1e-12 * (1.0 + m)},
+            {"nearest points", r.first.point.distance(r.second.point), 1e-12},
+            {"swapped", library_pair(b, a).distance, 1e-12},
+            {"reversed", library_pair(a, reversed).distance, 1e-12},
+        };
+        for (const auto& c : cases)
+            EXPECT_NEAR(c.got, m, c.tol) << "case: " << c.name << ", " << name;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Around.h"
 #include "transform/TransformTestUtil.h"
 
 using namespace xf_test;
@@ -14,10 +15,7 @@ using Pair = KvPair<Kv3dPoint, Kv3dPoint>;
 const Type kRigid = Kv3dTransform::RIGID, kSimilar = Kv3dTransform::SIMILARITY,
            kAffine = Kv3dTransform::AFFINE;
 const Type kTypes[] = {kRigid, kSimilar, kAffine};
-
-std::string type_name(Type t) {
-    return t == kRigid ? "rigid" : t == kSimilar ? "similarity" : "affine";
-}
+const char* const kTypeNames[] = {"rigid", "similarity", "affine"};
 
 struct Fit {
     bool ok = false;
@@ -38,21 +36,10 @@ double max_diff(const Kv3dTransform& a, const Kv3dTransform& b) {
     return d;
 }
 
-// Both succeed with the same matrix and rms; the failure says which differs.
-::testing::AssertionResult identical(const Fit& a, const Fit& b) {
-    if (!a.ok || !b.ok) return ::testing::AssertionFailure() << "a fit failed";
-    if (!same_matrix(a.T, b.T)) return ::testing::AssertionFailure() << "the matrices differ";
-    if (a.rms != b.rms) return ::testing::AssertionFailure() << "rms " << a.rms << " vs " << b.rms;
-    return ::testing::AssertionSuccess();
-}
-
-// sum_i w_i |T p_i - q_i|^2, written out.
-double objective(const Pairs& pairs, const Kv3dTransform& T, const KvArray<double>* w = nullptr) {
+// sum_i |T p_i - q_i|^2, written out.
+double objective(const Pairs& pairs, const Kv3dTransform& T) {
     double sum = 0.0;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const double wi = w == nullptr ? 1.0 : i < w->size() ? (*w)[i] : 0.0;
-        sum += wi * moved(T, pairs[i].first).square_distance(pairs[i].second);
-    }
+    for (const Pair& p : pairs) sum += moved(T, p.first).square_distance(p.second);
     return sum;
 }
 
@@ -89,59 +76,42 @@ Pairs identity_pairs(const std::vector<P>& points) {
     return pairs;
 }
 
-// Every other case has the fewest pairs the type needs, as many as the exact
-// point-pair transform uses: both are the same motion then.
-TEST(Registration, RecoversRandomMotionsExactly) {
+// Exact pairs, from the fewest the type needs up, give the motion back; tiny
+// and huge coordinates keep their precision (the fit works on scaled copies).
+// With noise of deviation 0.01 per coordinate the residual of many pairs
+// comes near 0.01 sqrt(3), never above that of the motion that made the data,
+// and the fit is the same for every order of the pairs.
+TEST(Registration, RecoversRandomMotions) {
     std::mt19937 rng(101);
-    for (Type type : kTypes) {
-        for (int seed = 0; seed < 40; ++seed) {
-            const std::string name = type_name(type) + " #" + std::to_string(seed);
-            const Kv3dTransform truth = random_motion(rng, type);
-            const int fewest = type == kAffine ? 4 : 3;
-            Pairs pairs = moved_pairs(rng, truth, fewest + (seed % 2) * seed * seed / 2);
-            const Fit f = fit(pairs, type);
+    for (int t = 0; t < 3; ++t) {
+        for (int seed = 0; seed < 30; ++seed) {
+            const std::string name = kTypeNames[t] + (" #" + std::to_string(seed));
+            const Kv3dTransform truth = random_motion(rng, kTypes[t]);
+            const Pairs pairs = moved_pairs(rng, truth, (t == 2 ? 4 : 3) + seed * seed / 4);
+            const Fit f = fit(pairs, kTypes[t]);
             EXPECT_LT(max_diff(f.T, truth), 1e-9) << "case: " << name;
             EXPECT_LT(f.rms, 1e-10) << "case: " << name;
-            // Tiny and huge coordinates keep their precision: the fit works
-            // on scaled copies.
-            for (double scale : {1e-200, 1e200}) {
-                Pairs scaled;
-                for (const Pair& p : pairs) scaled.append(Pair(p.first * scale, p.second * scale));
-                EXPECT_LT(fit(scaled, type).rms / scale, 1e-10)
-                    << "case: " << name << " at " << scale;
-            }
-            EXPECT_EQ(f.T.is_orthonormal(), type == kRigid) << "case: " << name;
-            if (seed % 2 == 0) {
-                EXPECT_LT(max_diff(f.T, Kv3dTransform(pairs, type)), 1e-9)
-                    << "case: exact transform, " << name;
-            }
+            EXPECT_EQ(f.T.is_orthonormal(), t == 0) << "case: " << name;
+            const double scale = seed % 2 ? 1e-200 : 1e200;
+            Pairs scaled;
+            for (const Pair& p : pairs) scaled.append(Pair(p.first * scale, p.second * scale));
+            EXPECT_LT(fit(scaled, kTypes[t]).rms / scale, 1e-10) << "case: scaled, " << name;
         }
-    }
-}
-
-// Noise of deviation 0.01 per coordinate: the residual of many pairs comes
-// near 0.01 sqrt(3), never above that of the motion that made the data; the
-// fit is the same for every order of the pairs (reversed, then shuffled).
-TEST(Registration, NoisyPairsInAnyOrder) {
-    std::mt19937 rng(202);
-    for (Type type : kTypes) {
-        const std::string name = type_name(type);
-        const Kv3dTransform truth = random_motion(rng, type);
+        const std::string name = kTypeNames[t] + std::string(", noisy");
+        const Kv3dTransform truth = random_motion(rng, kTypes[t]);
         const Pairs pairs = moved_pairs(rng, truth, 2000, 0.01);
-        const Fit f = fit(pairs, type);
-        ASSERT_TRUE(f.ok) << "case: " << name;
+        const Fit f = fit(pairs, kTypes[t]);
         EXPECT_LE(f.rms, std::sqrt(objective(pairs, truth) / 2000.0)) << "case: " << name;
         EXPECT_NEAR(f.rms, 0.01 * std::sqrt(3.0), 0.001) << "case: " << name;
         EXPECT_LT(max_diff(f.T, truth), 0.01) << "case: " << name;
         std::vector<std::size_t> order(pairs.size());
-        std::iota(order.rbegin(), order.rend(), 0);
-        for (int trial = 0; trial < 4; ++trial) {
+        std::iota(order.rbegin(), order.rend(), 0);  // reversed, then shuffled
+        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), rng)) {
             Pairs permuted;
             for (std::size_t i : order) permuted.append(pairs[i]);
-            const Fit g = fit(permuted, type);
+            const Fit g = fit(permuted, kTypes[t]);
             EXPECT_LT(max_diff(f.T, g.T), 1e-12) << "case: " << name << ", order " << trial;
             EXPECT_NEAR(f.rms, g.rms, 1e-13) << "case: " << name << ", order " << trial;
-            std::shuffle(order.begin(), order.end(), rng);
         }
     }
 }
@@ -151,25 +121,14 @@ TEST(Registration, NoisyPairsInAnyOrder) {
 TEST(Registration, RigidFitNeverReflects) {
     std::mt19937 rng(404);
     const double mirror[16] = {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    for (int seed = 0; seed < 20; ++seed) {
+    for (int seed = 0; seed < 10; ++seed) {
         const std::string name = "#" + std::to_string(seed);
         const Pairs solid = moved_pairs(rng, Kv3dTransform(mirror), 8);
-        const Fit r = fit(solid, kRigid), s = fit(solid, kSimilar);
+        const Fit r = fit(solid, kRigid);
         EXPECT_TRUE(r.T.is_orient_preserving()) << "case: rigid " << name;
-        for (int i = 1; i < 8; ++i) {  // lengths kept: the linear part is orthonormal
-            EXPECT_NEAR(moved(r.T, solid[i].first).distance(moved(r.T, solid[0].first)),
-                        solid[i].first.distance(solid[0].first), 1e-12)
-                << "case: rigid " << name << ", length " << i;
-        }
+        EXPECT_TRUE(r.T.is_orthonormal()) << "case: rigid " << name;
         EXPECT_GT(r.rms, 0.1) << "case: rigid " << name;
-        EXPECT_TRUE(s.T.is_orient_preserving()) << "case: similarity " << name;
-        // The similarity's scale is the best one for its rotation.
-        for (double factor : {0.999, 1.001}) {
-            Kv3dTransform rescaled = s.T;
-            rescaled.apply(Kv3dTransform(factor, P()));
-            EXPECT_GT(objective(solid, rescaled), objective(solid, s.T))
-                << "case: similarity " << name << " scaled by " << factor;
-        }
+        EXPECT_TRUE(fit(solid, kSimilar).T.is_orient_preserving()) << "case: similarity " << name;
         Pairs flat;  // in the plane x = 0.3 y, mirrored in x = 0
         for (int i = 0; i < 6; ++i) {
             const P q = random_point(rng);
@@ -181,34 +140,36 @@ TEST(Registration, RigidFitNeverReflects) {
     }
 }
 
+// A weight scales a pair's squared residual: weight 0 drops the pair, a
+// missing weight is 0, weight 2 is the pair given twice (and the rms is the
+// weighted one).
 TEST(Registration, WeightsScaleTheSquaredResiduals) {
     std::mt19937 rng(707);
-    for (Type type : kTypes) {
-        const std::string name = type_name(type);
-        const Pairs pairs = moved_pairs(rng, random_motion(rng, type), 9, 0.3);
-        // The pairs without pair 4, the first six, and pair 7 given twice.
+    for (int t = 0; t < 3; ++t) {
+        const Pairs pairs = moved_pairs(rng, random_motion(rng, kTypes[t]), 9, 0.3);
         Pairs without_4, first_6, with_7_twice = pairs;
         with_7_twice.append(pairs[7]);
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             if (i != 4) without_4.append(pairs[i]);
             if (i < 6) first_6.append(pairs[i]);
         }
-        const KvArray<double> equal(std::vector<double>(9, 2.5)),
-            ones_6(std::vector<double>(6, 1.0)), w{1, 2, 0.5, 3, 1, 1, 4, 1, 2},
-            w4{4, 8, 2, 12, 4, 4, 16, 4, 8}, zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1},
-            twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
-        EXPECT_TRUE(identical(fit(pairs, type, &equal), fit(pairs, type)))
-            << "case: equal, " << name;
-        EXPECT_TRUE(identical(fit(pairs, type, &w4), fit(pairs, type, &w))) << "case: x4, " << name;
-        EXPECT_TRUE(identical(fit(pairs, type, &zero_4), fit(without_4, type)))
-            << "case: zero weight, " << name;
-        EXPECT_TRUE(identical(fit(pairs, type, &ones_6), fit(first_6, type)))
-            << "case: weights shorter than the pairs, " << name;
-        // Weight 2 is the pair given twice, and the rms is the weighted one.
-        const Fit weighted = fit(pairs, type, &twice_7), doubled = fit(with_7_twice, type);
-        EXPECT_LT(max_diff(weighted.T, doubled.T), 1e-12) << "case: weight 2, " << name;
-        EXPECT_NEAR(weighted.rms, std::sqrt(objective(pairs, weighted.T, &twice_7) / 10.0), 1e-12)
-            << "case: weighted rms, " << name;
+        const KvArray<double> ones_6(std::vector<double>(6, 1.0)),
+            zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1}, twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
+        const struct {
+            const char* name;
+            Fit got, want;
+            double tol;
+        } cases[] = {
+            {"zero weight", fit(pairs, kTypes[t], &zero_4), fit(without_4, kTypes[t]), 0.0},
+            {"weights short", fit(pairs, kTypes[t], &ones_6), fit(first_6, kTypes[t]), 0.0},
+            {"weight 2", fit(pairs, kTypes[t], &twice_7), fit(with_7_twice, kTypes[t]), 1e-12},
+        };
+        for (const auto& c : cases) {
+            EXPECT_LE(max_diff(c.got.T, c.want.T), c.tol)
+                << "case: " << c.name << ", " << kTypeNames[t];
+            EXPECT_NEAR(c.got.rms, c.want.rms, c.tol)
+                << "case: " << c.name << ", " << kTypeNames[t];
+        }
     }
 }
 
@@ -218,23 +179,17 @@ Pairs cross(double a, double b, const V& at = V()) {
 }
 
 // The second (third, for AFFINE) singular value of the centred sources
-// against tol times the largest. A cross of half-lengths 1 and b (a star
-// with a third arm b) has them in the ratio b exactly.
+// against tol times the largest, strictly. A cross of half-lengths 1 and b (a
+// star with a third arm b) has them in the ratio b exactly.
 TEST(Registration, SpreadThresholdIsStrict) {
     const double tol = Kv3d_registration_spread_tol;
-    const struct {
-        const char* name;
-        double b;
-        bool ok;
-    } cases[] = {{"below", tol * (1 - 0x1p-20), false},
-                 {"at", tol, false},
-                 {"above", tol * (1 + 0x1p-20), true}};
-    for (const auto& c : cases) {
-        const Pairs star = identity_pairs(
-            {P(1, 0, 0), P(-1, 0, 0), P(0, 1, 0), P(0, -1, 0), P(0, 0, c.b), P(0, 0, -c.b)});
-        EXPECT_EQ(fit(cross(1, c.b), kRigid).ok, c.ok) << "case: line, " << c.name;
-        EXPECT_EQ(fit(cross(1, c.b), kSimilar).ok, c.ok) << "case: line, similarity, " << c.name;
-        EXPECT_EQ(fit(star, kAffine).ok, c.ok) << "case: plane, " << c.name;
+    for (const Neighbour& c : around(tol)) {
+        const Pairs star = identity_pairs({P(1, 0, 0), P(-1, 0, 0), P(0, 1, 0), P(0, -1, 0),
+                                           P(0, 0, c.value), P(0, 0, -c.value)});
+        const bool ok = c.value > tol;
+        EXPECT_EQ(fit(cross(1, c.value), kRigid).ok, ok) << "case: line, rigid, " << c.name;
+        EXPECT_EQ(fit(cross(1, c.value), kSimilar).ok, ok) << "case: line, similarity, " << c.name;
+        EXPECT_EQ(fit(star, kAffine).ok, ok) << "case: plane, affine, " << c.name;
     }
     // Scale-free: the cross just above, at any size and position.
     for (double s : {1e-150, 1e-3, 1e150}) {
@@ -258,8 +213,7 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
     for (Pair& pair : overflow) pair.first = pair.first * 1e-300;  // sources 1e-300 apart
     overflow[0].second = P(1e308, -1e308, 1e308);
     const KvArray<double> drop_2{1, 1, 0, 1, 1}, negative{1, 1, -1, 1, 1},
-        nan_weight{1, std::nan(""), 1, 1, 1}, zeros(std::vector<double>(5, 0.0)), empty,
-        two_left{0, 0, 0, 1, 1};
+        nan_weight{1, std::nan(""), 1, 1, 1}, empty, two_left{0, 0, 0, 1, 1};
     const struct {
         const char* name;
         Pairs pairs;
@@ -267,9 +221,7 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         const KvArray<double>* weights;
     } cases[] = {
         {"no pairs", Pairs(), kRigid, nullptr},
-        {"two pairs", identity_pairs({a, b}), kRigid, nullptr},
         {"collinear", identity_pairs({a, b, b + (b - a) * 2.5}), kRigid, nullptr},
-        {"coincident", identity_pairs({b, b, b, b}), kSimilar, nullptr},
         {"three pairs, affine", identity_pairs({a, b, c}), kAffine, nullptr},
         {"coplanar, affine", identity_pairs({a, b, c, b + (c - a)}), kAffine, nullptr},
         {"collinear far away", identity_pairs({base, base + step, base + step * 3.0}), kRigid,
@@ -280,7 +232,6 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         {"transform overflows", overflow, kAffine, nullptr},
         {"negative weight", five, kRigid, &negative},
         {"NaN weight", five, kRigid, &nan_weight},
-        {"zero weights", five, kRigid, &zeros},
         {"empty weights", five, kRigid, &empty},
         {"two pairs of positive weight", five, kRigid, &two_left},
     };
@@ -301,11 +252,11 @@ TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
     const P q(1, -2, 3);
     Pairs pairs = identity_pairs({P(0, 0, 0), P(4, 0, 0), P(0, 2, 0), P(0, 0, 1), P(1, 1, 1)});
     for (Pair& pair : pairs) pair.second = q;
-    for (Type type : {kSimilar, kAffine}) {
-        const Fit f = fit(pairs, type);
-        EXPECT_LT(moved(f.T, P(7, 8, 9)).distance(q), 1e-14) << "case: " << type_name(type);
+    for (int t = 1; t < 3; ++t) {
+        EXPECT_LT(moved(fit(pairs, kTypes[t]).T, P(7, 8, 9)).distance(q), 1e-14)
+            << "case: " << kTypeNames[t];
     }
-    EXPECT_TRUE(identical(fit(pairs, static_cast<Type>(9)), fit(pairs, kRigid)))
+    EXPECT_TRUE(same_matrix(fit(pairs, static_cast<Type>(9)).T, fit(pairs, kRigid).T))
         << "case: type 9 is rigid";
     Kv3dTransform T;
     EXPECT_TRUE(Kv3d_fit_transform_least_squares(pairs, kRigid, T, nullptr)) << "case: no rms";
@@ -319,19 +270,19 @@ TEST(Registration, FarFromTheOriginFitsToTheLastBits) {
     std::mt19937 rng(808);
     std::uniform_int_distribution<int> offset(0, 1000);
     const double big = 0x1p45;
-    for (Type type : kTypes) {
+    for (int t = 0; t < 3; ++t) {
         Pairs pairs;
         double largest = 0.0;
         for (int i = 0; i < 4000; ++i) {
             const double x = big + offset(rng), y = 0.75 * big + offset(rng),
                          z = -big + offset(rng);
-            const P q = type == kRigid     ? P(5 - y, x - 3, z + 7)
-                        : type == kSimilar ? P(10 - 2 * y, 2 * x - 6, 2 * z + 14)
-                                           : P(x + z, 3 * y, z - x);
+            const P q = t == 0   ? P(5 - y, x - 3, z + 7)
+                        : t == 1 ? P(10 - 2 * y, 2 * x - 6, 2 * z + 14)
+                                 : P(x + z, 3 * y, z - x);
             pairs.append(Pair(P(x, y, z), q));
             largest = std::max({largest, std::fabs(q.x()), std::fabs(q.y()), std::fabs(q.z())});
         }
-        EXPECT_LT(fit(pairs, type).rms, 2 * largest * 0x1p-52) << "case: " << type_name(type);
+        EXPECT_LT(fit(pairs, kTypes[t]).rms, 2 * largest * 0x1p-52) << "case: " << kTypeNames[t];
     }
 }
 

@@ -13,8 +13,11 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace polyline_reference {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 struct Nearest {
     Kv3dPoint point;
@@ -23,14 +26,13 @@ struct Nearest {
 };
 
 struct Result {
-    double distance = std::numeric_limits<double>::infinity();
+    double distance = kInf;
     Nearest nearest;
 };
 
 struct PairResult {
-    double distance = std::numeric_limits<double>::infinity();
-    Nearest first;
-    Nearest second;
+    double distance = kInf;
+    Nearest first, second;
 };
 
 inline std::size_t sampling_step(std::size_t n) { return n > 20 ? n / 20 : 1; }
@@ -41,112 +43,83 @@ inline Nearest on_segment(const KvArray<Kv3dPoint>& v, std::size_t i, double t) 
     return Nearest{v[i] * (1.0 - t) + v[i + 1] * t, static_cast<int>(i), t};
 }
 
-inline Result point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
-    Result r;
+// The sampled start of a scan: the nearest of V0 and every step-th inner vertex.
+template <class Sqr>
+std::size_t sampled_start(const KvArray<Kv3dPoint>& v, Sqr sqr, double& d) {
     const std::size_t n = v.size();
-    if (n == 0) {
-        return r;
-    }
-    if (n == 1) {
-        return Result{q.distance(v[0]), Nearest{v[0], 0, 0.0}};
-    }
-    const std::size_t step = sampling_step(n);
-    double d = q.square_distance(v[0]);
     std::size_t start = 0;
-    if (n > 2) {
-        for (std::size_t i = 1; i < n - 1; i += step) {
-            if (q.square_distance(v[i]) < d) {
-                d = q.square_distance(v[i]);
-                start = i;
-            }
+    d = sqr(v[0]);
+    for (std::size_t i = 1; n > 2 && i < n - 1; i += sampling_step(n)) {
+        if (sqr(v[i]) < d) {
+            d = sqr(v[i]);
+            start = i;
         }
     }
+    return start;
+}
+
+// The best segment of a point or ray scan so far, against a squared bound.
+struct Scan {
+    double bound, t = 0.0;
+    std::size_t best;
+    bool improved = false;
+
+    void take(double d2, std::size_t i, double s) { bound = d2, t = s, best = i, improved = true; }
+    // The root of the bound when a segment improved on the start, else the
+    // exact distance to the start vertex.
+    template <class Dist>
+    Result result(const KvArray<Kv3dPoint>& v, Dist dist) const {
+        Result r{0.0, on_segment(v, best, t)};
+        r.distance = !improved ? dist(r.nearest.point) : bound < 1e-20 ? 0.0 : std::sqrt(bound);
+        return r;
+    }
+};
+
+inline Result point(const Kv3dPoint& q, const KvArray<Kv3dPoint>& v) {
+    const std::size_t n = v.size();
+    if (n <= 1) return n == 0 ? Result() : Result{q.distance(v[0]), Nearest{v[0], 0, 0.0}};
+    double d;
+    std::size_t start = sampled_start(
+        v, [&](const Kv3dPoint& p) { return q.square_distance(p); }, d);
     if (q.square_distance(v[n - 1]) < d) {
         d = q.square_distance(v[n - 1]);
         start = n - 2;
     }
-    double bound = 1.01 * d + 1e-6;
-    std::size_t best = start;
-    double t = 0.0;
-    bool improved = false;
+    Scan scan{1.01 * d + 1e-6, 0.0, start};
     for (std::size_t i = 0; i + 1 < n; ++i) {
-        Kv3dVector e = v[i + 1] - v[i];
-        Kv3dVector w = q - v[i];
-        if (std::fabs(e[0]) < 1e-20 && std::fabs(e[1]) < 1e-20 && std::fabs(e[2]) < 1e-20) {
-            continue;
-        }
+        Kv3dVector e = v[i + 1] - v[i], w = q - v[i];
+        if (std::fabs(e[0]) < 1e-20 && std::fabs(e[1]) < 1e-20 && std::fabs(e[2]) < 1e-20) continue;
         double up = 0.0;
         kvla_h1(0, 1, 3, e.as_array(), 1, up);
         kvla_h2(0, 1, 3, e.as_array(), 1, up, w.as_array(), 1, 3, 1);
-        const double L = e[0];
-        const double a = w[0];
-        const double perp2 = w[1] * w[1] + w[2] * w[2];
-        if (perp2 > bound) {
-            continue;
-        }
+        const double L = e[0], a = w[0], perp2 = w[1] * w[1] + w[2] * w[2];
+        if (perp2 > scan.bound) continue;
         double s = 0.0;
-        if (std::fabs(L) >= 1e-6) {
-            s = clamp01(a / L);
-        }
+        if (std::fabs(L) >= 1e-6) s = clamp01(a / L);
         const double d2 = perp2 + (L * s - a) * (L * s - a);
-        if (d2 < bound) {
-            bound = d2;
-            t = s;
-            best = i;
-            improved = true;
-        }
+        if (d2 < scan.bound) scan.take(d2, i, s);
     }
-    r.nearest = on_segment(v, best, t);
-    if (!improved) {
-        r.distance = q.distance(r.nearest.point);
-    } else {
-        r.distance = bound < 1e-20 ? 0.0 : std::sqrt(bound);
-    }
-    return r;
+    return scan.result(v, [&](const Kv3dPoint& p) { return q.distance(p); });
 }
 
 inline Result ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
-    Result r;
     const std::size_t n = v.size();
-    if (n == 0) {
-        return r;
-    }
-    if (n == 1) {
-        return Result{ray.distance(v[0]), Nearest{v[0], 0, 0.0}};
-    }
-    const std::size_t step = sampling_step(n);
-    double d = ray.distance_sqr(v[0]);
-    std::size_t start = 0;
-    if (n > 2) {
-        for (std::size_t i = 1; i < n - 1; i += step) {
-            if (ray.distance_sqr(v[i]) < d) {
-                d = ray.distance_sqr(v[i]);
-                start = i;
-            }
-        }
-    }
-    double bound = 1.01 * d + 1e-6;
-    std::size_t best = start;
-    double t = 0.0;
-    bool improved = false;
+    if (n <= 1) return n == 0 ? Result() : Result{ray.distance(v[0]), Nearest{v[0], 0, 0.0}};
+    double d;
+    const std::size_t start = sampled_start(
+        v, [&](const Kv3dPoint& p) { return ray.distance_sqr(p); }, d);
+    Scan scan{1.01 * d + 1e-6, 0.0, start};
     const Kv3dDirection& D = ray.direction();
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const Kv3dVector e = v[i + 1] - v[i];
         double s = 0.0;
         if (e.geom_zero()) {
-            if (ray.distance_sqr(v[i]) >= bound) {
-                continue;
-            }
+            if (ray.distance_sqr(v[i]) >= scan.bound) continue;
         } else {
             const Kv3dVector w = v[i] - ray.point();
-            const Kv3dDirection m = (e * D).direction();
-            const double h = m % w;
-            if (h * h >= bound) {
-                continue;
-            }
-            KvLaDblMat A(2, 2, 0.0);
-            KvLaDblMat b(2, 1, 0.0);
-            KvLaDblMat x;
+            const double h = (e * D).direction() % w;
+            if (h * h >= scan.bound) continue;
+            KvLaDblMat A(2, 2, 0.0), b(2, 1, 0.0), x;
             A(0, 0) = e % e;
             A(0, 1) = -(e % D);
             A(1, 0) = -(e % D);
@@ -156,20 +129,9 @@ inline Result ray(const Kv3dRay& ray, const KvArray<Kv3dPoint>& v) {
             s = kvla_linearsolve(A, b, x, nullptr) ? clamp01(x(0, 0)) : 0.5;
         }
         const Kv3dPoint P = v[i] * (1.0 - s) + v[i + 1] * s;
-        if (ray.distance_sqr(P) < bound) {
-            bound = ray.distance_sqr(P);
-            t = s;
-            best = i;
-            improved = true;
-        }
+        if (ray.distance_sqr(P) < scan.bound) scan.take(ray.distance_sqr(P), i, s);
     }
-    r.nearest = on_segment(v, best, t);
-    if (!improved) {
-        r.distance = ray.distance(r.nearest.point);
-    } else {
-        r.distance = bound < 1e-20 ? 0.0 : std::sqrt(bound);
-    }
-    return r;
+    return scan.result(v, [&](const Kv3dPoint& p) { return ray.distance(p); });
 }
 
 // The best pair while scanning.
@@ -180,39 +142,24 @@ struct PairState {
     bool improved = false;
 
     bool take(double candidate, std::size_t i, std::size_t j, double si, double tj) {
-        if (!(candidate < Dbest * Dbest)) {
-            return false;
-        }
+        if (!(candidate < Dbest * Dbest)) return false;
         Dbest = std::sqrt(candidate);
-        sa = i;
-        sb = j;
-        s = si;
-        t = tj;
-        improved = true;
+        sa = i, sb = j, s = si, t = tj, improved = true;
         return true;
     }
 };
 
 inline void measure_pair(const KvArray<Kv3dPoint>& A, std::size_t i, const KvArray<Kv3dPoint>& B,
                          std::size_t j, KvLaDblMat& mat, PairState& st) {
-    const Kv3dPoint a0 = A[i];
-    const Kv3dVector ea = A[i + 1] - A[i];
-    const Kv3dPoint b0 = B[j];
-    const Kv3dVector eb = B[j + 1] - B[j];
-    const Kv3dVector w = b0 - a0;
-    const double la = ea.length();
-    const double lb = eb.length();
-    if (a0.distance(b0) - la - lb > st.Dbest) {
-        return;
-    }
+    const Kv3dVector ea = A[i + 1] - A[i], eb = B[j + 1] - B[j], w = B[j] - A[i];
+    const double la = ea.length(), lb = eb.length();
+    if (A[i].distance(B[j]) - la - lb > st.Dbest) return;
     for (int k = 0; k < 3; ++k) {
         mat(k, 0) = ea[k];
         mat(k, 1) = -eb[k];
         mat(k, 2) = w[k];
     }
-    double* col0 = mat.data();
-    double* col1 = col0 + 3;
-    double* col2 = col0 + 6;
+    double *col0 = mat.data(), *col1 = col0 + 3, *col2 = col0 + 6;
     double up = 0.0;
     kvla_h1(0, 1, 3, col0, 1, up);
     kvla_h2(0, 1, 3, col0, 1, up, col1, 1, 3, 2);
@@ -220,49 +167,32 @@ inline void measure_pair(const KvArray<Kv3dPoint>& A, std::size_t i, const KvArr
     kvla_h2(1, 2, 3, col1, 1, up, col2, 1, 3, 1);
     const double r00 = col0[0], r01 = col1[0], r11 = col1[1];
     const double c0 = col2[0], c1 = col2[1], c2 = col2[2];
-    if (std::fabs(c2) > st.Dbest) {
-        return;
-    }
+    if (std::fabs(c2) > st.Dbest) return;
     if (la > 1e-6 && lb > 1e-6 && std::fabs(r11) > 1e-6) {
         const double t = c1 / r11;
         if (0 <= t && t <= 1) {
             const double s = (c0 - t * r01) / r00;
-            if (0 <= s && s <= 1 && st.take(c2 * c2, i, j, s, t)) {
-                return;
-            }
+            if (0 <= s && s <= 1 && st.take(c2 * c2, i, j, s, t)) return;
         }
     }
     if (!(la < 1e-6 && lb < 1e-6)) {
-        if (lb >= 1e-6) {
-            for (double s = 0.0; s <= 1.0; s += 1.0) {
-                const double t =
-                    clamp01(((c0 - r00 * s) * r01 + r11 * c1) / (r01 * r01 + r11 * r11));
-                const double x = r01 * t + r00 * s - c0;
-                const double y = r11 * t - c1;
-                st.take(x * x + y * y + c2 * c2, i, j, s, t);
-            }
+        for (double s = 0.0; lb >= 1e-6 && s <= 1.0; s += 1.0) {
+            const double t = clamp01(((c0 - r00 * s) * r01 + r11 * c1) / (r01 * r01 + r11 * r11));
+            const double x = r01 * t + r00 * s - c0, y = r11 * t - c1;
+            st.take(x * x + y * y + c2 * c2, i, j, s, t);
         }
-        if (la >= 1e-6) {
-            for (double t = 0.0; t <= 1.0; t += 1.0) {
-                const double s = clamp01((c0 - r01 * t) / r00);
-                const double x = r00 * s + r01 * t - c0;
-                const double y = r11 * t - c1;
-                st.take(x * x + y * y + c2 * c2, i, j, s, t);
-            }
+        for (double t = 0.0; la >= 1e-6 && t <= 1.0; t += 1.0) {
+            const double s = clamp01((c0 - r01 * t) / r00);
+            const double x = r00 * s + r01 * t - c0, y = r11 * t - c1;
+            st.take(x * x + y * y + c2 * c2, i, j, s, t);
         }
     }
-    if (la < 1e-6 && lb < 1e-6) {
-        st.take(c0 * c0 + c1 * c1 + c2 * c2, i, j, 0.0, 0.0);
-    }
+    if (la < 1e-6 && lb < 1e-6) st.take(c0 * c0 + c1 * c1 + c2 * c2, i, j, 0.0, 0.0);
 }
 
 inline PairResult pair(const KvArray<Kv3dPoint>& A, const KvArray<Kv3dPoint>& B) {
-    PairResult r;
-    const std::size_t nA = A.size();
-    const std::size_t nB = B.size();
-    if (nA == 0 || nB == 0) {
-        return r;
-    }
+    const std::size_t nA = A.size(), nB = B.size();
+    if (nA == 0 || nB == 0) return PairResult();
     if (nA == 1) {
         const Result p = point(A[0], B);
         return PairResult{p.distance, Nearest{A[0], 0, 0.0}, p.nearest};
@@ -271,16 +201,12 @@ inline PairResult pair(const KvArray<Kv3dPoint>& A, const KvArray<Kv3dPoint>& B)
         const Result p = point(B[0], A);
         return PairResult{p.distance, p.nearest, Nearest{B[0], 0, 0.0}};
     }
-    const std::size_t stepA = sampling_step(nA);
-    const std::size_t stepB = sampling_step(nB);
-    double min = std::numeric_limits<double>::infinity();
+    double min = kInf;
     std::size_t sa = 0, sb = 0;
-    for (std::size_t i = 0; i < nA; i += stepA) {
-        for (std::size_t j = 0; j < nB; j += stepB) {
+    for (std::size_t i = 0; i < nA; i += sampling_step(nA)) {
+        for (std::size_t j = 0; j < nB; j += sampling_step(nB)) {
             if (A[i].square_distance(B[j]) < min) {
-                min = A[i].square_distance(B[j]);
-                sa = i;
-                sb = j;
+                min = A[i].square_distance(B[j]), sa = i, sb = j;
             }
         }
     }
@@ -289,12 +215,9 @@ inline PairResult pair(const KvArray<Kv3dPoint>& A, const KvArray<Kv3dPoint>& B)
     PairState st{std::sqrt(1.01 * min + 1e-6), sa, sb};
     KvLaDblMat mat(3, 3, 0.0);
     for (std::size_t i = 0; i + 1 < nA; ++i) {
-        for (std::size_t j = 0; j + 1 < nB; ++j) {
-            measure_pair(A, i, B, j, mat, st);
-        }
+        for (std::size_t j = 0; j + 1 < nB; ++j) measure_pair(A, i, B, j, mat, st);
     }
-    r.first = on_segment(A, st.sa, st.s);
-    r.second = on_segment(B, st.sb, st.t);
+    PairResult r{0.0, on_segment(A, st.sa, st.s), on_segment(B, st.sb, st.t)};
     r.distance = st.improved ? st.Dbest : r.first.point.distance(r.second.point);
     return r;
 }
@@ -320,51 +243,31 @@ inline PairResult library_pair(const KvArray<Kv3dPoint>& a, const KvArray<Kv3dPo
     return r;
 }
 
-inline bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// Every value of an answer, in order.
+inline std::vector<double> values(const Result& r) {
+    const Kv3dPoint& p = r.nearest.point;
+    return {r.distance, p[0], p[1], p[2], double(r.nearest.segment), r.nearest.parameter};
+}
+
+inline std::vector<double> values(const PairResult& r) {
+    std::vector<double> v = values(Result{r.distance, r.first}), w = values(Result{0, r.second});
+    v.insert(v.end(), w.begin() + 1, w.end());
+    return v;
+}
 
 // "" when got and want agree to the bit (NaN with NaN of the same bits, 0.0
-// not with -0.0), else the first value in which they differ.
-inline std::string difference(const char* what, double got, double want) {
-    if (same_bits(got, want)) {
-        return std::string();
-    }
+// not with -0.0), else both answers: distance, nearest x, y, z, segment and
+// parameter (for a pair, of the first polyline, then of the second).
+template <class R>
+std::string difference(const R& got, const R& want) {
+    const std::vector<double> g = values(got), w = values(want);
+    if (std::memcmp(g.data(), w.data(), g.size() * sizeof(double)) == 0) return std::string();
     std::ostringstream text;
     text.precision(17);
-    text << what << " " << got << " instead of " << want;
+    for (std::size_t k = 0; k < g.size(); ++k) text << (k ? ", " : "(") << g[k];
+    for (std::size_t k = 0; k < w.size(); ++k) text << (k ? ", " : ") instead of (") << w[k];
+    text << ")";
     return text.str();
-}
-
-inline std::string difference(const Nearest& got, const Nearest& want) {
-    const char* const axes[] = {"nearest x", "nearest y", "nearest z"};
-    for (int k = 0; k < 3; ++k) {
-        const std::string d = difference(axes[k], got.point[k], want.point[k]);
-        if (!d.empty()) {
-            return d;
-        }
-    }
-    if (got.segment != want.segment) {
-        return "segment " + std::to_string(got.segment) + " instead of " +
-               std::to_string(want.segment);
-    }
-    return difference("parameter", got.parameter, want.parameter);
-}
-
-inline std::string difference(const Result& got, const Result& want) {
-    const std::string d = difference("distance", got.distance, want.distance);
-    return d.empty() ? difference(got.nearest, want.nearest) : d;
-}
-
-inline std::string difference(const PairResult& got, const PairResult& want) {
-    std::string d = difference("distance", got.distance, want.distance);
-    if (!d.empty()) {
-        return d;
-    }
-    d = difference(got.first, want.first);
-    if (!d.empty()) {
-        return "first " + d;
-    }
-    d = difference(got.second, want.second);
-    return d.empty() ? d : "second " + d;
 }
 
 }  // namespace polyline_reference
