@@ -4,18 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "CliTestSupport.h"
 #include "NumberFormat.h"
 
 namespace {
 
-using cli_test::contains;
 using kv3dcli::format_number;
 
 // The significant digits of a number's text: the mantissa without sign,
@@ -89,20 +86,6 @@ TEST(NumberFormat, RandomValuesKeepTheirDigitsAndReadBackClose) {
             EXPECT_EQ(back, value) << "case: " << name << " -> " << text;
         }
     }
-}
-
-// The text report follows --digits; JSON keeps every number in full.
-TEST(NumberFormat, TextReportFollowsDigitsAndJsonKeepsFullPrecision) {
-    const std::string points = "0 0 0\n999.9979840000001 0.1 3\n";
-    const auto plain = cli_test::run_kv3d({"bounds", "-"}, points);
-    EXPECT_TRUE(contains(plain.out, "(999.997984, 0.1, 3)")) << "case: default 10 digits";
-    const auto three = cli_test::run_kv3d({"bounds", "-", "--digits", "3"}, points);
-    EXPECT_TRUE(contains(three.out, "(1e+03, 0.1, 3)")) << "case: 3 digits";
-    const auto all = cli_test::run_kv3d({"bounds", "-", "--digits", "17"}, points);
-    EXPECT_TRUE(contains(all.out, "(999.9979840000001, 0.1, 3)")) << "case: 17 digits";
-    const nlohmann::json doc = cli_test::run_json({"bounds", "-", "--digits", "3"}, points);
-    EXPECT_EQ(doc.at("box").at("max").at(0).get<double>(), 999.9979840000001)
-        << "case: JSON ignores --digits";
 }
 
 }  // namespace
