@@ -28,6 +28,7 @@ const char* const kAscii =
 
 // What a read gives: the coordinates, or the message of the InputError thrown.
 struct Outcome {
+    std::string format;
     std::vector<double> coords;
     std::string error;
 };
@@ -36,7 +37,9 @@ template <class Read>
 Outcome outcome(Read read) {
     Outcome o;
     try {
-        o.coords = read().coords;
+        const kv3dcli::TriangleSet set = read();
+        o.format = set.format;
+        o.coords = set.coords;
     } catch (const kv3dcli::InputError& e) {
         o.error = e.what();
     }
@@ -55,26 +58,6 @@ std::string after_name(const std::string& error) {
 std::string ascii_with(const std::string& from, const std::string& to) {
     std::string s = kAscii;
     return s.replace(s.find(from), from.size(), to);
-}
-
-TEST(TriangleFileReader, FormatsAreToldApartByContent) {
-    const struct {
-        std::string data;
-        const char* format;
-    } cases[] = {
-        {binary_stl(kTwo, "binary part"), "binary STL"},
-        {binary_stl(kTwo, "solid exported by some CAD"), "binary STL"},  // the size decides
-        {kAscii, "ASCII STL"},
-        {"# two\n0 0 0 1 0 0 0 1 0\n0.5,0.25,-1, 0.5,0.25,1, 2,2,0\n", "text"},
-    };
-    for (const auto& c : cases) {
-        const auto set = TriangleFileReader::parse(InputText{"f", c.data});
-        EXPECT_EQ(set.format, c.format);
-        EXPECT_EQ(set.coords, std::vector<double>({0, 0, 0, 1, 0, 0, 0, 1, 0,  //
-                                                   0.5, 0.25, -1, 0.5, 0.25, 1, 2, 2, 0}));
-    }
-    EXPECT_EQ(TriangleFileReader::parse(InputText{"f", binary_stl({})}).size(), 0u);
-    EXPECT_EQ(TriangleFileReader::parse(InputText{"f", "solid e\nendsolid e\n"}).size(), 0u);
 }
 
 TEST(TriangleFileReader, BadFilesNameTheLineOrTriangle) {
@@ -111,37 +94,59 @@ TEST(TriangleFileReader, BadFilesNameTheLineOrTriangle) {
     }
 }
 
-// The same triangles from a file, from standard input (size unknown until
-// the end) and from memory, for every format, across many buffers.
-TEST(TriangleFileReader, FilesAndStandardInputStreamAsMemoryDoes) {
+// The format told apart by content, and the same triangles (or message) from
+// memory, from a file and from standard input (size unknown until the end),
+// the large cases across many buffers.
+TEST(TriangleFileReader, FormatsAreToldByContentAndStreamAsMemoryDoes) {
     cli_test::Mesh mesh;
     std::string text;
+    std::vector<double> coords;
     for (int i = 0; i < 30000; ++i) {  // 1.5 MB of binary STL, more as text
         std::array<float, 9> t;
-        for (int k = 0; k < 9; ++k) {
-            t[static_cast<std::size_t>(k)] = static_cast<float>((i * 9 + k) % 1013) * 0.125f;
-            text += std::to_string(t[static_cast<std::size_t>(k)]) + (k < 8 ? " " : "\n");
+        for (std::size_t k = 0; k < 9; ++k) {
+            t[k] = static_cast<float>((i * 9 + static_cast<int>(k)) % 1013) * 0.125f;
+            text += std::to_string(t[k]) + (k < 8 ? " " : "\n");
+            coords.push_back(t[k]);
         }
         mesh.push_back(t);
     }
     std::string truncated = binary_stl(mesh);
     truncated.pop_back();
+    const std::vector<double> two = {0,   0,    0,  1,   0,    0, 0, 1, 0,
+                                     0.5, 0.25, -1, 0.5, 0.25, 1, 2, 2, 0};
     const struct {
         const char* name;
         std::string data;
+        Outcome expected;
     } cases[] = {
-        {"binary", binary_stl(mesh, "solid but binary")}, {"text", text}, {"truncated", truncated}};
+        {"binary", binary_stl(kTwo, "binary part"), {"binary STL", two, ""}},
+        {"binary under a 'solid' header: the size decides",
+         binary_stl(kTwo, "solid exported by some CAD"),
+         {"binary STL", two, ""}},
+        {"ASCII", kAscii, {"ASCII STL", two, ""}},
+        {"text", "# two\n0 0 0 1 0 0 0 1 0\n0.5,0.25,-1, 0.5,0.25,1, 2,2,0\n", {"text", two, ""}},
+        {"empty binary", binary_stl({}), {"binary STL", {}, ""}},
+        {"empty ASCII", "solid e\nendsolid e\n", {"ASCII STL", {}, ""}},
+        {"large binary", binary_stl(mesh, "solid but binary"), {"binary STL", coords, ""}},
+        {"large text", text, {"text", coords, ""}},
+        {"large truncated binary",
+         truncated,
+         {"",
+          {},
+          ": truncated binary STL: the header announces 30000 triangles (1500084 bytes), the file "
+          "has 1500083 bytes"}},
+    };
     for (const auto& c : cases) {
-        const Outcome memory = parse(c.data);
         const std::string path = cli_test::write_file("t.stl", c.data);
-        for (const bool from_stdin : {false, true}) {
+        for (const char* from : {"memory", "a file", "standard input"}) {
             std::istringstream in(c.data);
-            const Outcome streamed =
-                outcome([&] { return TriangleFileReader(in).read(from_stdin ? "-" : path, 0); });
-            const std::string where = from_stdin ? " from standard input" : " from a file";
-            EXPECT_EQ(streamed.coords, memory.coords) << "case: " << c.name << where;
-            EXPECT_EQ(after_name(streamed.error), after_name(memory.error))
-                << "case: " << c.name << where;
+            const Outcome got = from[0] == 'm' ? parse(c.data) : outcome([&] {
+                return TriangleFileReader(in).read(from[0] == 'a' ? path : "-", 0);
+            });
+            const std::string name = std::string(c.name) + " from " + from;
+            EXPECT_EQ(got.format, c.expected.format) << "case: " << name;
+            EXPECT_EQ(got.coords, c.expected.coords) << "case: " << name;
+            EXPECT_EQ(after_name(got.error), c.expected.error) << "case: " << name;
         }
     }
 }
