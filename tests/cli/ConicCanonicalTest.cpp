@@ -12,41 +12,9 @@ namespace {
 
 using kv3dcli::conic_distance_2d;
 
-// The least distance from (x, y) to a canonical curve, parametrised on
-// [-range, range]: golden-section search from every local minimum of 4001
-// samples.
-double sampled_distance(int type, double a, double b, double x, double y, double range) {
-    const auto dist = [&](double s, int branch) {
-        const Kv3dPoint c = fit_test::canonical(type, a, b, s, branch);
-        return std::hypot(c.x() - x, c.y() - y);
-    };
-    const int n = 4000;
-    const auto param = [&](int k) { return -range + 2 * range * k / n; };
-    double best = INFINITY;
-    for (int branch : {-1, 1}) {
-        for (int k = 0; k <= n; ++k) {
-            const double d = dist(param(k), branch);
-            if ((k > 0 && dist(param(k - 1), branch) < d) ||
-                (k < n && dist(param(k + 1), branch) < d)) {
-                continue;
-            }
-            double lo = param(std::max(k - 1, 0)), hi = param(std::min(k + 1, n));
-            for (int it = 0; it < 100; ++it) {
-                const double m1 = lo + (hi - lo) * 0.382, m2 = hi - (hi - lo) * 0.382;
-                if (dist(m1, branch) < dist(m2, branch)) {
-                    hi = m2;
-                } else {
-                    lo = m1;
-                }
-            }
-            best = std::min(best, dist(lo, branch));
-        }
-    }
-    return best;
-}
-
-// The distance to each canonical curve type against a dense sampling of it;
-// points on the axes included.
+// The distance to each canonical curve type, points on the axes included,
+// against a dense sampling of the curve: golden-section search from every
+// local minimum of 4001 samples of its parameter on [-range, range].
 TEST(ConicCanonical, DistanceAgreesWithSampling) {
     std::mt19937 rng(13);
     std::uniform_real_distribution<double> u(-1, 1);
@@ -57,8 +25,30 @@ TEST(ConicCanonical, DistanceAgreesWithSampling) {
         const double ea = type == 5 ? 1 : a, scale = 2 * ea;
         const double x = trial % 7 ? scale * u(rng) : 0, y = trial % 11 ? scale * u(rng) : 0;
         const double range = type == 0 ? M_PI : type == 1 ? 4 : 4 * scale;
-        EXPECT_NEAR(conic_distance_2d(type, ea, b, x, y),
-                    sampled_distance(type, ea, b, x, y, range), 1e-9 * scale)
+        const auto dist = [&](double s, int branch) {
+            const Kv3dPoint c = fit_test::canonical(type, ea, b, s, branch);
+            return std::hypot(c.x() - x, c.y() - y);
+        };
+        const int n = 4000;
+        const auto param = [&](int k) { return -range + 2 * range * k / n; };
+        double best = INFINITY;
+        for (int branch : {-1, 1}) {
+            for (int k = 0; k <= n; ++k) {
+                const double d = dist(param(k), branch);
+                if ((k > 0 && dist(param(k - 1), branch) < d) ||
+                    (k < n && dist(param(k + 1), branch) < d)) {
+                    continue;
+                }
+                double lo = param(std::max(k - 1, 0)), hi = param(std::min(k + 1, n));
+                for (int it = 0; it < 100; ++it) {
+                    const double m1 = lo + (hi - lo) * 0.382, m2 = hi - (hi - lo) * 0.382;
+                    const bool left = dist(m1, branch) < dist(m2, branch);
+                    (left ? hi : lo) = left ? m2 : m1;
+                }
+                best = std::min(best, dist(lo, branch));
+            }
+        }
+        EXPECT_NEAR(conic_distance_2d(type, ea, b, x, y), best, 1e-9 * scale)
             << "case: type " << type << ", a " << ea << ", b " << b << ", at (" << x << ", " << y
             << ")";
     }

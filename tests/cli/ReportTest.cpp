@@ -71,27 +71,8 @@ const char* const kTurned = "0 0 0 5 0 2\n2 0 0 5 2 2\n0 1 0 4 0 2\n0 0 3 5 0 5\
 const char* const kTurn = R"([[0, -1, 0, 5], [1, 0, 0, 0], [0, 0, 1, 2], [0, 0, 0, 1]])";
 const char* const kWide = "0 0 0\n999.9979840000001 0.1 3\n";
 
-// Runs in the scratch directory, where the test's files are.
-struct InScratch {
-    const std::filesystem::path before = std::filesystem::current_path();
-    InScratch() { std::filesystem::current_path(cli_test::scratch_dir()); }
-    ~InScratch() { std::filesystem::current_path(before); }
-};
-
-// The words of text between spaces (a tab belongs to its word).
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> all;
-    for (std::string word; std::getline(in, word, ' ');) {
-        if (!word.empty()) {
-            all.push_back(word);
-        }
-    }
-    return all;
-}
-
 TEST(Reports, TextAndJsonOfEachSubcommand) {
-    const InScratch here;
+    const cli_test::InScratch here;
     write_file("elbow.txt", kElbow);
     write_file("w.txt", "1\n-1\n2\n1\n1\n1\n0  # the outlier\n");
     write_file("p.txt", "# source -> target\n0 0 0  1 1 1\n1,0,0, 1,3,1\n");
@@ -206,7 +187,7 @@ TEST(Reports, TextAndJsonOfEachSubcommand) {
     for (const auto& c : cases) {
         const bool binary = c.std_in.find('\0') != std::string::npos;
         const std::string name = c.command + " <<< " + (binary ? "binary STL" : c.std_in);
-        std::vector<std::string> args = words(c.command);
+        std::vector<std::string> args = cli_test::words(c.command);
         if (!c.text.empty()) {
             const auto run = run_kv3d(args, c.std_in);
             EXPECT_EQ(run.status, 0) << "case: " << name << ": " << run.err;
@@ -222,7 +203,7 @@ TEST(Reports, TextAndJsonOfEachSubcommand) {
         if (!c.keys.empty()) {
             std::vector<std::string> keys;
             flatten(report, "", keys);
-            EXPECT_EQ(keys, words("command:s version:s " + c.keys)) << "case: " << name;
+            EXPECT_EQ(keys, cli_test::words("command:s version:s " + c.keys)) << "case: " << name;
         }
         EXPECT_EQ(report.value("command", ""), args[0]) << "case: " << name;
         EXPECT_EQ(report.value("version", ""), KV3D_VERSION) << "case: " << name;
