@@ -1,7 +1,11 @@
 #pragma once
 
+// What every tool test needs: the standard headers below, GoogleTest, a
+// scratch directory, and runs of the tool in-process.
+
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +103,15 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
     const int status = kv3dcli::run_cli(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return CliResult{status, out.str(), err.str()};
 }
+
+// rsvg-convert's exit status on svg (0: rendered), its PNG written beside it.
+inline int render(const std::string& svg) {
+    const std::string command =
+        "rsvg-convert -o '" + svg + ".png' '" + svg + "' 2>'" + svg + ".log'";
+    return std::system(command.c_str());
+}
+
+inline bool have_renderer() { return std::system("rsvg-convert --version >/dev/null 2>&1") == 0; }
 
 // Triangles as nine float coordinates each (p0, p1, p2).
 using Mesh = std::vector<std::array<float, 9>>;

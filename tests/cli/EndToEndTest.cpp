@@ -1,12 +1,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <string>
-
-#include <gtest/gtest.h>
 
 #include "cli/CliTestSupport.h"
 

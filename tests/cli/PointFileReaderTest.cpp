@@ -2,11 +2,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
 #include "InputReader.h"

@@ -1,21 +1,17 @@
-#include <filesystem>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
 
-// Every subcommand's report. In JSON: the keys the README documents, in
-// order, nested ones as "section.key", each with the kind of its value, and
-// the values of a worked case. In text: a telling line.
+// Every subcommand's reports and picture. In JSON: the keys the README
+// documents, in order, nested ones as "section.key", each with the kind of its
+// value, and the values of a worked case. In text: a telling line. The
+// picture of --svg renders (rsvg-convert proves it well-formed SVG), is the
+// same every run, and leaves the report as it was.
 
 namespace {
 
 using cli_test::binary_stl;
+using cli_test::render;
 using cli_test::run_kv3d;
 using cli_test::write_file;
 using Json = nlohmann::ordered_json;
@@ -71,8 +67,12 @@ const char* const kTurned = "0 0 0 5 0 2\n2 0 0 5 2 2\n0 1 0 4 0 2\n0 0 3 5 0 5\
 const char* const kTurn = R"([[0, -1, 0, 5], [1, 0, 0, 0], [0, 0, 1, 2], [0, 0, 0, 1]])";
 const char* const kWide = "0 0 0\n999.9979840000001 0.1 3\n";
 
-TEST(Reports, TextAndJsonOfEachSubcommand) {
+TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
+    ASSERT_TRUE(cli_test::have_renderer()) << "rsvg-convert is missing: run scripts/setup.sh";
     const cli_test::InScratch here;
+    write_file("huge.txt", "1e308 1e308 1e308\n-1e308 -1e308 -1e308\n0 0 1\n");
+    write_file("line.txt", "0 0 0\n1 1 0\n2 2 0\n3 3 0\n4 4 0\n");
+    write_file("hyperbola.txt", "1 1 0\n2 0.5 0\n4 0.25 0\n-1 -1 0\n-2 -0.5 0\n");
     write_file("elbow.txt", kElbow);
     write_file("w.txt", "1\n-1\n2\n1\n1\n1\n0  # the outlier\n");
     write_file("p.txt", "# source -> target\n0 0 0  1 1 1\n1,0,0, 1,3,1\n");
@@ -89,13 +89,23 @@ TEST(Reports, TextAndJsonOfEachSubcommand) {
     const std::string fitted = " matrix:m orthonormal:b orientation_preserving:b ";
     const struct {
         std::string command;  // as typed after kv3d; names the case
-        std::string std_in;
-        std::string text;    // a part of the text report; none: not checked
-        std::string keys;    // of the JSON report after command and version; none: not checked
-        std::string values;  // a part of the JSON report; none: not run
-        double tol = 0;      // of the numbers among values
+        std::string std_in{};
+        std::string text{};    // a part of the text report; none: not checked
+        std::string keys{};    // of the JSON report after command and version; none: not checked
+        std::string values{};  // a part of the JSON report; none: not run
+        double tol = 0;        // of the numbers among values
+        bool draws = true;     // with --svg
     } cases[] = {
-        {"--help", "", "'#' starts a comment", "", ""},
+        {"--help", "", "'#' starts a comment", "", "", 0, false},
+        // Pictures of special cases: beyond the double range, a plane fitted to
+        // points on a line, a hyperbola, a point on the polyline, no clash.
+        {"bounds huge.txt"},
+        {"fit-plane huge.txt"},
+        {"distance --point 1e308,0,0 huge.txt"},
+        {"fit-plane line.txt"},
+        {"fit-conic hyperbola.txt"},
+        {"distance --point 2,0,0 elbow.txt"},
+        {"clash a.txt -", "9 9 9 10 9 9 9 10 9\n"},
         {"bounds -", "1 2 3\n-1 5 0\n0 0 9000\n", "(-0.4999999999, 2.5, 4500.000001)",
          "points:i box.min:p box.max:p box.size:p box.center:p sphere.center:p sphere.radius:n "
          "sphere.box_sphere_radius:n out_of_range:i",
@@ -182,16 +192,31 @@ TEST(Reports, TextAndJsonOfEachSubcommand) {
         {"demo", "", "Kv3dPoint( 1.5, -2, 8000)", "",
          R"({"resolution": {"same_point_tol": 0.001}, "triangle": {"coplanar_inside": true},
              "clash": {"pairs": [[0, 4], [3, 0], [3, 1], [3, 2]]},
-             "polyline_distance": {"ray_parameter": 0.5}})"},
+             "polyline_distance": {"ray_parameter": 0.5}})",
+         0, false},
     };
+    int n = 0;
     for (const auto& c : cases) {
         const bool binary = c.std_in.find('\0') != std::string::npos;
         const std::string name = c.command + " <<< " + (binary ? "binary STL" : c.std_in);
         std::vector<std::string> args = cli_test::words(c.command);
-        if (!c.text.empty()) {
-            const auto run = run_kv3d(args, c.std_in);
-            EXPECT_EQ(run.status, 0) << "case: " << name << ": " << run.err;
-            EXPECT_TRUE(cli_test::contains(run.out, c.text)) << "case: " << name;
+        const auto text = run_kv3d(args, c.std_in);
+        ASSERT_EQ(text.status, 0) << "case: " << name << ": " << text.err;
+        EXPECT_TRUE(cli_test::contains(text.out, c.text)) << "case: " << name;
+        if (c.draws) {
+            const std::string svg = "pic" + std::to_string(n++) + ".svg";
+            std::vector<std::string> drawn = args;
+            drawn.insert(drawn.end(), {"--svg", svg});
+            EXPECT_EQ(run_kv3d(drawn, c.std_in).out, text.out) << "case: " << name << " --svg";
+            const std::string picture = cli_test::read_file(svg);
+            EXPECT_EQ(render(svg), 0)
+                << "case: " << name << ": " << cli_test::read_file(svg + ".log");
+            const std::size_t root = picture.find("<svg");
+            EXPECT_EQ(picture.substr(root, picture.find('>', root) - root).find("height=\"0\""),
+                      std::string::npos)
+                << "case: " << name << ", a picture of no height";
+            run_kv3d(drawn, c.std_in);
+            EXPECT_EQ(cli_test::read_file(svg), picture) << "case: " << name << " --svg again";
         }
         if (c.values.empty()) {
             continue;

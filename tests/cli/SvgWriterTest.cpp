@@ -1,8 +1,4 @@
 #include <cmath>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "EvenSample.h"
 #include "SvgDocument.h"

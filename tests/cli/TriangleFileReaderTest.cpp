@@ -1,11 +1,5 @@
 #include <algorithm>
-#include <array>
 #include <limits>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
 #include "InputError.h"
