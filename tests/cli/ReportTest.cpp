@@ -73,6 +73,8 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
     write_file("huge.txt", "1e308 1e308 1e308\n-1e308 -1e308 -1e308\n0 0 1\n");
     write_file("line.txt", "0 0 0\n1 1 0\n2 2 0\n3 3 0\n4 4 0\n");
     write_file("hyperbola.txt", "1 1 0\n2 0.5 0\n4 0.25 0\n-1 -1 0\n-2 -0.5 0\n");
+    write_file("a-far-triangle-that-meets-nothing-and-whose-name-is-long.txt",
+               "9 9 9 10 9 9 9 10 9\n");
     write_file("elbow.txt", kElbow);
     write_file("w.txt", "1\n-1\n2\n1\n1\n1\n0  # the outlier\n");
     write_file("p.txt", "# source -> target\n0 0 0  1 1 1\n1,0,0, 1,3,1\n");
@@ -98,14 +100,16 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
     } cases[] = {
         {"--help", "", "'#' starts a comment", "", "", 0, false},
         // Pictures of special cases: beyond the double range, a plane fitted to
-        // points on a line, a hyperbola, a point on the polyline, no clash.
+        // points on a line, a hyperbola, a point on the polyline, no clash (and
+        // a legend of two rows), residuals all 0.
         {"bounds huge.txt"},
         {"fit-plane huge.txt"},
         {"distance --point 1e308,0,0 huge.txt"},
         {"fit-plane line.txt"},
         {"fit-conic hyperbola.txt"},
         {"distance --point 2,0,0 elbow.txt"},
-        {"clash a.txt -", "9 9 9 10 9 9 9 10 9\n"},
+        {"clash a.txt a-far-triangle-that-meets-nothing-and-whose-name-is-long.txt"},
+        {"transform --type affine -", "0 0 0 1 2 3\n1 0 0 2 2 3\n0 1 0 1 3 3\n0 0 1 1 2 4.01\n"},
         {"bounds -", "1 2 3\n-1 5 0\n0 0 9000\n", "(-0.4999999999, 2.5, 4500.000001)",
          "points:i box.min:p box.max:p box.size:p box.center:p sphere.center:p sphere.radius:n "
          "sphere.box_sphere_radius:n out_of_range:i",
