@@ -1,11 +1,14 @@
 #pragma once
 
+// What every tool test needs: the standard headers below, GoogleTest, a
+// scratch directory, and runs of the tool in-process.
+
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,6 +34,25 @@ inline const std::filesystem::path& scratch_dir() {
         }
     } dir;
     return dir.path;
+}
+
+// Runs in the scratch directory while it lives, for file names without a path.
+struct InScratch {
+    const std::filesystem::path before = std::filesystem::current_path();
+    InScratch() { std::filesystem::current_path(scratch_dir()); }
+    ~InScratch() { std::filesystem::current_path(before); }
+};
+
+// The words of text between spaces (a tab belongs to its word).
+inline std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> all;
+    for (std::string word; std::getline(in, word, ' ');) {
+        if (!word.empty()) {
+            all.push_back(word);
+        }
+    }
+    return all;
 }
 
 // Writes content (binary-safe) to name in the scratch directory; returns its path.
@@ -82,14 +104,14 @@ inline CliResult run_kv3d(const std::vector<std::string>& args, const std::strin
     return CliResult{status, out.str(), err.str()};
 }
 
-// Runs the tool with --json added; expects status 0 and returns the parsed
-// report (null on failure).
-inline nlohmann::json run_json(std::vector<std::string> args, const std::string& std_in = "") {
-    args.push_back("--json");
-    const CliResult r = run_kv3d(args, std_in);
-    EXPECT_EQ(r.status, 0) << "case: " << args[0] << ", " << r.err;
-    return r.status == 0 ? nlohmann::json::parse(r.out) : nlohmann::json();
+// rsvg-convert's exit status on svg (0: rendered), its PNG written beside it.
+inline int render(const std::string& svg) {
+    const std::string command =
+        "rsvg-convert -o '" + svg + ".png' '" + svg + "' 2>'" + svg + ".log'";
+    return std::system(command.c_str());
 }
+
+inline bool have_renderer() { return std::system("rsvg-convert --version >/dev/null 2>&1") == 0; }
 
 // Triangles as nine float coordinates each (p0, p1, p2).
 using Mesh = std::vector<std::array<float, 9>>;

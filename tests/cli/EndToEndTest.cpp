@@ -1,12 +1,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <string>
-
-#include <gtest/gtest.h>
 
 #include "cli/CliTestSupport.h"
 
@@ -58,9 +53,6 @@ fs::path make_dir(const char* name) {
 
 TEST(EndToEnd, BadInputExitsWithStatusTwoAndOneLineAndTouchesNoFile) {
     const fs::path dir = make_dir("e2e");
-    std::string short_stl =
-        cli_test::binary_stl({{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 0, 1, 1, 0, 1, 0, 1, 1}});
-    short_stl.resize(short_stl.size() - 30);
     const std::map<std::string, std::string> files = {
         {"points.txt", "0 0 0\n1 2 3\n4 5 6\n"},
         {"five.txt", "0 0 0\n1 0 0\n0 1 0\n1 1 1\n2 0 1\n"},
@@ -77,8 +69,9 @@ TEST(EndToEnd, BadInputExitsWithStatusTwoAndOneLineAndTouchesNoFile) {
         {"collinear.txt", "0 0 0 1 1 1\n1 0 0 2 1 1\n2 0 0 3 1 1\n"},
         {"on-a-line.txt", "0 0 0 1 1 1\n1 1 1 2 2 2\n2 2 2 3 3 5\n"},
         {"flat.txt", "0 0 0 1 1 1\n1 0 0 2 2 2\n0 1 0 3 3 3\n1 1 0 5 5 5\n"},
-        {"short.stl", short_stl},
+        {"short.stl", std::string(3, '\0')},
         {"triangle.txt", "0 0 0 1 0 0 0 1 0\n"},
+        {"long.txt", "1 2 3\n" + std::string(1 << 20, ' ') + " \n"},
         {"picture.svg", "<svg>the user's own picture</svg>"},
     };
     for (const auto& [name, content] : files) {
@@ -86,9 +79,6 @@ TEST(EndToEnd, BadInputExitsWithStatusTwoAndOneLineAndTouchesNoFile) {
     }
     const std::string stdin_once = "standard input ('-') can feed only one of the two files";
     const std::string xyz = "expected X,Y,Z, three finite numbers separated by commas";
-    const std::string ray =
-        "--ray: expected PX,PY,PZ,DX,DY,DZ, six finite numbers separated by "
-        "commas";
     const std::string polylines = "two polyline files needed, or one with --point or --ray";
     const std::string conic =
         "; a conic needs five points or more, four and one tangent, or three and both tangents";
@@ -100,7 +90,6 @@ TEST(EndToEnd, BadInputExitsWithStatusTwoAndOneLineAndTouchesNoFile) {
         // The command line itself.
         {"", "", "kv3d: "},
         {"bogus", "", "unknown command 'bogus'"},
-        {"demo --frobnicate", "", "--frobnicate"},
         {"bounds --bogus points.txt", "", "--bogus"},
         {"bounds points.txt more.txt", "", "more.txt"},
         {"clash triangle.txt", "", "B is required"},
@@ -115,83 +104,66 @@ TEST(EndToEnd, BadInputExitsWithStatusTwoAndOneLineAndTouchesNoFile) {
         {"bounds a-directory", "", "a-directory: cannot read: Is a directory"},
         {"bounds empty.txt", "", "kv3d: empty.txt: 0 points, at least 1 needed\n"},
         {"bounds -", "", "kv3d: <stdin>: 0 points, at least 1 needed\n"},
+        {"bounds long.txt", "", "kv3d: long.txt:2: line longer than 1048576 bytes\n"},
         {"bounds two.txt", "", "two.txt:2: expected three finite numbers, found 2"},
         {"fit-plane four.txt", "", "four.txt:3: expected three finite numbers, found 4"},
         {"fit-conic word.txt", "", "word.txt:2: expected three finite numbers, 'two' is not a"},
         {"bounds --json word.txt", "", "word.txt:2: expected three finite numbers, 'two' is not"},
-        {"distance --point 0,0,0 nan.txt", "",
-         "nan.txt:2: expected three finite numbers, 'nan' is not finite"},
+        {"distance --point 0,0,0 nan.txt", "", "nan.txt:2: expected three finite numbers, 'nan'"},
         {"bounds inf.txt", "", "inf.txt:2: expected three finite numbers, '-inf' is not finite"},
-        {"bounds -", "1 1e999 2\n",
-         "<stdin>:1: expected three finite numbers, '1e999' is not finite"},
-        {"bounds -", "1 2 3abc\n",
-         "<stdin>:1: expected three finite numbers, '3abc' is not a number"},
-        {"bounds -", "1,,2,3\n",
-         "<stdin>:1: expected three finite numbers, empty field between commas"},
-        {"bounds -", "1 2 3\n4 5\n", "<stdin>:2: expected three finite numbers, found 2"},
-        {"clash short.stl triangle.txt", "", "short.stl: "},
+        {"bounds -", "1 1e999 2\n", "<stdin>:1: expected three finite numbers, '1e999' is not"},
+        {"bounds -", "1 2 3abc\n", "<stdin>:1: expected three finite numbers, '3abc' is not a"},
+        {"bounds -", "1 2 3456789012345678901234567890x\n", " '345678901234567890123456...' "},
+        {"bounds -", "1,,2,3\n", "<stdin>:1: expected three finite numbers, empty field between"},
+        {"bounds -", "1,2,3,\n", "<stdin>:1: expected three finite numbers, empty field between"},
+        {"clash short.stl triangle.txt", "", "short.stl: binary STL of 3 bytes, shorter than"},
         {"clash empty.txt pair.txt", "", "kv3d: empty.txt: 0 triangles, at least 1 needed\n"},
         {"clash - pair.txt", "0 0 0 1 0 0 0 1 0\n", "pair.txt:1: "},
         {"clash - -", "", stdin_once},
         // transform and register
-        {"transform collinear.txt", "",
-         "kv3d: collinear.txt: the points of the pairs used are coincident or collinear, the "
-         "fitted transform is singular\n"},
+        {"transform collinear.txt", "", "collinear.txt: the points of the pairs used are coincid"},
         {"transform -", "1 0 0 2 1\n", "kv3d: <stdin>:1: expected six finite numbers, found 5\n"},
         {"transform pair.txt --apply -", "4 5\n", "<stdin>:1: "},
         {"transform - --apply -", "", stdin_once},
         {"transform -", "", "kv3d: <stdin>: 0 point pairs, at least 1 needed\n"},
         {"register points.txt", "", "points.txt:1: "},
         {"register on-a-line.txt --type similarity", "",
-         "on-a-line.txt: the source points lie on one line or nearly so and do not fix a "
-         "similarity transform\n"},
+         "on-a-line.txt: the source points lie on one line or nearly so"},
         {"register flat.txt --type affine", "",
-         "flat.txt: the source points lie in one plane or nearly so and do not fix an affine "
-         "transform\n"},
+         "flat.txt: the source points lie in one plane or nearly so"},
         {"register -", "0 0 0 1 1 1\n1 0 0 2 1 1\n", "<stdin>: 2 point pairs, at least 3 needed\n"},
-        {"register five-pairs.txt --weights -", "1\n1\n1\n1\n",
-         "<stdin>: 4 weights for 5 point pairs"},
+        {"register five-pairs.txt --weights -", "1\n1\n1\n1\n", "<stdin>: 4 weights for 5 point"},
         {"register five-pairs.txt --weights -", "1\n1\n\n-1\n1\n1\n",
-         "<stdin>:4: weight -1 is negative"},
-        {"register five-pairs.txt --weights -", "0\n0\n0\n1\n1\n",
-         "<stdin>: 2 pairs of positive weight, at least 3"},
-        {"register - --weights - --apply -", "",
-         "standard input ('-') can feed only one of the three files\n"},
+         "<stdin>:4: weight -1 is neg"},
+        {"register five-pairs.txt --weights -", "0\n0\n0\n1\n1\n", "2 pairs of positive weight"},
+        {"register - --weights - --apply -", "", "can feed only one of the three files\n"},
         // fit-plane and fit-conic
         {"fit-plane -", "0 0 0\n1 1 1\n", "kv3d: <stdin>: 2 points, at least 3 needed\n"},
+        {"fit-plane -", "1 2 3\n", "kv3d: <stdin>: 1 point, at least 3 needed\n"},
         {"fit-plane five.txt --weights -", "1\n2\n", "<stdin>: 2 weights for 5 points\n"},
-        {"fit-plane five.txt --weights -", "0\n0\n-0\n1e-200\n0\n",
-         "<stdin>: every weight is 0 (or its square is), no point is left to fit"},
-        {"fit-plane five.txt --weights -", "1\n1 2\n",
-         "<stdin>:2: expected one finite number, found 2\n"},
+        {"fit-plane five.txt --weights -", "0\n0\n-0\n1e-200\n0\n", "every weight is 0 (or its"},
+        {"fit-plane five.txt --weights -", "1\n1 2\n", "<stdin>:2: expected one finite number, "},
         {"fit-plane - --weights -", "", stdin_once},
         {"fit-conic four-points.txt", "", "four-points.txt: 4 points and 0 tangents" + conic},
         {"fit-conic five.txt --last-tangent 1,0,0", "", "five.txt: 5 points and 1 tangent" + conic},
-        {"fit-conic five.txt --first-tangent 1,2", "", "kv3d: --first-tangent: " + xyz + "\n"},
         {"fit-conic five.txt --first-tangent 1,2,3,4", "", "--first-tangent"},
         {"fit-conic five.txt --first-tangent 1,,3", "", "--first-tangent"},
         {"fit-conic five.txt --last-tangent 1,2,inf", "", "--last-tangent"},
-        {"fit-conic five.txt --last-tangent 0,0,0", "",
-         "kv3d: --last-tangent: the zero vector has no direction\n"},
+        {"fit-conic five.txt --last-tangent 0,0,0", "", "--last-tangent: the zero vector has no"},
         {"fit-conic five.txt --tangent 1,0,0", "", "--tangent"},
         // distance
         {"distance", "", ""},
         {"distance points.txt", "", polylines},
         {"distance points.txt points.txt points.txt", "", polylines},
-        {"distance --point 1,2,3 points.txt points.txt", "",
-         "one polyline file needed after --point or --ray\n"},
-        {"distance --point 1,2,3 --ray 0,0,0,1,0,0 points.txt", "",
-         "kv3d: give --point or --ray, not both\n"},
+        {"distance --point 1,2,3 points.txt points.txt", "", "one polyline file needed after"},
+        {"distance --point 1,2,3 --ray 0,0,0,1,0,0 points.txt", "", "give --point or --ray, not"},
         {"distance --point 1,2 points.txt", "", "kv3d: --point: " + xyz + "\n"},
         {"distance --point 1,y,2 points.txt", "", "kv3d: --point: " + xyz + "\n"},
-        {"distance --point 1,2,inf points.txt", "", "kv3d: --point: " + xyz + "\n"},
         {"distance --point '' points.txt", "", "--point"},
-        {"distance --ray 0,0,0,1,0 points.txt", "", ray},
+        {"distance --ray 0,0,0,1,0 points.txt", "", "--ray: expected PX,PY,PZ,DX,DY,DZ, six"},
         {"distance --ray 0,0,0,0,0,0 points.txt", "", "--ray: the zero vector has no direction\n"},
         {"distance - -", "", stdin_once},
-        {"distance --point 0,0,0 empty.txt", "", "kv3d: empty.txt: 0 points, at least 1 needed\n"},
         {"distance points.txt two.txt", "", "two.txt:2: expected three finite numbers, found 2\n"},
-        {"distance points.txt /nonexistent/poly.txt", "", "/nonexistent/poly.txt"},
         {"distance --plane 0,0,0 points.txt", "", "--plane"},
         // --svg: written only on success, never over an input or to standard output
         {"bounds two.txt --svg picture.svg", "", "two.txt:2: "},

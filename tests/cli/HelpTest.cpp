@@ -1,9 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <regex>
-#include <string>
-
-#include <gtest/gtest.h>
 
 #include "CommandTable.h"
 #include "cli/CliTestSupport.h"

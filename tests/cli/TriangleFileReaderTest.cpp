@@ -1,10 +1,5 @@
-#include <array>
+#include <algorithm>
 #include <limits>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 #include "CliTestSupport.h"
 #include "InputError.h"
@@ -28,6 +23,7 @@ const char* const kAscii =
 
 // What a read gives: the coordinates, or the message of the InputError thrown.
 struct Outcome {
+    std::string format;
     std::vector<double> coords;
     std::string error;
 };
@@ -36,20 +32,13 @@ template <class Read>
 Outcome outcome(Read read) {
     Outcome o;
     try {
-        o.coords = read().coords;
+        const kv3dcli::TriangleSet set = read();
+        o.format = set.format;
+        o.coords = set.coords;
     } catch (const kv3dcli::InputError& e) {
         o.error = e.what();
     }
     return o;
-}
-
-Outcome parse(const std::string& data) {
-    return outcome([&] { return TriangleFileReader::parse(InputText{"f", data}); });
-}
-
-// The message without the file name.
-std::string after_name(const std::string& error) {
-    return error.empty() ? error : error.substr(error.find(':'));
 }
 
 std::string ascii_with(const std::string& from, const std::string& to) {
@@ -57,91 +46,81 @@ std::string ascii_with(const std::string& from, const std::string& to) {
     return s.replace(s.find(from), from.size(), to);
 }
 
-TEST(TriangleFileReader, FormatsAreToldApartByContent) {
-    const struct {
-        std::string data;
-        const char* format;
-    } cases[] = {
-        {binary_stl(kTwo, "binary part"), "binary STL"},
-        {binary_stl(kTwo, "solid exported by some CAD"), "binary STL"},  // the size decides
-        {kAscii, "ASCII STL"},
-        {"# two\n0 0 0 1 0 0 0 1 0\n0.5,0.25,-1, 0.5,0.25,1, 2,2,0\n", "text"},
-    };
-    for (const auto& c : cases) {
-        const auto set = TriangleFileReader::parse(InputText{"f", c.data});
-        EXPECT_EQ(set.format, c.format);
-        EXPECT_EQ(set.coords, std::vector<double>({0, 0, 0, 1, 0, 0, 0, 1, 0,  //
-                                                   0.5, 0.25, -1, 0.5, 0.25, 1, 2, 2, 0}));
-    }
-    EXPECT_EQ(TriangleFileReader::parse(InputText{"f", binary_stl({})}).size(), 0u);
-    EXPECT_EQ(TriangleFileReader::parse(InputText{"f", "solid e\nendsolid e\n"}).size(), 0u);
-}
+// A read that fails with the message, after the file name.
+Outcome bad(const std::string& error) { return Outcome{"", {}, error}; }
 
-TEST(TriangleFileReader, BadFilesNameTheLineOrTriangle) {
-    std::string cut = binary_stl(kTwo, "solid x");
-    cut.resize(cut.size() - 10);
-    cli_test::Mesh with_nan = kTwo;
-    with_nan[1][4] = std::numeric_limits<float>::quiet_NaN();
-    const struct {
-        std::string data;
-        std::string error;
-    } cases[] = {
-        {cut,
-         "f: truncated binary STL: the header announces 2 triangles (184 bytes), the file has 174 "
-         "bytes"},
-        {binary_stl(kTwo, "", 1),
-         "f: malformed binary STL: the header announces 1 triangles (134 bytes), the file has 184 "
-         "bytes"},
-        {std::string("\0\0\0", 3), "f: binary STL of 3 bytes, shorter than its 84-byte header"},
-        {binary_stl(with_nan), "f: triangle 1: vertex coordinate is not finite"},
-        {ascii_with("vertex 1 0 0", "vertex 1 0"),
-         "f:5: expected 'vertex' and three finite numbers, found 2"},
-        {ascii_with("vertex 1 0 0", "vertex 1 -inf 0"),
-         "f:5: expected 'vertex' and three finite numbers, '-inf' is not finite"},
-        {ascii_with("      vertex 0 1 0\n", ""), "f:6: a facet with 2 vertices, expected 3"},
-        {ascii_with("endloop", "vertex 0 1 0\nendloop"),
-         "f:7: a facet with more than three vertices"},
-        {ascii_with("  endfacet\n", ""), "f:8: expected 'endfacet', found 'FACET'"},
-        {ascii_with("endsolid part\n", ""), "f:15: unexpected end of file, 'endsolid' missing"},
-        {std::string(kAscii) + "junk\n", "f:17: expected 'solid' or the end, found 'junk'"},
-        {"0 0 0 1 0 0 0 1\n", "f:1: expected nine finite numbers, found 8"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(parse(c.data).error, c.error);
-    }
-}
-
-// The same triangles from a file, from standard input (size unknown until
-// the end) and from memory, for every format, across many buffers.
-TEST(TriangleFileReader, FilesAndStandardInputStreamAsMemoryDoes) {
+// The format told by content, never by name, and the triangles or the message
+// naming the line (or triangle) of a bad file; the same from memory, from a
+// file and from standard input (size unknown until the end), the large cases
+// across many buffers.
+TEST(TriangleFileReader, ReadsEachFormatFromMemoryFilesAndStandardInput) {
     cli_test::Mesh mesh;
     std::string text;
+    std::vector<double> coords;
     for (int i = 0; i < 30000; ++i) {  // 1.5 MB of binary STL, more as text
         std::array<float, 9> t;
-        for (int k = 0; k < 9; ++k) {
-            t[static_cast<std::size_t>(k)] = static_cast<float>((i * 9 + k) % 1013) * 0.125f;
-            text += std::to_string(t[static_cast<std::size_t>(k)]) + (k < 8 ? " " : "\n");
+        for (std::size_t k = 0; k < 9; ++k) {
+            t[k] = static_cast<float>((i * 9 + static_cast<int>(k)) % 1013) * 0.125f;
+            text += std::to_string(t[k]) + (k < 8 ? " " : "\n");
+            coords.push_back(t[k]);
         }
         mesh.push_back(t);
     }
-    std::string truncated = binary_stl(mesh);
+    std::string truncated = binary_stl(mesh), cut = binary_stl(kTwo, "solid x");
     truncated.pop_back();
+    cut.resize(cut.size() - 10);
+    cli_test::Mesh with_nan = kTwo;
+    with_nan[1][4] = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<double> two = {0,   0,    0,  1,   0,    0, 0, 1, 0,
+                                     0.5, 0.25, -1, 0.5, 0.25, 1, 2, 2, 0};
     const struct {
-        const char* name;
         std::string data;
+        Outcome expected;
     } cases[] = {
-        {"binary", binary_stl(mesh, "solid but binary")}, {"text", text}, {"truncated", truncated}};
+        {binary_stl(kTwo, "binary part"), {"binary STL", two, ""}},
+        {binary_stl(kTwo, "solid exported by some CAD"), {"binary STL", two, ""}},  // size decides
+        {kAscii, {"ASCII STL", two, ""}},
+        {"# two\n0 0 0 1 0 0 0 1 0\n0.5,0.25,-1, 0.5,0.25,1, 2,2,0\n", {"text", two, ""}},
+        {binary_stl({}), {"binary STL", {}, ""}},
+        {"solid e\nendsolid e\n", {"ASCII STL", {}, ""}},
+        {binary_stl(mesh, "solid but binary"), {"binary STL", coords, ""}},
+        {text, {"text", coords, ""}},
+        {truncated, bad(": truncated binary STL: the header announces 30000 triangles (1500084 "
+                        "bytes), the file has 1500083 bytes")},
+        {cut, bad(": truncated binary STL: the header announces 2 triangles (184 bytes), the file "
+                  "has 174 bytes")},
+        {binary_stl(kTwo, "", 1), bad(": malformed binary STL: the header announces 1 triangles "
+                                      "(134 bytes), the file has 184 bytes")},
+        {std::string("\0\0\0", 3), bad(": binary STL of 3 bytes, shorter than its 84-byte header")},
+        {binary_stl(with_nan), bad(": triangle 1: vertex coordinate is not finite")},
+        {ascii_with("vertex 1 0 0", "vertex 1 0"),
+         bad(":5: expected 'vertex' and three finite numbers, found 2")},
+        {ascii_with("vertex 1 0 0", "vertex 1 -inf 0"),
+         bad(":5: expected 'vertex' and three finite numbers, '-inf' is not finite")},
+        {ascii_with("      vertex 0 1 0\n", ""), bad(":6: a facet with 2 vertices, expected 3")},
+        {ascii_with("endloop", "vertex 0 1 0\nendloop"),
+         bad(":7: a facet with more than three vertices")},
+        {ascii_with("  endfacet\n", ""), bad(":8: expected 'endfacet', found 'FACET'")},
+        {ascii_with("endsolid part\n", ""), bad(":15: unexpected end of file, 'endsolid' missing")},
+        {std::string(kAscii) + "junk\n", bad(":17: expected 'solid' or the end, found 'junk'")},
+        {"0 0 0 1 0 0 0 1\n", bad(":1: expected nine finite numbers, found 8")},
+    };
     for (const auto& c : cases) {
-        const Outcome memory = parse(c.data);
         const std::string path = cli_test::write_file("t.stl", c.data);
-        for (const bool from_stdin : {false, true}) {
+        for (const char* from : {"memory", "a file", "standard input"}) {
             std::istringstream in(c.data);
-            const Outcome streamed =
-                outcome([&] { return TriangleFileReader(in).read(from_stdin ? "-" : path, 0); });
-            const std::string where = from_stdin ? " from standard input" : " from a file";
-            EXPECT_EQ(streamed.coords, memory.coords) << "case: " << c.name << where;
-            EXPECT_EQ(after_name(streamed.error), after_name(memory.error))
-                << "case: " << c.name << where;
+            const Outcome got = outcome([&] {
+                return from[0] == 'm'   ? TriangleFileReader::parse(InputText{"f", c.data})
+                       : from[0] == 'a' ? TriangleFileReader(in).read(path, 0)
+                                        : TriangleFileReader(in).read("-", 0);
+            });
+            const std::string name = "row " + std::to_string(&c - cases) + " (" +
+                                     c.expected.format + c.expected.error + ") from " + from;
+            EXPECT_EQ(got.format, c.expected.format) << "case: " << name;
+            EXPECT_EQ(got.coords, c.expected.coords) << "case: " << name;
+            EXPECT_EQ(got.error.substr(std::min(got.error.find(':'), got.error.size())),
+                      c.expected.error)
+                << "case: " << name;
         }
     }
 }

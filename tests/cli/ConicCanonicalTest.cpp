@@ -1,0 +1,60 @@
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "ConicCanonical.h"
+#include "fitting/FittingTestUtil.h"
+
+namespace {
+
+using kv3dcli::conic_distance_2d;
+
+// The distance to each canonical curve type, points on the axes included,
+// against a dense sampling of the curve: golden-section search from every
+// local minimum of 4001 samples of its parameter on [-range, range].
+TEST(ConicCanonical, DistanceAgreesWithSampling) {
+    std::mt19937 rng(13);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int type = trial % 6;
+        const double a = type == 3 ? 1 + 3 * std::fabs(u(rng)) : 0.5 + 10 * std::fabs(u(rng));
+        const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng)));
+        const double ea = type == 5 ? 1 : a, scale = 2 * ea;
+        const double x = trial % 7 ? scale * u(rng) : 0, y = trial % 11 ? scale * u(rng) : 0;
+        const double range = type == 0 ? M_PI : type == 1 ? 4 : 4 * scale;
+        const auto dist = [&](double s, int branch) {
+            const Kv3dPoint c = fit_test::canonical(type, ea, b, s, branch);
+            return std::hypot(c.x() - x, c.y() - y);
+        };
+        const int n = 4000;
+        const auto param = [&](int k) { return -range + 2 * range * k / n; };
+        double best = INFINITY;
+        for (int branch : {-1, 1}) {
+            for (int k = 0; k <= n; ++k) {
+                const double d = dist(param(k), branch);
+                if ((k > 0 && dist(param(k - 1), branch) < d) ||
+                    (k < n && dist(param(k + 1), branch) < d)) {
+                    continue;
+                }
+                double lo = param(std::max(k - 1, 0)), hi = param(std::min(k + 1, n));
+                for (int it = 0; it < 100; ++it) {
+                    const double m1 = lo + (hi - lo) * 0.382, m2 = hi - (hi - lo) * 0.382;
+                    const bool left = dist(m1, branch) < dist(m2, branch);
+                    (left ? hi : lo) = left ? m2 : m1;
+                }
+                best = std::min(best, dist(lo, branch));
+            }
+        }
+        EXPECT_NEAR(conic_distance_2d(type, ea, b, x, y), best, 1e-9 * scale)
+            << "case: type " << type << ", a " << ea << ", b " << b << ", at (" << x << ", " << y
+            << ")";
+    }
+    EXPECT_TRUE(std::isnan(conic_distance_2d(7, 1, 1, 0, 0))) << "case: unknown type";
+    EXPECT_TRUE(std::isnan(conic_distance_2d(0, 1, 0, 0, 0))) << "case: ellipse with b = 0";
+    EXPECT_EQ(kv3dcli::conic_type_name(-1), std::string("none")) << "case: type -1";
+}
+
+}  // namespace
