@@ -215,7 +215,18 @@ public:
 // steps above 1), some with the pair's polylines equal (every pair tied with
 // its twin), rays along x (parallel to many segments) or in random directions.
 TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
-    PolylineMaker maker(12);
+    // A NaN vertex, then an infinite one: both scans answer NaN, their signs
+    // may differ (arithmetic leaves a NaN's sign open), and that is agreement.
+    const P at(0.76309562994552804, -1.8572994036348209, -0.24724246732616972),
+        v(0.79098772629148373, -2.1203675860133826, -0.95498248982132572);
+    const Poly odd{P(-0.41900471363566716, -2.700113269391224, std::nan("")),
+                   P(HUGE_VAL, -2.0125933067127928, -1.1047475899396166),
+                   P(-0.022184620177263303, -2.0125933067127928, -1.1047475899396166),
+                   at,
+                   v,
+                   v};
+    EXPECT_EQ(difference(library_point(at, odd), point(at, odd)), "") << "case: NaN, then inf";
+    PolylineMaker maker(11);
     for (int round = 0; round < 162; ++round) {
         const int kind_a = round % PolylineMaker::kKinds,
                   kind_b = round / PolylineMaker::kKinds % PolylineMaker::kKinds;

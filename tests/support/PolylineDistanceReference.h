@@ -255,13 +255,19 @@ inline std::vector<double> values(const PairResult& r) {
     return v;
 }
 
-// "" when got and want agree to the bit (NaN with NaN of the same bits, 0.0
-// not with -0.0), else both answers: distance, nearest x, y, z, segment and
-// parameter (for a pair, of the first polyline, then of the second).
+// "" when got and want agree to the bit (0.0 not with -0.0; any NaN with any
+// NaN, since arithmetic leaves the sign of a NaN result unspecified), else both
+// answers: distance, nearest x, y, z, segment and parameter (for a pair, of
+// the first polyline, then of the second).
 template <class R>
 std::string difference(const R& got, const R& want) {
     const std::vector<double> g = values(got), w = values(want);
-    if (std::memcmp(g.data(), w.data(), g.size() * sizeof(double)) == 0) return std::string();
+    bool same = g.size() == w.size();
+    for (std::size_t k = 0; same && k < g.size(); ++k) {
+        same = (std::isnan(g[k]) && std::isnan(w[k])) ||
+               std::memcmp(&g[k], &w[k], sizeof(double)) == 0;
+    }
+    if (same) return std::string();
     std::ostringstream text;
     text.precision(17);
     for (std::size_t k = 0; k < g.size(); ++k) text << (k ? ", " : "(") << g[k];
