@@ -88,12 +88,12 @@ TEST(KvLaEigen, SymmetricOrderPairingOrthonormality) {
         KvArray<double> lambda{1.0, 2.0, 3.0, 4.0, 5.0};
         ASSERT_TRUE(kvla_eigenvector_basis(m, lambda, e));
         ASSERT_EQ(lambda.size(), 3u);
-        EXPECT_GE(lambda[0], lambda[1]);
-        EXPECT_GE(lambda[1], lambda[2]);
-        EXPECT_LT(max_abs_diff(e.tr() * e, identity(3)), 1e-14);
+        EXPECT_GE(lambda[0], lambda[1]) << "case: descending";
+        EXPECT_GE(lambda[1], lambda[2]) << "case: descending";
+        EXPECT_LT(max_abs_diff(e.tr() * e, identity(3)), 1e-14) << "case: orthonormal";
         KvLaDblMat d(3, 3, 0.0);  // eigenvalue k belongs to column k: m e = e diag(lambda)
         for (int k = 0; k < 3; ++k) d(k, k) = lambda[k];
-        EXPECT_LT(max_abs_diff(original * e, e * d), 1e-13);
+        EXPECT_LT(max_abs_diff(original * e, e * d), 1e-13) << "case: paired";
     }
 }
 
@@ -125,8 +125,8 @@ TEST(KvLaHouseholder, TriangularisesThreeColumns) {
         KvLaDblMat r(m, 3, 3);
         const KvLaDblMat am(a, 3, 3);
         r(1, 0) = r(2, 0) = r(2, 1) = 0.0;
-        EXPECT_LT(max_abs_diff(r.tr() * r, am.tr() * am), 1e-12);
-        EXPECT_NE(std::signbit(r(0, 0)), std::signbit(a[0]));
+        EXPECT_LT(max_abs_diff(r.tr() * r, am.tr() * am), 1e-12) << "case: R^T R = A^T A";
+        EXPECT_NE(std::signbit(r(0, 0)), std::signbit(a[0])) << "case: pivot sign";
     }
 }
 

@@ -178,6 +178,15 @@ TEST(KvLaInverse, RankAtTheThreshold) {
     }
 }
 
+// A last row 0, 0, 0, 8 is not the affine shortcut's 0, 0, 0, 1.
+TEST(KvLaInverse, DiagonalWithACornerOtherThanOneInvertsExactly) {
+    const std::vector<double> a = {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8};
+    std::vector<double> out(16);
+    ASSERT_TRUE(kvla_inverse(a.data(), 4, out.data(), 1e-15, nullptr)) << "case: diagonal";
+    EXPECT_EQ(out, (std::vector<double>{0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125}))
+        << "case: diagonal";
+}
+
 TEST(KvLaInverse, PlainStorageRefusals) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double with_nan[4] = {1, 0, nan, 1};

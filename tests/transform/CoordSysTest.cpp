@@ -22,12 +22,12 @@ void expect_axes(const Kv3dCoordSys& c, const Kv3dCoordSys& d, double tol) {
 void expect_orthonormal_right_handed(const Kv3dCoordSys& c, const P& p) {
     expect_near(c.basepoint(), p, 0.0);
     const V &x = c.axis(kX), &y = c.axis(kY);
-    EXPECT_NEAR(x.length(), 1, 1e-14);
-    EXPECT_NEAR(y.length(), 1, 1e-14);
-    EXPECT_NEAR(x % y, 0.0, 1e-14);
+    EXPECT_NEAR(x.length(), 1, 1e-14) << "case: unit x";
+    EXPECT_NEAR(y.length(), 1, 1e-14) << "case: unit y";
+    EXPECT_NEAR(x % y, 0.0, 1e-14) << "case: orthogonal";
     expect_near(x * y, c.axis(kZ), 1e-14);
-    EXPECT_TRUE(c.right_handed());
-    EXPECT_TRUE(c.geom_valid());
+    EXPECT_TRUE(c.right_handed()) << "case: right-handed";
+    EXPECT_TRUE(c.geom_valid()) << "case: valid";
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ TEST(CoordSys, CartesianAxes) {
             for (int ib = 0; ib < 3; ++ib) {
                 const Kv3dCartesCoordSys s(p, u, id(ia), w, id(ib));
                 if (ia == ib) {  // the default system, at the origin
-                    EXPECT_TRUE(same_matrix(Kv3dTransform(s), Kv3dTransform()));
+                    EXPECT_TRUE(same_matrix(Kv3dTransform(s), Kv3dTransform())) << "case: same ids";
                     continue;
                 }
                 expect_orthonormal_right_handed(s, p);

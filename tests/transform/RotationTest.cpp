@@ -77,7 +77,7 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         P p = p0;
         V v = v0;
         Kv3d_trafo_cartesian_to_cylindrical(p, v);
-        EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12);
+        EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12) << "case: radius";
         Kv3d_trafo_cylindrical_to_cartesian(p, v);
         expect_near(p, p0, 1e-12);
         expect_near(v, v0, 1e-9);
