@@ -83,8 +83,8 @@ TEST(Point, GeomEqualExactlyAtTheWidenedSquare) {
     }
 }
 
-// Out of range beyond the model extent, 8000 at load.
-TEST(Point, OutOfRange) {
+// Out of range beyond the model extent, 8000 at load; NaN is never equal.
+TEST(Point, OutOfRangeAndNaN) {
     expect_each<bool>({{"point at the extent", Kv3dPoint(8000, 0, 0).out_of_range(), false},
                        {"point beyond", Kv3dPoint(8000.001, 0, 0).out_of_range(), true},
                        {"infinite vector", Kv3dVector(0, -kInf, 0).out_of_range(), true},
