@@ -162,6 +162,8 @@ TEST(BSphereEnclosing, EnclosedPointsAreReadOnce) {
     s.update_bsphere(it);
     EXPECT_EQ(it.reads, 3) << "case: enclosed points";
     EXPECT_EQ(stored_radius(s), 5.0) << "case: enclosed points";
+    s.update_bsphere(pts);
+    EXPECT_EQ(stored_radius(s), 5.0) << "case: enclosed array";
 }
 
 // A box that holds the sphere replaces it by its own sphere, a sphere

@@ -92,7 +92,11 @@ TEST(BSphere, ContainmentShellAndEquality) {
         {"inner sphere, touching", s.contains(S(P(0.7, 0, 0), 1.4)), false},
         {"one point outside", s.contains(KvArray<P>{P(1, 0, 0), P(0, 2.5, 0)}), false},
         {"box corners outside", S(P(), 1.7).contains(cube), false},
+        {"empty box", s.contains(Kv3dBBox()), true},
         {"empty sphere, point", empty.contains(P()), false},
+        {"empty sphere, empty box", empty.contains(Kv3dBBox()), false},
+        {"empty sphere, empty sphere", empty.contains(S()), false},
+        {"shell, empty", empty.on_shell(P(0, 0, -1)), false},
         {"shell, radius 0", S(P(1, 1, 1), 0.0).on_shell(P(1, 1, 1)), true},
         {"shell, b/2 outside", unit.on_shell(P(0, 0, 1 + 0.5 * b)), true},
         {"shell, 1.5 b outside", unit.on_shell(P(1 + 1.5 * b, 0, 0)), false},
@@ -128,6 +132,7 @@ TEST(BSphere, SphereIntersection) {
         {"empty other", a.intersect(S(), &r), false},
         {"margin just enough", c.intersect_extended(right, 0.5 + 1e-9), true},
         {"margin exactly to touching", c.intersect_extended(right, 0.5), false},
+        {"margin, empty", c.intersect_extended(S(), 10.0), false},
     });
 }
 
@@ -161,6 +166,7 @@ TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
         S sphere;
         P lo, hi;
     } cases[] = {
+        {"sphere inside", box(P(), P(4, 4, 4)), S(P(2, 2, 2), 1.0), P(), P(4, 4, 4)},
         {"sphere out of one face", box(P(), P(4, 4, 4)), S(P(3.5, 2, 2), 1.0), P(), P(4.5, 4, 4)},
         // A box whose corners the sphere holds becomes the sphere's box.
         {"box inside the sphere", box(P(), P(0.1, 0.1, 0.1)), S(P(), 1.0), P(-1, -1, -1),
@@ -210,6 +216,9 @@ TEST(BSphere, JournalText) {
     j << S(P(1, 2, 3));
     EXPECT_EQ(out.str(), "Kv3dBSphere( Kv3dPoint( 1, 2, 3) , \n          0  ) \n")
         << "case: point sphere";
+    out.str("");
+    S(P(1, 2, 3)).debug(j, static_cast<KvDebug>(1), false, 2);
+    EXPECT_EQ(out.str(), "") << "case: debug level 1";
 }
 
 }  // namespace

@@ -24,6 +24,12 @@ TEST(Err, NumberOfAResult) {
     Kv3dErr::make_result(42, Kv3dErr::GEOMETRY_ERROR, r);
     EXPECT_EQ(Kv3dErr::error_number(r), 16) << "case: own number";
     EXPECT_STREQ(r.message(), "") << "case: own number";
+    KvResult::CodeID code = 0;
+    int number = 0;
+    const KvString* const* domain = nullptr;
+    r.get_error_condition(code, number, domain);
+    ASSERT_NE(domain, nullptr) << "case: own domain";
+    EXPECT_STREQ((*domain)->c_str(), "Kv3dErr") << "case: own domain";
     for (int n : {-2, -1, 0, 15, 16, 17}) {
         r.set_error_condition(1, n, &kOtherDomain, nullptr);
         EXPECT_EQ(Kv3dErr::error_number(r), n >= 0 && n <= 15 ? n : -1)

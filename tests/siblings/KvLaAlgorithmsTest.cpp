@@ -75,6 +75,8 @@ TEST(KvLaLinearSolve, LeastSquaresMinimumNormAndRefusal) {
     ASSERT_TRUE(kvla_linearsolve(by_rows(2, 2, {2, 1, 1, 3}), by_rows(2, 1, {3, 5}), x, nullptr));
     EXPECT_LT(max_abs_diff(x, by_rows(2, 1, {0.8, 1.4})), 1e-15) << "case: regular";
     EXPECT_FALSE(kvla_linearsolve(s, by_rows(2, 1, {1, 2}), x, nullptr)) << "case: singular";
+    EXPECT_FALSE(kvla_linearsolve(a, KvLaDblMat(3, 1, 0.0), x, 1e-12, &rank, &n))
+        << "case: rows of a and b differ";
 }
 
 TEST(KvLaEigen, SymmetricOrderPairingOrthonormality) {

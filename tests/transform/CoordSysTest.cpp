@@ -112,6 +112,7 @@ TEST(CoordSys, CartesianAxes) {
 
 TEST(CoordSys, DebugText) {
     const Kv3dCoordSys g(P(1, 2, 3), V(0.5, 0, 0), V(0, 1, 0), V(0, 0, -8000));
+    EXPECT_EQ(debug_text(g, 1, 0), "") << "case: level 1";
     EXPECT_EQ(debug_text(g, 2, 1),
               " Kv3dCoordSys \n"
               "   basepoint : Kv3dPoint( 1, 2, 3)\n"

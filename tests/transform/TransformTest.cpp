@@ -93,6 +93,7 @@ TEST(Transform, ApplyToRecordsArraysAndDebugText) {
     expect_near(vecs[1], q.as_vector().apply(R), 0.0);
 
     const double m[16] = {0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6, 6.5, 7, -1e-6};
+    EXPECT_EQ(debug_text(Kv3dTransform(m), 0, 2), "") << "case: level 0";
     EXPECT_EQ(debug_text(Kv3dTransform(m), 1, 2),
               "  Kv3dTransform(\n0, 0.5, 1, 1.5, \n2, 2.5, 3, 3.5, \n4, 4.5, 5, 5.5, \n"
               "6, 6.5, 7, -1e-06) \n");

@@ -24,7 +24,12 @@ TEST(PointCompare, SignsFollowTheDistanceFromTheOrigin) {
                  {"last bit", at_five, P(5, 0, 1), P(5, 0, std::nextafter(1.0, 2.0)), -1}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.compare(c.a, c.b), c.sign) << "case: " << c.name;
+        EXPECT_EQ(c.compare.eq(c.a, c.b), c.sign == 0) << "case: eq, " << c.name;
+        EXPECT_EQ(c.compare.neq(c.a, c.b), c.sign != 0) << "case: neq, " << c.name;
+        EXPECT_EQ(c.compare.lt(c.a, c.b), c.sign < 0) << "case: lt, " << c.name;
+        EXPECT_EQ(c.compare.gt(c.a, c.b), c.sign > 0) << "case: gt, " << c.name;
         EXPECT_EQ(c.compare.leq(c.a, c.b), c.sign <= 0) << "case: leq, " << c.name;
+        EXPECT_EQ(c.compare.geq(c.a, c.b), c.sign >= 0) << "case: geq, " << c.name;
     }
     EXPECT_EQ(at_five.key(P(6, 2, 0)), 5.0) << "case: key";
 }

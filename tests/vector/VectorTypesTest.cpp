@@ -219,6 +219,9 @@ TEST(Journal, TextsToTheCharacter) {
     EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 1, 4), "") << "case: debug level 1";
     EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 2, 4), "    Kv3dPoint( 1, 2, 3)\n")
         << "case: debug level 2";
+    EXPECT_EQ(debug_text(Kv3dVector(1, 2, 3), 3, 0), "Kv3dVector( 1, 2, 3)\n") << "case: vector";
+    EXPECT_EQ(debug_text(Kv3dDirection(0, 1, 0), 2, -1), "Kv3dDirection( 0, 1, 0)\n")
+        << "case: direction, negative indentation";
 }
 
 }  // namespace
