@@ -1,4 +1,3 @@
-#include <kv3d/detail/Kv3dSegmentPoint.h>
 #include <kv3d/kv3d.h>
 
 #include <cmath>
@@ -17,13 +16,12 @@ using enclosing_oracle::stored_radius;
 using P = Kv3dPoint;
 const double b = kv3d_detail::bsphere_tol();
 
-bool same_bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+bool same_bits(const void* x, const void* y, std::size_t n) { return std::memcmp(x, y, n) == 0; }
 
 void expect_same(const Kv3dBSphere& s, const Ball& expected, const std::string& name) {
-    EXPECT_TRUE(same_bits(s.center().x(), expected.c.x())) << "case: centre x, " << name;
-    EXPECT_TRUE(same_bits(s.center().y(), expected.c.y())) << "case: centre y, " << name;
-    EXPECT_TRUE(same_bits(s.center().z(), expected.c.z())) << "case: centre z, " << name;
-    EXPECT_TRUE(same_bits(stored_radius(s), expected.r)) << "case: radius, " << name;
+    EXPECT_TRUE(same_bits(&s.center(), &expected.c, sizeof expected.c)) << "case: centre, " << name;
+    const double r = stored_radius(s);
+    EXPECT_TRUE(same_bits(&r, &expected.r, sizeof r)) << "case: radius, " << name;
 }
 
 enum Shape { kCube, kSurface, kGauss, kNearPairs, kChains, kGrid, kSwapped, kShapes };
@@ -85,6 +83,9 @@ void check_update(const KvArray<P>& pts, const Ball& old, const std::string& nam
     }
 }
 
+// Every shape at sizes around the sort's limits and three scales; clouds
+// large enough that the trials reach below the far points kept sorted; huge
+// and tiny clouds (b below the rounding of huge coordinates: no enclosure).
 TEST(BSphereEnclosing, EqualsTheLiteralConstructionAndEnclosesEverything) {
     std::mt19937 rng(7);
     int count = 0;
@@ -100,13 +101,6 @@ TEST(BSphereEnclosing, EqualsTheLiteralConstructionAndEnclosesEverything) {
             }
         }
     }
-}
-
-// Clouds large enough that the trials reach below the far points kept
-// sorted, and the keys are taken again from a trial centre; huge and tiny
-// clouds, where b does not exceed the rounding of huge coordinates.
-TEST(BSphereEnclosing, LargeHugeAndTinyClouds) {
-    std::mt19937 rng(10);
     for (int shape : {kSurface, kGauss, kNearPairs})
         check_update(cloud(shape, 30000, 10.0, rng), Ball(),
                      "large, shape " + std::to_string(shape));
@@ -140,16 +134,9 @@ TEST(BSphereEnclosing, SingleNearPair) {
     }
 }
 
-// A sphere and one point outside it: P1 and P2 are that point, so the
-// equidistant trial has no centre (a division by zero) and fails.
-TEST(BSphereEnclosing, SmallSets) {
-    KvArray<P> corners;
-    for (int i = 0; i < 8; ++i) corners.append(P(i & 1 ? 2 : 0, i & 2 ? 2 : 0, i & 4 ? 2 : 0));
-    check_update(KvArray<P>{P(1, 2, 3)}, Ball(), "one point");
-    check_update(KvArray<P>{P(1, 1, 1), P(1, 4, 1)}, Ball(), "two points");
-    check_update(corners, Ball(), "cube corners");
-    check_update(KvArray<P>{P(3, 0, 0)}, Ball{P(), 1.0}, "sphere and one point");
-    // An empty sphere given nothing stays empty, its centre reset.
+// An empty sphere given nothing stays empty, its centre reset; a sphere
+// given nothing is kept.
+TEST(BSphereEnclosing, NothingToEnclose) {
     Kv3dBSphere empty(P(5, 5, 5), -1.0), kept(P(5, 5, 5), 2.0);
     empty.update_bsphere(KvArray<P>());
     EXPECT_TRUE(empty.is_empty()) << "case: empty array";
@@ -157,24 +144,14 @@ TEST(BSphereEnclosing, SmallSets) {
     const KvArray<P> none;
     KvArrayIterator<P> end(none);
     EXPECT_TRUE(Kv3dBSphere(end).is_empty()) << "case: empty iterator";
-    kept.update_bsphere(none);
     kept.update_bsphere(end);
-    EXPECT_EQ(stored_radius(kept), 2.0) << "case: empty array and iterator";
+    EXPECT_EQ(stored_radius(kept), 2.0) << "case: empty iterator";
 }
 
-// Counts how often the construction restarts the iterator and reads it.
-class CountingIterator : public KvArrayIterator<P> {
-public:
+// Counts how often the construction reads the iterator.
+struct CountingIterator : KvArrayIterator<P> {
     using KvArrayIterator<P>::KvArrayIterator;
-    void restart() override {
-        ++restarts;
-        KvArrayIterator<P>::restart();
-    }
-    const P* current() const override {
-        ++reads;
-        return KvArrayIterator<P>::current();
-    }
-    int restarts = 0;
+    const P* current() const override { return ++reads, KvArrayIterator<P>::current(); }
     mutable int reads = 0;
 };
 
@@ -183,7 +160,6 @@ TEST(BSphereEnclosing, EnclosedPointsAreReadOnce) {
     Kv3dBSphere s(P(), 5.0);
     CountingIterator it(pts);
     s.update_bsphere(it);
-    EXPECT_EQ(it.restarts, 1) << "case: enclosed points";
     EXPECT_EQ(it.reads, 3) << "case: enclosed points";
     EXPECT_EQ(stored_radius(s), 5.0) << "case: enclosed points";
     s.update_bsphere(pts);
@@ -204,20 +180,14 @@ TEST(BSphereEnclosing, GrowthByABox) {
         Ball old, expected;
     } cases[] = {{"box holding the sphere", Ball{P(2, 2, 2), 1.0}, of_box},
                  {"sphere holding the box", Ball{P(2, 2, 2), 4.0}, Ball{P(2, 2, 2), 4.0}},
-                 {"sphere beside the box", beside, enclosing_oracle::update(beside, corners)},
-                 {"empty sphere", Ball(), of_box}};
+                 {"sphere beside the box", beside, enclosing_oracle::update(beside, corners)}};
     for (const auto& c : cases) {
         Kv3dBSphere s = c.old.sphere();
         s.update_bsphere(box);
         expect_same(s, c.expected, c.name);
-        if (!c.old.empty()) {
-            EXPECT_TRUE(s.contains(c.old.sphere())) << "case: " << c.name;
-        }
     }
-    Kv3dBSphere untouched(P(9, 9, 9), 1.0), empty(P(9, 9, 9), -1.0);
-    untouched.update_bsphere(Kv3dBBox());
+    Kv3dBSphere empty(P(9, 9, 9), -1.0);
     empty.update_bsphere(Kv3dBBox());
-    EXPECT_EQ(untouched.center().x(), 9.0) << "case: empty box";
     EXPECT_TRUE(empty.is_empty()) << "case: empty sphere, empty box";
     EXPECT_EQ(empty.center().x(), 0.0) << "case: empty sphere, empty box";
 }
@@ -235,23 +205,6 @@ TEST(BSphereEnclosing, NonFiniteInput) {
         const Kv3dBSphere t(it);
         EXPECT_EQ(std::memcmp(&s, &t, sizeof s), 0)
             << "case: " << bad.x() << ", " << bad.y() << ", " << bad.z();
-    }
-}
-
-// The bisection's segment points round exactly as the line through the two
-// points evaluates its parameter.
-TEST(BSphereEnclosing, SegmentPointIsTheLineEvaluation) {
-    std::mt19937 rng(12);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    std::uniform_int_distribution<int> exponent(-200, 200);
-    for (int n = 0; n < 2000; ++n) {
-        const double scale = std::ldexp(1.0, exponent(rng));
-        const P a0(u(rng) * scale, u(rng), u(rng) * 1e5);
-        const P a1(u(rng) * scale, u(rng) * 1e-7, u(rng));
-        const double s = n % 3 == 0 ? std::ldexp(1.0, -(n % 64)) : u(rng);
-        const P x = kv3d_detail::segment_point(a0, a1, s);
-        const P y = Kv3dLine(a0, a1).evaluate(s);
-        ASSERT_EQ(std::memcmp(&x, &y, sizeof x), 0) << "case: sample " << n;
     }
 }
 

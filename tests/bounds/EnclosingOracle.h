@@ -1,22 +1,23 @@
 #pragma once
 
-// A literal, slow transcription of the enclosing-sphere construction: the
-// reference that Kv3dBSphere's point-set growth must equal bit for bit. The
-// final growth by points left outside uses the library's point growth, which
-// is tested on its own. It
-// keeps its spheres as plain (centre, stored radius) pairs, sorts with
-// KvArray::sort and Kv3dPointCompare, thins by copying down and resizing,
-// evaluates the bisection on a Kv3dLine, and lets a division by zero run its
-// IEEE course (a NaN trial encloses nothing).
+// A literal, slow transcription of the enclosing-sphere construction, which
+// Kv3dBSphere's point-set growth must equal bit for bit: plain (centre,
+// stored radius) pairs, KvArray::sort with Kv3dPointCompare, the bisection on
+// a Kv3dLine, and a division by zero left to IEEE (a NaN trial encloses
+// nothing).
 
 #include <kv3d/kv3d.h>
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <sstream>
 #include <string>
 
 namespace enclosing_oracle {
+
+// A point's coordinates, compared exactly and printed on failure.
+inline std::array<double, 3> xyz(const Kv3dPoint& p) { return {p.x(), p.y(), p.z()}; }
 
 struct Ball {
     Kv3dPoint c;
@@ -28,8 +29,7 @@ struct Ball {
     Kv3dBSphere sphere() const { return Kv3dBSphere(c, r); }
 };
 
-// The stored radius of a sphere, read back from its journal text (which
-// writes doubles in their shortest round-trip form).
+// The stored radius, read back from the debug text (shortest round-trip form).
 inline double stored_radius(const Kv3dBSphere& s) {
     std::ostringstream out;
     KvJournal journal(out);
@@ -64,7 +64,6 @@ public:
         return S_;
     }
 
-    // The thinning dropped points.
     bool dropped() const { return A_.size() < n_; }
 
 private:
@@ -170,10 +169,9 @@ private:
     const std::size_t n_;
 };
 
-// update_bsphere of a point array: unchanged when every point already lies
-// within the radius, otherwise the construction; when the thinning dropped
-// points, each point that lies outside the result is then taken by point
-// growth.
+// update_bsphere of a point array: unchanged when every point lies within
+// the radius, otherwise the construction, then point growth by each point
+// left outside when the thinning dropped some.
 inline Ball update(const Ball& S, const KvArray<Kv3dPoint>& points) {
     if (!S.empty()) {
         bool all = true;

@@ -1,6 +1,6 @@
 #include <kv3d/kv3d.h>
 
-#include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -16,29 +16,29 @@ const KvString kOtherDomainText("Kv3dErr");  // same text, another object
 const KvString* const kOtherDomain = &kOtherDomainText;
 const KvString* const kNoDomain = nullptr;
 
+// Identity is by address: another string with the same text is another
+// domain, whose numbers count only within the shared range -1 .. 15.
 TEST(Err, NumberOfAResult) {
     KvResult r;
-    EXPECT_EQ(Kv3dErr::error_number(r), -1);
+    EXPECT_EQ(Kv3dErr::error_number(r), -1) << "case: no condition";
     Kv3dErr::make_result(42, Kv3dErr::GEOMETRY_ERROR, r);
-    EXPECT_EQ(Kv3dErr::error_number(r), 16);
+    EXPECT_EQ(Kv3dErr::error_number(r), 16) << "case: own number";
+    EXPECT_STREQ(r.message(), "") << "case: own number";
     KvResult::CodeID code = 0;
     int number = 0;
     const KvString* const* domain = nullptr;
     r.get_error_condition(code, number, domain);
-    EXPECT_EQ(code, 42);
-    EXPECT_EQ(number, 16);
-    ASSERT_NE(domain, nullptr);
-    EXPECT_STREQ((*domain)->c_str(), "Kv3dErr");
-    EXPECT_STREQ(r.message(), "");
-
-    // Identity is by address: another string with the same text is another
-    // domain, whose numbers count only within the shared range -1 .. 15.
+    ASSERT_NE(domain, nullptr) << "case: own domain";
+    EXPECT_STREQ((*domain)->c_str(), "Kv3dErr") << "case: own domain";
     for (int n : {-2, -1, 0, 15, 16, 17}) {
         r.set_error_condition(1, n, &kOtherDomain, nullptr);
-        EXPECT_EQ(Kv3dErr::error_number(r), n >= 0 && n <= 15 ? n : -1) << n;
+        EXPECT_EQ(Kv3dErr::error_number(r), n >= 0 && n <= 15 ? n : -1)
+            << "case: other domain, number " << n;
     }
 }
 
+// Shared numbers translate as the shared texts, this library's own number 16
+// as its own (empty) text, and only from its own domain.
 TEST(Err, Translation) {
     KvResult r;
     Kv3dErr::make_result(0, Kv3dErr::OK, r);
@@ -46,19 +46,15 @@ TEST(Err, Translation) {
     int number = 0;
     const KvString* const* own = nullptr;
     r.get_error_condition(code, number, own);
-    for (int n = -5; n <= 17; ++n) {
+    for (int n = -2; n <= 17; ++n) {
         const int shared = n >= -1 && n <= 15 ? n : -1;
         EXPECT_STREQ(ErrProbe::translate_error_number(*own, n),
                      n == 16 ? "" : KvErr::translate_error_number(kNoDomain, shared))
-            << n;
+            << "case: number " << n;
     }
-    // This library's own number from another domain translates as unknown.
     EXPECT_STREQ(ErrProbe::translate_error_number(kOtherDomain, 16),
-                 KvErr::translate_error_number(kNoDomain, -1));
-
-    Kv3dErr::make_result(0, static_cast<Kv3dErr::ErrorNumber>(KvErr::INVALID_ARGUMENT), r);
-    EXPECT_STREQ(r.message(), KvErr::translate_error_number(kNoDomain, 2));
-    EXPECT_GT(std::strlen(r.message()), 0u);
+                 KvErr::translate_error_number(kNoDomain, -1))
+        << "case: own number from another domain";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/NamedCases.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -12,26 +13,24 @@ namespace {
 constexpr double kWiden = 4.440892098500626e-16;  // 2^-51
 
 TEST(ResObj, LoadTimeValues) {
-    EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.001);
-    EXPECT_EQ(Kv3dResObj::same_angle_tol(), 1e-7);
-    EXPECT_EQ(Kv3dResObj::model_extent(), 8000.0);
-    EXPECT_EQ(Kv3dResObj::same_point_sqr(), 1.0000000004440892e-06);
-    EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-7) - kWiden);
-    EXPECT_EQ(Kv3dResObj::same_angle_cos(), 0.9999999999999946);
-    EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707962267948965) + kWiden);
-    EXPECT_EQ(Kv3dResObj::same_ortho_cos(), 1.000000005637081e-07);
-    EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001);
+    expect_each<double>({{"point tolerance", Kv3dResObj::same_point_tol(), 0.001},
+                         {"angle tolerance", Kv3dResObj::same_angle_tol(), 1e-7},
+                         {"model extent", Kv3dResObj::model_extent(), 8000.0},
+                         {"point square", Kv3dResObj::same_point_sqr(), 1.0000000004440892e-06},
+                         {"angle cosine", Kv3dResObj::same_angle_cos(), 0.9999999999999946},
+                         {"orthogonal cosine", Kv3dResObj::same_ortho_cos(), 1.000000005637081e-07},
+                         {"sphere tolerance", kv3d_detail::bsphere_tol(), 0.001 * 0.001}});
 }
 
 TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
     {
         ResolutionGuard guard(0.5, 1e-5, 100.0);
-        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + kWiden);
-        EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden);
-        EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden);
+        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + kWiden) << "case: point square";
+        EXPECT_EQ(Kv3dResObj::same_angle_cos(), std::cos(1e-5) - kWiden) << "case: angle cosine";
+        EXPECT_EQ(Kv3dResObj::same_ortho_cos(), std::cos(1.5707963267948966 - 1e-5) + kWiden)
+            << "case: orthogonal cosine";
         EXPECT_EQ(kv3d_detail::bsphere_tol(), 0.001 * 0.001) << "case: fixed at load";
-        const double sqr = Kv3dResObj::same_point_sqr(), angle_cos = Kv3dResObj::same_angle_cos(),
-                     ortho_cos = Kv3dResObj::same_ortho_cos();
+        const double angle_cos = Kv3dResObj::same_angle_cos();
         const struct {
             const char* name;
             double value;
@@ -43,18 +42,11 @@ TEST(ResObj, SetIgnoresArgumentsThatAreNotStrictlyPositive) {
             EXPECT_EQ(point, 0.5) << "case: " << c.name;
             EXPECT_EQ(angle, 1e-5) << "case: " << c.name;
             EXPECT_EQ(extent, 100.0) << "case: " << c.name;
-            EXPECT_EQ(Kv3dResObj::same_point_sqr(), sqr) << "case: " << c.name;
-            EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos) << "case: " << c.name;
-            EXPECT_EQ(Kv3dResObj::same_ortho_cos(), ortho_cos) << "case: " << c.name;
         }
         ResolutionGuard::set(0.01, -1.0, -1.0);  // each argument on its own
-        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden);
-        EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos);
+        EXPECT_EQ(Kv3dResObj::same_point_sqr(), 0.01 * 0.01 + kWiden) << "case: point only";
+        EXPECT_EQ(Kv3dResObj::same_angle_cos(), angle_cos) << "case: point only";
     }
-    // The guard restores what it found.
-    EXPECT_EQ(Kv3dResObj::same_point_tol(), 0.001);
-    EXPECT_EQ(Kv3dResObj::same_angle_cos(), 0.9999999999999946);
-    EXPECT_EQ(Kv3dResObj::model_extent(), 8000.0);
 }
 
 }  // namespace

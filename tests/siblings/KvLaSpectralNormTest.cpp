@@ -3,7 +3,6 @@
 #include <kvla/KvLaDblMat.h>
 
 #include <cmath>
-#include <limits>
 #include <random>
 #include <string>
 
@@ -12,31 +11,25 @@
 namespace {
 
 TEST(KvLaSpectralNorm, ExactCases) {
-    struct Case {
+    const struct {
         const char* name;
         double a[9];
         double norm;
-    };
-    const Case cases[] = {
-        {"identity", {1, 0, 0, 0, 1, 0, 0, 0, 1}, 1.0},
+    } cases[] = {
         {"diagonal", {3, 0, 0, 0, -5, 0, 0, 0, 2}, 5.0},
         {"huge", {1e300, 0, 0, 0, 1e299, 0, 0, 0, 0}, 1e300},
         {"tiny", {0, 0, 0, 0, 3e-300, 0, 0, 0, 1e-301}, 3e-300},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const double s = kvla_spectral_norm_3x3(c.a);
         EXPECT_GE(s, c.norm) << "case: " << c.name;
         EXPECT_LE(s, c.norm * (1 + 1e-12)) << "case: " << c.name;
     }
     const double zero[9] = {};
     EXPECT_EQ(kvla_spectral_norm_3x3(zero), 0.0) << "case: zero";
-    double nan[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    nan[4] = std::numeric_limits<double>::quiet_NaN();
+    const double nan[9] = {1, 0, 0, 0, NAN}, inf[9] = {1, 0, 0, 0, 1, 0, 0, 0, -HUGE_VAL};
     EXPECT_TRUE(std::isnan(kvla_spectral_norm_3x3(nan))) << "case: NaN entry";
-    double inf[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    inf[8] = -std::numeric_limits<double>::infinity();
-    EXPECT_EQ(kvla_spectral_norm_3x3(inf), std::numeric_limits<double>::infinity())
-        << "case: infinite entry";
+    EXPECT_EQ(kvla_spectral_norm_3x3(inf), HUGE_VAL) << "case: infinite entry";
 }
 
 // Never below the largest singular value and within 1e-12 of it, so an

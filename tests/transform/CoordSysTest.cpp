@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "support/Around.h"
+#include "support/NamedCases.h"
 #include "support/ResolutionGuard.h"
 
 using namespace xf_test;
@@ -21,44 +22,45 @@ void expect_axes(const Kv3dCoordSys& c, const Kv3dCoordSys& d, double tol) {
 void expect_orthonormal_right_handed(const Kv3dCoordSys& c, const P& p) {
     expect_near(c.basepoint(), p, 0.0);
     const V &x = c.axis(kX), &y = c.axis(kY);
-    EXPECT_NEAR(x.length(), 1, 1e-14);
-    EXPECT_NEAR(y.length(), 1, 1e-14);
-    EXPECT_NEAR(x % y, 0.0, 1e-14);
+    EXPECT_NEAR(x.length(), 1, 1e-14) << "case: unit x";
+    EXPECT_NEAR(y.length(), 1, 1e-14) << "case: unit y";
+    EXPECT_NEAR(x % y, 0.0, 1e-14) << "case: orthogonal";
     expect_near(x * y, c.axis(kZ), 1e-14);
-    EXPECT_TRUE(c.right_handed());
-    EXPECT_TRUE(c.geom_valid());
+    EXPECT_TRUE(c.right_handed()) << "case: right-handed";
+    EXPECT_TRUE(c.geom_valid()) << "case: valid";
 }
 
 }  // namespace
 
+// Parameters (0, 0, 0) for every point when |det| is not above 1e-20 (NaN
+// included). Valid when the axes' lengths multiply to at least tol and the
+// volume to at least tol times that.
 TEST(CoordSys, GeneralSystem) {
-    const Kv3dCoordSys d;
-    EXPECT_FALSE(d.is_cartesian());
-    EXPECT_TRUE(d.right_handed());
-    EXPECT_TRUE(d.geom_valid());
-    EXPECT_EQ(&d.axis(id(7)), &d.axis(kX));
-    const Kv3dCoordSys s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
+    const Kv3dCoordSys d, s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
+    EXPECT_EQ(&d.axis(id(7)), &d.axis(kX)) << "case: an id outside 0..2 is x";
     expect_near(at(s, P(0.5, -1, 2)), P(2, -1, 11), 0.0);
-    // Singular: every point has parameters (0, 0, 0).
-    const Kv3dCoordSys flat = general(V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
-    expect_near(uvw(flat.find_parameter(P(3, 4, 5))), P(), 0.0);
-    // So is a determinant of exactly 1e-20, and a NaN one.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Kv3dCoordSys thin = general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 1e-20));
-    const Kv3dCoordSys broken = general(V(1, 0, 0), V(0, nan, 0), V(0, 0, 1));
-    EXPECT_EQ(thin.find_parameter(P(3, 4, 5)).w, 0.0) << "case: determinant 1e-20";
-    EXPECT_EQ(broken.find_parameter(P(3, 4, 5)).u, 0.0) << "case: NaN determinant";
-    EXPECT_NE(general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 2e-20)).find_parameter(P(3, 4, 5)).w, 0.0)
-        << "case: determinant 2e-20";
-    // Validity: short axes (product 1e-6 < 0.001), near-coplanar axes and NaN
-    // fail; equality with the bound is valid.
-    EXPECT_FALSE(flat.geom_valid());
-    EXPECT_FALSE(general(V(0.01, 0, 0), V(0, 0.01, 0), V(0, 0, 0.01)).geom_valid());
-    EXPECT_FALSE(general(V(1, 0, 0), V(0, 1, 0), V(1, 1, 1e-4)).geom_valid());
-    EXPECT_TRUE(general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 0.001)).geom_valid());
-    EXPECT_FALSE(general(V(nan, 0, 0), V(0, 1, 0), V(0, 0, 1)).geom_valid());
-    EXPECT_FALSE(general(V(1, 0, 0), V(0, 1, 0), V(0, 0, -1)).right_handed());
-    // Round trips, the cartesian one through the base class.
+    const Kv3dCoordSys flat = general(V(1, 0, 0), V(2, 0, 0), V(0, 0, 1));
+    const P q(3, 4, 5);
+    expect_each<double>({
+        {"singular", flat.find_parameter(q).u, 0.0},
+        {"determinant 1e-20", general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 1e-20)).find_parameter(q).w,
+         0.0},
+        {"NaN determinant", general(V(1, 0, 0), V(0, nan, 0), V(0, 0, 1)).find_parameter(q).u, 0.0},
+        {"determinant 2e-20", general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 2e-20)).find_parameter(q).w,
+         2.5e20},
+    });
+    expect_each<bool>({
+        {"default, cartesian", d.is_cartesian(), false},
+        {"default, valid", d.geom_valid(), true},
+        {"flat", flat.geom_valid(), false},
+        {"short axes", general(V(0.01, 0, 0), V(0, 0.01, 0), V(0, 0, 0.01)).geom_valid(), false},
+        {"near-coplanar", general(V(1, 0, 0), V(0, 1, 0), V(1, 1, 1e-4)).geom_valid(), false},
+        {"lengths at the bound", general(V(1, 0, 0), V(0, 1, 0), V(0, 0, 0.001)).geom_valid(),
+         true},
+        {"NaN axis", general(V(nan, 0, 0), V(0, 1, 0), V(0, 0, 1)).geom_valid(), false},
+        {"left-handed", general(V(1, 0, 0), V(0, 1, 0), V(0, 0, -1)).right_handed(), false},
+    });
     std::mt19937 rng(21);
     for (int i = 0; i < 30; ++i) {
         const Kv3dCoordSys c = random_system(rng);
@@ -73,18 +75,13 @@ TEST(CoordSys, GeneralSystem) {
 TEST(CoordSys, CartesianAxes) {
     const P p(1, 2, 3);
     const V a(0, 0, 2), b(1, 0, 1);
-    const Kv3dCartesCoordSys c0(p);  // at p, the global axes
-    EXPECT_TRUE(c0.is_cartesian());
-    EXPECT_TRUE(same_matrix(Kv3dTransform(c0), Kv3dTransform(p.as_vector())));
-    expect_axes(Kv3dCartesCoordSys(p, a, kZ), general(V(0, -1, 0), V(1, 0, 0), V(0, 0, 1)), 0.0);
-    // (a, 1, b, 0): a on y, b's part perpendicular to a on x, -(a × b) on z.
-    expect_axes(Kv3dCartesCoordSys(p, a, kY, b, kX), general(V(1, 0, 0), V(0, 0, 1), V(0, -1, 0)),
-                1e-15);
+    EXPECT_TRUE(same_matrix(Kv3dTransform(Kv3dCartesCoordSys(p)), Kv3dTransform(p.as_vector())))
+        << "case: at p, the global axes";
     // An id outside 0..2 counts as the x axis; zero or parallel input is invalid.
     expect_axes(Kv3dCartesCoordSys(p, a, id(9), b, kY), Kv3dCartesCoordSys(p, a, kX, b, kY), 0.0);
-    expect_near(Kv3dCartesCoordSys(p, a, id(-4), b, kX).basepoint(), P(), 0.0);
-    EXPECT_FALSE(Kv3dCartesCoordSys(p, V(), kY).geom_valid());
-    EXPECT_FALSE(Kv3dCartesCoordSys(p, V(1, 1, 1), V(-2, -2, -2)).geom_valid());
+    EXPECT_FALSE(Kv3dCartesCoordSys(p, V(), kY).geom_valid()) << "case: zero vector";
+    EXPECT_FALSE(Kv3dCartesCoordSys(p, V(1, 1, 1), V(-2, -2, -2)).geom_valid())
+        << "case: parallel vectors";
 
     std::mt19937 rng(29);
     for (int n = 0; n < 20; ++n) {
@@ -101,7 +98,7 @@ TEST(CoordSys, CartesianAxes) {
             for (int ib = 0; ib < 3; ++ib) {
                 const Kv3dCartesCoordSys s(p, u, id(ia), w, id(ib));
                 if (ia == ib) {  // the default system, at the origin
-                    EXPECT_TRUE(same_matrix(Kv3dTransform(s), Kv3dTransform()));
+                    EXPECT_TRUE(same_matrix(Kv3dTransform(s), Kv3dTransform())) << "case: same ids";
                     continue;
                 }
                 expect_orthonormal_right_handed(s, p);
@@ -115,7 +112,7 @@ TEST(CoordSys, CartesianAxes) {
 
 TEST(CoordSys, DebugText) {
     const Kv3dCoordSys g(P(1, 2, 3), V(0.5, 0, 0), V(0, 1, 0), V(0, 0, -8000));
-    EXPECT_EQ(debug_text(g, 1, 0), "");
+    EXPECT_EQ(debug_text(g, 1, 0), "") << "case: level 1";
     EXPECT_EQ(debug_text(g, 2, 1),
               " Kv3dCoordSys \n"
               "   basepoint : Kv3dPoint( 1, 2, 3)\n"

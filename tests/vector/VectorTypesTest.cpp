@@ -1,5 +1,6 @@
 #include <kv3d/kv3d.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/Around.h"
+#include "support/NamedCases.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -16,12 +18,12 @@ namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
+// Coordinates, compared exactly and printed on failure.
 template <class T>
-void expect_xyz(const T& v, double x, double y, double z) {
-    EXPECT_EQ(v.x(), x);
-    EXPECT_EQ(v.y(), y);
-    EXPECT_EQ(v.z(), z);
+std::array<double, 3> xyz(const T& v) {
+    return {v.x(), v.y(), v.z()};
 }
+std::array<double, 3> xyz(std::array<double, 3> v) { return v; }
 
 template <class T>
 std::string journal_text(const T& value) {
@@ -39,24 +41,26 @@ std::string debug_text(const T& value, int level, int indent) {
     return out.str();
 }
 
-TEST(Point, ArrayReadsAndDistances) {
+// Elements past the end read as 0.0, also for an index that would wrap
+// around, and for a shrunk array whose storage still holds the old value.
+TEST(Point, ArrayReads) {
     const KvArray<double> arr{1, 2, 3, 4};
-    expect_xyz(Kv3dPoint(arr, 1), 2, 3, 4);
-    // Elements past the end read as 0.0, also for an index that would wrap around.
-    expect_xyz(Kv3dPoint(arr, 2), 3, 4, 0);
-    expect_xyz(Kv3dPoint(arr, 7), 0, 0, 0);
-    expect_xyz(Kv3dVector(arr, static_cast<std::size_t>(-1)), 0, 0, 0);
-    expect_xyz(Kv3dVector(KvArray<double>(), 0), 0, 0, 0);
-    expect_xyz(Kv3dDirection(arr, 3), 1, 0, 0);
-    expect_xyz(Kv3dDirection(KvArray<double>(), 0), 0, 0, 0);
-    // The last element read is the last one held: a shrunk array keeps its old
-    // value past the end in its storage, which must not show.
     KvArray<double> shrunk{1, 2, 3, 4, 9};
     shrunk.resize(4);
-    expect_xyz(Kv3dPoint(shrunk, 2), 3, 4, 0);
-
-    EXPECT_EQ(Kv3dPoint(0, 0, 0).distance(Kv3dPoint(3, 4, 0)), 5.0);
-    EXPECT_EQ(Kv3dPoint(1, 1, 1).square_distance(Kv3dPoint(2, 3, 4)), 14.0);
+    const struct {
+        const char* name;
+        Kv3dVector got;
+        Kv3dVector want;
+    } cases[] = {
+        {"inside", Kv3dPoint(arr, 1).as_vector(), {2, 3, 4}},
+        {"last two", Kv3dPoint(arr, 2).as_vector(), {3, 4, 0}},
+        {"past the end", Kv3dPoint(arr, 7).as_vector(), {0, 0, 0}},
+        {"wrapping index", Kv3dVector(arr, static_cast<std::size_t>(-1)), {0, 0, 0}},
+        {"empty", Kv3dVector(KvArray<double>(), 0), {0, 0, 0}},
+        {"direction, last one", Kv3dVector(Kv3dDirection(arr, 3), 1.0), {1, 0, 0}},
+        {"shrunk", Kv3dPoint(shrunk, 2).as_vector(), {3, 4, 0}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(xyz(c.got), xyz(c.want)) << "case: " << c.name;
 }
 
 // geom_equal is |p - q|^2 <= same_point_sqr() = tol^2 + 2^-51. At tol = 0.5
@@ -79,123 +83,86 @@ TEST(Point, GeomEqualExactlyAtTheWidenedSquare) {
     }
 }
 
-TEST(Point, ToleranceBoundaries) {
-    // 0.001 apart: inside thanks to the 2^-51 widening; 0.0010001 apart: outside.
-    EXPECT_TRUE(Kv3dPoint(0, 0, 0).geom_equal(Kv3dPoint(0.001, 0, 0)));
-    EXPECT_TRUE(Kv3dPoint(5, 0, 0).geom_equal(Kv3dPoint(5, 0.001, 0)));
-    EXPECT_FALSE(Kv3dPoint(0, 0, 0).geom_equal(Kv3dPoint(0.0010001, 0, 0)));
-    EXPECT_FALSE(Kv3dPoint(0, 0, 0).geom_equal(Kv3dPoint(kNaN, 0, 0)));
-
-    EXPECT_FALSE(Kv3dPoint(8000, 0, 0).out_of_range());
-    EXPECT_TRUE(Kv3dPoint(8000.001, 0, 0).out_of_range());
-    EXPECT_TRUE(Kv3dVector(0, -kInf, 0).out_of_range());
-    EXPECT_FALSE(Kv3dVector(0, 0, 8000).out_of_range());
+// Out of range beyond the model extent, 8000 at load; NaN is never equal.
+TEST(Point, OutOfRangeAndNaN) {
+    expect_each<bool>({{"point at the extent", Kv3dPoint(8000, 0, 0).out_of_range(), false},
+                       {"point beyond", Kv3dPoint(8000.001, 0, 0).out_of_range(), true},
+                       {"infinite vector", Kv3dVector(0, -kInf, 0).out_of_range(), true},
+                       {"NaN point", Kv3dPoint(0, 0, 0).geom_equal(Kv3dPoint(kNaN, 0, 0)), false}});
 }
 
-TEST(Vector, ProductsAndLength) {
+TEST(Vector, ProductsAndNormalisation) {
     const Kv3dVector a(1, 2, 3);
-    EXPECT_EQ(a % Kv3dVector(4, 5, 6), 32.0);
-    expect_xyz(a * Kv3dVector(4, 5, 6), -3, 6, -3);
-    expect_xyz(a * Kv3dDirection(0, 0, 1), 2, -1, 0);
-    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dDirection(0, 1, 0), 0, 0, 1);
-    expect_xyz(Kv3dDirection(1, 0, 0) * Kv3dVector(0, 2, 0), 0, 0, 2);
-    EXPECT_EQ(Kv3dVector(3, 0, 4).length(), 5.0);
-    expect_xyz(Kv3dVector(Kv3dDirection(0, 1, 0), -2.5), 0, -2.5, 0);
-
+    EXPECT_EQ(a % Kv3dVector(4, 5, 6), 32.0) << "case: dot";
+    EXPECT_EQ(xyz(a * Kv3dVector(4, 5, 6)), xyz({-3, 6, -3})) << "case: cross";
+    EXPECT_EQ(xyz(Kv3dDirection(1, 0, 0) * Kv3dVector(0, 2, 0)), xyz({0, 0, 2}))
+        << "case: direction cross vector";
     Kv3dVector c = a;
     c *= c;  // the product is formed before it is stored
-    expect_xyz(c, 0, 0, 0);
-    c = Kv3dVector(1, 0, 0);
-    c *= Kv3dDirection(0, 1, 0);
-    expect_xyz(c, 0, 0, 1);
-}
-
-TEST(Vector, DirectionAndNormalize) {
-    expect_xyz(Kv3dVector(3, 0, 4).direction(), 0.2 * 3, 0, 0.2 * 4);  // 1/5 times each
+    EXPECT_EQ(xyz(c), xyz({0, 0, 0})) << "case: cross with itself in place";
     Kv3dVector v(0, 0, -7), tiny(1e-21, 0, 0);
     v.normalize();
     tiny.normalize();
-    expect_xyz(v, 0, 0, -1);
-    expect_xyz(tiny, 0, 0, 0);
+    EXPECT_EQ(xyz(v), xyz({0, 0, -1})) << "case: normalize";
+    EXPECT_EQ(xyz(tiny), xyz({0, 0, 0})) << "case: normalize a numerical zero";
 }
 
-TEST(Vector, PredicatesWithZeroVectors) {
-    const Kv3dVector zero;
-    const Kv3dVector x(1, 0, 0);
-    const Kv3dDirection dx(1, 0, 0);
-    const Kv3dDirection dy(0, 1, 0);
-    EXPECT_TRUE(zero.parallel(x)) << "case: zero, x";
-    EXPECT_TRUE(x.parallel(zero)) << "case: x, zero";
-    EXPECT_TRUE(zero.parallel(dy)) << "case: zero, direction";
-    EXPECT_TRUE(zero.orthogonal(x)) << "case: zero, x";
-    EXPECT_TRUE(x.orthogonal(zero)) << "case: x, zero";
-    EXPECT_TRUE(zero.orthogonal(dx)) << "case: zero, direction";
-    EXPECT_FALSE(dx.parallel(zero));  // a direction has no zero-length shortcut
-    EXPECT_TRUE(dx.orthogonal(zero));
+// A zero vector is parallel and orthogonal to everything and at angle 0; a
+// direction has no zero-length shortcut for parallel. The two orthogonality
+// forms differ: a vector pair compares the angle with same_angle_tol(), a
+// direction compares |cos| with same_ortho_cos().
+TEST(Vector, ParallelOrthogonalAndZero) {
+    const Kv3dVector zero, x(1, 0, 0);
+    const Kv3dDirection dx(1, 0, 0), dz;
+    const double eps = 0.9e-7;
+    expect_each<bool>({
+        {"zero, x parallel", zero.parallel(x), true},
+        {"x, zero parallel", x.parallel(zero), true},
+        {"zero, direction parallel", zero.parallel(dz), true},
+        {"zero, x orthogonal", zero.orthogonal(x), true},
+        {"direction, zero parallel", dx.parallel(zero), false},
+        {"direction, zero orthogonal", dx.orthogonal(zero), true},
+        {"opposite", Kv3dVector(1, 2, 3).parallel(Kv3dVector(-2, -4, -6)), true},
+        {"0.01 off", Kv3dVector(1, 2, 3).parallel(Kv3dVector(1, 2, 3.01)), false},
+        {"1e-3 off orthogonal", x.orthogonal(Kv3dVector(1e-3, 1, 0)), false},
+        {"vectors 0.9e-7 off", x.orthogonal(Kv3dVector(std::sin(eps), std::cos(eps), 0)), true},
+        {"directions 0.9e-7 off", dx.orthogonal(Kv3dDirection(std::sin(eps), std::cos(eps), 0)),
+         true},
+        {"directions 2e-7 off", dx.orthogonal(Kv3dDirection(2e-7, 1, 0)), false},
+        {"direction opposite vector", dz.opposite(Kv3dVector(0, 0, -3)), true},
+        {"direction parallel vector", dz.parallel(Kv3dVector(0, 0, 2)), true},
+        {"geom_zero, length 0.001", Kv3dVector(0.0006, 0.0008, 0).geom_zero(), true},
+        {"geom_zero, beyond", Kv3dVector(0.0006, 0.0008, 0.00001).geom_zero(), false},
+    });
     EXPECT_EQ(zero.angle(x), 0.0) << "case: zero, x";
     EXPECT_EQ(x.angle(zero), 0.0) << "case: x, zero";
-    EXPECT_EQ(zero.angle(dx), 0.0) << "case: zero, direction";
-
-    EXPECT_TRUE(Kv3dVector(0.0006, 0.0008, 0).geom_zero());  // length exactly 0.001
-    EXPECT_FALSE(Kv3dVector(0.0006, 0.0008, 0.00001).geom_zero());
-    EXPECT_TRUE(Kv3dVector(1, 2, 3).geom_equal(Kv3dVector(1.001, 2, 3)));
-    EXPECT_FALSE(Kv3dVector(1, 2, 3).geom_equal(Kv3dVector(1.0011, 2, 3)));
+    EXPECT_EQ(Kv3dDirection(0, 0, 0).angle(dz), 0.0) << "case: zero direction";
 }
 
-TEST(Vector, ParallelAndOrthogonal) {
-    EXPECT_TRUE(Kv3dVector(1, 2, 3).parallel(Kv3dVector(-2, -4, -6)));
-    EXPECT_FALSE(Kv3dVector(1, 2, 3).parallel(Kv3dVector(1, 2, 3.01)));
-    EXPECT_TRUE(Kv3dVector(0, 0, 5).parallel(Kv3dDirection(0, 0, -1)));
-    EXPECT_TRUE(Kv3dVector(1, 0, 0).orthogonal(Kv3dVector(0, 3, 3)));
-    EXPECT_FALSE(Kv3dVector(1, 0, 0).orthogonal(Kv3dVector(1e-3, 1, 0)));
-    EXPECT_TRUE(Kv3dVector(1, 0, 0).orthogonal(Kv3dDirection(0, 0, 1)));
-    // The two orthogonality forms differ: the vector pair compares the angle with
-    // same_angle_tol(), a direction compares |cos| with same_ortho_cos().
-    const double eps = 0.9e-7;
-    EXPECT_TRUE(Kv3dVector(1, 0, 0).orthogonal(Kv3dVector(std::sin(eps), std::cos(eps), 0)));
-    EXPECT_TRUE(Kv3dDirection(1, 0, 0).orthogonal(Kv3dDirection(std::sin(eps), std::cos(eps), 0)));
-    EXPECT_FALSE(Kv3dDirection(1, 0, 0).orthogonal(Kv3dDirection(2e-7, 1, 0)));
-}
-
+// Normalised when x^2 + y^2 + z^2 > 1e-40, by multiplying with the reciprocal.
 TEST(Direction, Normalisation) {
-    expect_xyz(Kv3dDirection(), 0, 0, 1);
-    expect_xyz(Kv3dDirection(0, 0, 0), 0, 0, 0);
-    expect_xyz(Kv3dDirection(1e-21, 0, 0), 0, 0, 0);
-    const Kv3dDirection tiny(-1e-20, -1e-20, 0);  // 2e-40 > 1e-40: normalised
-    EXPECT_NEAR(tiny.x(), -std::sqrt(0.5), 1e-15);
-    EXPECT_NEAR(tiny.y(), -std::sqrt(0.5), 1e-15);
-    // The reciprocal is multiplied, not divided: r * x exactly.
     const double r = 1.0 / std::sqrt(1.0 + 4.0 + 9.0);
-    expect_xyz(Kv3dDirection(1, 2, 3), r * 1, r * 2, r * 3);
-    // Non-finite input stays non-finite; it never crashes.
-    EXPECT_TRUE(std::isnan(Kv3dDirection(kNaN, 0, 0).x()));
+    const struct {
+        const char* name;
+        Kv3dDirection got;
+        Kv3dVector want;
+    } cases[] = {{"default", Kv3dDirection(), {0, 0, 1}},
+                 {"zero", Kv3dDirection(0, 0, 0), {0, 0, 0}},
+                 {"1e-21", Kv3dDirection(1e-21, 0, 0), {0, 0, 0}},
+                 {"(1, 2, 3)", Kv3dDirection(1, 2, 3), {r * 1, r * 2, r * 3}}};
+    for (const auto& c : cases) EXPECT_EQ(xyz(c.got), xyz(c.want)) << "case: " << c.name;
+    EXPECT_NEAR(Kv3dDirection(-1e-20, -1e-20, 0).x(), -std::sqrt(0.5), 1e-15) << "case: 2e-40";
+    EXPECT_TRUE(std::isnan(Kv3dDirection(kNaN, 0, 0).x())) << "case: NaN";
 }
 
-TEST(Direction, PredicatesAndAngles) {
-    const Kv3dDirection zero(0, 0, 0);
+// Angles agree with the textbook formula and are symmetric.
+TEST(Direction, Angles) {
     const Kv3dDirection dz;
-    EXPECT_TRUE(zero.geom_equal(Kv3dDirection(0, 0, 0)));
-    EXPECT_FALSE(zero.geom_equal(dz));
-    EXPECT_TRUE(dz.opposite(Kv3dDirection(0, 0, -1)));
-    EXPECT_TRUE(dz.opposite(Kv3dVector(0, 0, -3)));
-    EXPECT_TRUE(dz.parallel(Kv3dDirection(0, 0, -1)));
-    EXPECT_TRUE(dz.parallel(Kv3dVector(0, 0, 2)));
-    EXPECT_FALSE(dz.parallel(Kv3dVector(0, 1, 2)));
-    EXPECT_TRUE(dz.orthogonal(Kv3dVector(1, 1, 0)));
-    // A direction 1e-7 off exactly: geom_equal through the cos bound widened by 2^-51.
-    EXPECT_TRUE(dz.geom_equal(Kv3dDirection(std::sin(0.99e-7), 0, std::cos(0.99e-7))));
-    EXPECT_FALSE(dz.geom_equal(Kv3dDirection(std::sin(1.5e-7), 0, std::cos(1.5e-7))));
-
-    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-8, 0)), 0.0) << "case: 1e-8 rad";
-    EXPECT_EQ(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(-1, 1e-8, 0)), std::acos(-1.0));
-    EXPECT_GT(Kv3dDirection(1, 0, 0).angle(Kv3dDirection(1, 1e-7, 0)), 0.0) << "case: 1e-7 rad";
-
-    EXPECT_EQ(zero.angle(dz), 0.0) << "case: zero, dz";
-    EXPECT_EQ(dz.angle(zero), 0.0) << "case: dz, zero";
-    EXPECT_DOUBLE_EQ(dz.angle(Kv3dVector(1, 0, 1)), M_PI / 4);
-    EXPECT_DOUBLE_EQ(Kv3dVector(1, 0, 1).angle(dz), M_PI / 4);
-
-    // Angles agree with the textbook formula on random vectors (fixed seed).
+    EXPECT_TRUE(dz.geom_equal(Kv3dDirection(std::sin(0.99e-7), 0, std::cos(0.99e-7))))
+        << "case: 0.99e-7 rad";
+    EXPECT_FALSE(dz.geom_equal(Kv3dDirection(std::sin(1.5e-7), 0, std::cos(1.5e-7))))
+        << "case: 1.5e-7 rad";
+    EXPECT_DOUBLE_EQ(Kv3dVector(1, 0, 1).angle(dz), M_PI / 4) << "case: vector, direction";
     std::mt19937_64 rng(11);
     std::uniform_real_distribution<double> coord(-5.0, 5.0);
     for (int i = 0; i < 500; ++i) {
@@ -226,29 +193,35 @@ TEST(Direction, AngleSnapWindowIsStrict) {
     }
 }
 
+// A difference or sum below 1e-12 of the first operand's magnitude is 0.
 TEST(Arithmetic, CancellationSnapping) {
-    EXPECT_EQ(Kv3d_difference(Kv3dPoint(1e6, 0, 0), Kv3dPoint(1e6 - 1e-7, 0, 0)).x(), 0.0);
-    EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 1e-20, 0), Kv3dVector(0, 0, 0)).y(), 1e-20);
-    // Only the first operand's magnitude is the reference.
-    EXPECT_EQ(Kv3d_difference(Kv3dVector(0, 0, 0), Kv3dVector(1e6, 0, 0)).x(), -1e6);
-    EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-13, 0, 0)).x(), 0.0);
-    EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1e-11, 0, 0)).x(), 0.0);
-    EXPECT_EQ(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 0.9e-12, 0, 0)).x(), 0.0)
-        << "case: 0.9e-12 of the first operand";
+    expect_each<double>({
+        {"points 1e-7 apart at 1e6",
+         Kv3d_difference(Kv3dPoint(1e6, 0, 0), Kv3dPoint(1e6 - 1e-7, 0, 0)).x(), 0.0},
+        {"first operand 0", Kv3d_difference(Kv3dVector(0, 0, 0), Kv3dVector(1e6, 0, 0)).x(), -1e6},
+        {"tiny, no cancellation", Kv3d_difference(Kv3dVector(0, 1e-20, 0), Kv3dVector()).y(),
+         1e-20},
+        {"0.9e-12 of the first operand",
+         Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 0.9e-12, 0, 0)).x(), 0.0},
+        {"sum cancelling", Kv3d_sum(Kv3dVector(1e6, 3, 0), Kv3dVector(-1e6 + 1e-7, 4, 0)).x(), 0.0},
+    });
     EXPECT_NE(Kv3d_difference(Kv3dVector(1, 0, 0), Kv3dVector(1 - 1.1e-12, 0, 0)).x(), 0.0)
         << "case: 1.1e-12 of the first operand";
-    EXPECT_EQ(Kv3d_sum(Kv3dVector(1e6, 3, 0), Kv3dVector(-1e6 + 1e-7, 4, 0)).x(), 0.0);
-    expect_xyz(Kv3d_difference(Kv3dPoint(1, 2, 3), Kv3dPoint(1, 1, 1)), 0, 1, 2);
 }
 
+// One text per type; the debug form indents and ends the line, nothing at level 1.
 TEST(Journal, TextsToTheCharacter) {
-    EXPECT_EQ(journal_text(Kv3dPoint(0.5, 8000, -8000)), "Kv3dPoint( 0.5, 8000, -8000)");
-    EXPECT_EQ(journal_text(Kv3dVector(1e-6, -0.0, 1)), "Kv3dVector( 1e-06, -0, 1)");
-    EXPECT_EQ(journal_text(Kv3dDirection()), "Kv3dDirection( 0, 0, 1)");
-    EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 1, 4), "");
-    EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 2, 4), "    Kv3dPoint( 1, 2, 3)\n");
-    EXPECT_EQ(debug_text(Kv3dVector(1, 2, 3), 3, 0), "Kv3dVector( 1, 2, 3)\n");
-    EXPECT_EQ(debug_text(Kv3dDirection(0, 1, 0), 2, -1), "Kv3dDirection( 0, 1, 0)\n");
+    EXPECT_EQ(journal_text(Kv3dPoint(0.5, 8000, -8000)), "Kv3dPoint( 0.5, 8000, -8000)")
+        << "case: point";
+    EXPECT_EQ(journal_text(Kv3dVector(1e-6, -0.0, 1)), "Kv3dVector( 1e-06, -0, 1)")
+        << "case: vector";
+    EXPECT_EQ(journal_text(Kv3dDirection()), "Kv3dDirection( 0, 0, 1)") << "case: direction";
+    EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 1, 4), "") << "case: debug level 1";
+    EXPECT_EQ(debug_text(Kv3dPoint(1, 2, 3), 2, 4), "    Kv3dPoint( 1, 2, 3)\n")
+        << "case: debug level 2";
+    EXPECT_EQ(debug_text(Kv3dVector(1, 2, 3), 3, 0), "Kv3dVector( 1, 2, 3)\n") << "case: vector";
+    EXPECT_EQ(debug_text(Kv3dDirection(0, 1, 0), 2, -1), "Kv3dDirection( 0, 1, 0)\n")
+        << "case: direction, negative indentation";
 }
 
 }  // namespace
