@@ -21,6 +21,7 @@ V times(const KvMatrix<double>& R, V v) {
 TEST(Rotation, VectorsAndMatrices) {
     expect_near(Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
     expect_near(Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
+    EXPECT_EQ(Kv3d_orthogonal_direction(Kv3dDirection(0, 0, 0)).x(), 1.0) << "case: zero direction";
     const V o = Kv3d_orthogonal_vector(V(1, 1, 1));  // ties keep the lower index
     EXPECT_GT(o.x(), 0.0) << "case: ties keep the lower index";
     EXPECT_NEAR(o.y(), o.z(), 1e-15) << "case: ties keep the lower index";

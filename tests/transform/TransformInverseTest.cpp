@@ -167,4 +167,26 @@ TEST(TransformInverse, FrameConjugationsAgreeWithTheLiteralOnes) {
     }
 }
 
+// Frames at base points up to 1e12 are inverted by transposition, farther
+// ones the general way, which finds rank 4 up to about 5e14: a point on the
+// axis stays put on both sides of 1e12, and far beyond, where the literal
+// inversion finds the frame singular, the local matrix stays.
+TEST(TransformInverse, FarFramesKeepTheGeneralRankDecision) {
+    const V axis(1, 2, 3);
+    const double c = std::cos(0.5), s = std::sin(0.5);
+    const M16 turn = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (const double x : {1e12, std::nextafter(1e12, 2e12), 1e13}) {
+        const P p(x, 0, 0), on_axis = p + axis;
+        P moved = on_axis;
+        moved.apply(Kv3dTransform(p, axis, 0.5, 0.0));
+        EXPECT_LT(moved.distance(on_axis), 1.0) << "case: axis through x = " << x;
+    }
+    const P far(1e20, 0, 0);
+    EXPECT_TRUE(same_matrix(Kv3dTransform(far, axis, 0.5, 0.0), turn.data()))
+        << "case: screw at 1e20";
+    const Kv3dPlane plane(far, Kv3dDirection(1, 2, 3), nullptr);
+    EXPECT_TRUE(same_matrix(Kv3dTransform(plane, 2.0), scaling(1, 1, 2).data()))
+        << "case: plane scaling at 1e20";
+}
+
 }  // namespace
