@@ -97,11 +97,9 @@ private:
     void conjugate(const double* F, bool rigid = false);
     // (A, t)^-1 = (A^T, -A^T t) for an orthonormal A; the last row copied.
     static void rigid_inverse(const double* in, double* out);
-    // The right-handed cartesian frame at p whose z axis is the unit d, with
-    // y = Kv3d_orthogonal_direction(d) and x = y x d: the frame of
-    // Kv3dCartesCoordSys(p, d, Z_AXIS) to rounding, with two square roots
-    // fewer. False, writing nothing, when d is not unit (zero or not finite).
-    static bool axis_frame_matrix(const Kv3dPoint& p, const Kv3dDirection& d, double* F);
+    // Conjugates by the right-handed cartesian frame at p whose z axis is d,
+    // the frame of Kv3dCartesCoordSys(p, d, Z_AXIS).
+    void conjugate_about_axis(const Kv3dPoint& p, const Kv3dDirection& d);
     // General inversion of 16 row-major values through the linear algebra
     // layer (tolerance 1e-15, no allocation); writes out (last row 0, 0, 0, 1)
     // and returns true only at rank 4.

@@ -1,5 +1,4 @@
 #include <kv3d/Kv3dBBox.h>
-#include <kv3d/Kv3dCartesCoordSys.h>
 #include <kv3d/Kv3dPlane.h>
 #include <kv3d/Kv3dTransform.h>
 
@@ -191,16 +190,6 @@ Kv3dTransform::Kv3dTransform(const Kv3dPlane& plane, double f) : Kv3dTransform()
     // and f = -1 leave the linear part orthonormal, so only they are marked
     // (invert() transposes a marked transform).
     m_[10] = f;
-    const Kv3dDirection& n = plane.normal();
-    double F[16];
-    if (axis_frame_matrix(plane.basepoint(), n, F)) {
-        conjugate(F, true);
-    } else {
-        // A zero or non-finite normal: the general way, as the frame says.
-        frame_matrix(
-            Kv3dCartesCoordSys(plane.basepoint(), Kv3dVector(n.x(), n.y(), n.z()), Kv3d::Z_AXIS),
-            F);
-        conjugate(F);
-    }
+    conjugate_about_axis(plane.basepoint(), plane.normal());
     orthonormal_ = f == 1.0 || f == -1.0;
 }

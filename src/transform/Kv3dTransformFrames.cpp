@@ -45,10 +45,17 @@ Kv3dTransform::Kv3dTransform(const Kv3dCoordSys& from, const Kv3dCoordSys& to)
     apply(Kv3dTransform(to));
 }
 
-bool Kv3dTransform::axis_frame_matrix(const Kv3dPoint& p, const Kv3dDirection& d, double* F) {
+void Kv3dTransform::conjugate_about_axis(const Kv3dPoint& p, const Kv3dDirection& d) {
+    double F[16];
     if (!(d % d > 0.5)) {
-        return false;
+        // A zero or non-finite direction: the frame as the coordinate system
+        // has it, inverted the general way.
+        frame_matrix(Kv3dCartesCoordSys(p, Kv3dVector(d.x(), d.y(), d.z()), Kv3d::Z_AXIS), F);
+        conjugate(F);
+        return;
     }
+    // The same frame built straight from d, with two square roots fewer:
+    // y = Kv3d_orthogonal_direction(d), x = y x d, equal to rounding.
     const Kv3dDirection y = Kv3d_orthogonal_direction(d);
     const Kv3dVector x = y * d;
     const double rows[16] = {x.x(), y.x(), d.x(), p.x(), x.y(), y.y(), d.y(), p.y(),
@@ -56,7 +63,7 @@ bool Kv3dTransform::axis_frame_matrix(const Kv3dPoint& p, const Kv3dDirection& d
     for (int i = 0; i < 16; ++i) {
         F[i] = rows[i];
     }
-    return true;
+    conjugate(F, true);
 }
 
 Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double angle, double shift)
@@ -70,13 +77,6 @@ Kv3dTransform::Kv3dTransform(const Kv3dPoint& p, const Kv3dVector& axis, double 
     m_[4] = s;
     m_[5] = c;
     m_[11] = shift;
-    double F[16];
-    if (axis_frame_matrix(p, axis.direction(), F)) {
-        conjugate(F, true);
-    } else {
-        // A zero or non-finite axis: the general way, as the frame says.
-        frame_matrix(Kv3dCartesCoordSys(p, axis, Kv3d::Z_AXIS), F);
-        conjugate(F);
-    }
+    conjugate_about_axis(p, axis.direction());
     orthonormal_ = true;
 }
