@@ -231,47 +231,39 @@ std::size_t kv3d_search(const Triangles& a, const Triangles& b, int threads) {
 
 std::size_t g_found[2][2];  // [scene][0: full, 1: subset], as the library found them
 
+// Times search() and reports the number of pairs it found, kept in found.
+template <class Search>
+void time_search(benchmark::State& state, std::size_t& found, Search search) {
+    for (auto _ : state) {
+        found = search();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["pairs"] = static_cast<double>(found);
+}
+
 void BM_Kv3d(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
     const Meshes& m = scene(which);
-    for (auto _ : state) {
-        g_found[which][0] = kv3d_search(m.a, m.b, threads);
-        benchmark::DoNotOptimize(g_found[which][0]);
-    }
-    state.counters["pairs"] = static_cast<double>(g_found[which][0]);
+    time_search(state, g_found[which][0], [&] { return kv3d_search(m.a, m.b, threads); });
 }
 
 void BM_PlainGrid(benchmark::State& state) {
-    const int which = static_cast<int>(state.range(0));
-    const Meshes& m = scene(which);
+    const Meshes& m = scene(static_cast<int>(state.range(0)));
     std::size_t found = 0;
-    for (auto _ : state) {
-        found = plain_grid(m.a, m.b);
-        benchmark::DoNotOptimize(found);
-    }
-    state.counters["pairs"] = static_cast<double>(found);
+    time_search(state, found, [&] { return plain_grid(m.a, m.b); });
 }
 
 void BM_Kv3dSubset(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
     const Meshes& m = subset(which);
-    for (auto _ : state) {
-        g_found[which][1] = kv3d_search(m.a, m.b, 1);
-        benchmark::DoNotOptimize(g_found[which][1]);
-    }
-    state.counters["pairs"] = static_cast<double>(g_found[which][1]);
+    time_search(state, g_found[which][1], [&] { return kv3d_search(m.a, m.b, 1); });
 }
 
 void BM_AllPairsSubset(benchmark::State& state) {
-    const int which = static_cast<int>(state.range(0));
-    const Meshes& m = subset(which);
+    const Meshes& m = subset(static_cast<int>(state.range(0)));
     std::size_t found = 0;
-    for (auto _ : state) {
-        found = all_pairs(m.a, m.b);
-        benchmark::DoNotOptimize(found);
-    }
-    state.counters["pairs"] = static_cast<double>(found);
+    time_search(state, found, [&] { return all_pairs(m.a, m.b); });
 }
 
 BENCHMARK(BM_Kv3d)
