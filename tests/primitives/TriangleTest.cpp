@@ -105,14 +105,13 @@ TEST(Triangle, JournalText) {
 
 // A segment crossing the plane steeply meets the triangle only where the
 // crossing lies in it exactly: no tolerance band around the edges or at the
-// segment's ends. In the plane: through a vertex, crossing an edge within the
-// tolerance. Parallel to an edge, the start decides: within the
-// point tolerance of the plane. Inside is measured from p0. Collinear
-// vertices span no plane: only a real crossing of an edge counts.
+// segment's ends. In the plane: crossing an edge within the tolerance.
+// Parallel to an edge, the start decides: within the point tolerance of the
+// plane. Collinear vertices span no plane: only a real crossing of an edge
+// counts.
 TEST(TriangleIntersect, Segments) {
-    const Kv3dTriangle moved = T + V(5, 5, 5), flat(O, X, P(2, 0, 0));
+    const Kv3dTriangle flat(O, X, P(2, 0, 0));
     expect_each<bool>({
-        {"crossing", T.intersect(Kv3dLine(P(0.25, 0.25, -1), V(0, 0, 2))), true},
         {"ends 1e-13 short", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, -1e-13}), false},
         {"ends on the triangle", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, 0}), true},
         {"ends 1e-13 beyond", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, 1e-13}), true},
@@ -120,11 +119,9 @@ TEST(TriangleIntersect, Segments) {
         {"crosses on an edge", meets(T, {0.5, 0, -1}, {0.5, 0, 1}), true},
         {"crosses 1e-13 inside an edge", meets(T, {0.5, 1e-13, -1}, {0.5, 1e-13, 1}), true},
         {"vanishing vector", T.intersect(Kv3dLine(P(0.25, 0.25, 0), V(0, 0, 1e-21))), false},
-        {"in plane, through a vertex", meets(T, {-1, 2, 0}, {1, -2, 0}), true},
         {"crossing an edge within tol", meets(T, {0.2, 0.3, 0.0004}, {2, 0.5, -0.0004}), true},
         {"parallel, 0.5 tol", meets(T, {0.1, 0.1, 0.0005}, {0.3, 0.1, 0.0005}), true},
         {"parallel, 2 tol", meets(T, {0.1, 0.1, 0.002}, {0.3, 0.1, 0.002}), false},
-        {"moved, inside", meets(moved, {5.1, 5.1, 5}, {5.3, 5.1, 5}), true},
         {"collinear, crossing", meets(flat, {0.5, -1, 0}, {0.5, 1, 0}), true},
         {"collinear, near", meets(flat, {0.5, 0.0005, 0}, {0.6, 0.0005, 0.0001}), false},
     });
@@ -143,12 +140,9 @@ TEST(TriangleIntersect, TrianglePairs) {
         Kv3dTriangle a, b;
         bool meets;
     } cases[] = {
-        {"chain links", tri(O, {4, 0, 0}, {0, 4, 0}), tri({1, 1, -1}, {1, 1, 2}, {6, 1, -1}), true},
         {"inside, within tolerance", T, up - V(0, 0, 1 - 0.5 * tol), true},
         {"2 tol above", T, up - V(0, 0, 1 - 2 * tol), false},
-        {"coplanar overlap", T, tri({0.5, 0.3, 0}, {1.5, 0.4, 0}, {0.6, 1.2, 0}), true},
         {"a shared vertex", T, tri(X, {2, 0, 0}, {1, 1, 0}), true},
-        {"default triangle", T, Kv3dTriangle(), false},
         {"one plane, 0.26 apart",
          tri({-1.678527300038235, -0.33534172013156294, 2.2610281666146377, -0.91540439675413587,
               2.7766064486510529, -2.5034512158351605, 3.1032641994503023, 2.7502055909716909,
