@@ -16,11 +16,7 @@ using V = Kv3dVector;
 const P O(0, 0, 0), X(1, 0, 0), Y(0, 1, 0);
 const Kv3dTriangle T(O, X, Y);
 
-Kv3dTriangle tri(const P& a, const P& b, const P& c) { return Kv3dTriangle(a, b, c); }
-Kv3dTriangle tri(std::initializer_list<double> c) {
-    const double* x = c.begin();
-    return tri(P(x[0], x[1], x[2]), P(x[3], x[4], x[5]), P(x[6], x[7], x[8]));
-}
+Kv3dTriangle tri(std::initializer_list<double> c) { return Kv3dTriangle(c.begin()); }
 
 void expect_par(const KvTrianglePar& w, double w0, double w1, double w2, const char* name) {
     EXPECT_LT(std::fabs(w[0] - w0) + std::fabs(w[1] - w1) + std::fabs(w[2] - w2), 1e-12)
@@ -45,7 +41,7 @@ TEST(Triangle, ValidityFlagFollowsEveryWriter) {
                        {"from a null array",
                         valid_flag(Kv3dTriangle(static_cast<const double*>(nullptr))), false},
                        {"point and two vectors", valid_flag(Kv3dTriangle(O, X - O, Y - O)), true},
-                       {"repeated vertex", valid_flag(tri(O, O, Y)), false},
+                       {"repeated vertex", valid_flag(Kv3dTriangle(O, O, Y)), false},
                        {"edges of 1e-25", valid_flag(small), false},
                        {"scaled by 1e30", valid_flag(small.apply(Kv3dTransform(1e30, O))), true},
                        {"edges of 1e-10", valid_flag(tiny), true},
@@ -66,7 +62,7 @@ TEST(Triangle, ValidityFlagFollowsEveryWriter) {
 TEST(Triangle, GeometryWeightsAndDegenerateFallbacks) {
     const Kv3dTriangle line(O, X, P(3, 0, 0)), nearly(O, P(1e-4, 0, 0), Y);
     const Kv3dDirection n = line.normal();
-    expect_each<double>({{"reversed normal", tri(O, Y, X).normal().z(), -1},
+    expect_each<double>({{"reversed normal", Kv3dTriangle(O, Y, X).normal().z(), -1},
                          {"area", T.area(), 0.5},
                          {"coordinate 9", T[9], 0.0},
                          {"coordinate -1", T[-1], 0.0},
@@ -85,11 +81,11 @@ TEST(Triangle, GeometryWeightsAndDegenerateFallbacks) {
     expect_par(t.find_parameter(P(3, 1, 1)), -1, 2, 0, "outside");
     // Collinear distinct vertices: the foot on the edge line p0 p1.
     expect_par(line.find_parameter(P(2, 5, 0)), -1, 2, 0, "collinear");
-    expect_par(tri(O, O, P(4, 0, 0)).find_parameter(X), 0, 0.75, 0.25, "p0 = p1");
+    expect_par(Kv3dTriangle(O, O, P(4, 0, 0)).find_parameter(X), 0, 0.75, 0.25, "p0 = p1");
     // p0 ~ p1 ~ p2 within the point tolerance, p2 - p0 beyond it: the edge p2 -> p0.
     const Kv3dTriangle chain(O, P(0.0008, 0, 0), P(0.0016, 0, 0));
     expect_par(chain.find_parameter(P(0.0004, 1, 0)), 0.75, 0, 0.25, "chain");
-    expect_par(tri(X, X, X).find_parameter(Y), 1.0 / 3, 1.0 / 3, 1.0 / 3, "one point");
+    expect_par(Kv3dTriangle(X, X, X).find_parameter(Y), 1.0 / 3, 1.0 / 3, 1.0 / 3, "one point");
 }
 
 TEST(Triangle, JournalText) {
@@ -142,7 +138,7 @@ TEST(TriangleIntersect, TrianglePairs) {
     } cases[] = {
         {"inside, within tolerance", T, up - V(0, 0, 1 - 0.5 * tol), true},
         {"2 tol above", T, up - V(0, 0, 1 - 2 * tol), false},
-        {"a shared vertex", T, tri(X, {2, 0, 0}, {1, 1, 0}), true},
+        {"a shared vertex", T, tri({1, 0, 0, 2, 0, 0, 1, 1, 0}), true},
         {"one plane, 0.26 apart",
          tri({-1.678527300038235, -0.33534172013156294, 2.2610281666146377, -0.91540439675413587,
               2.7766064486510529, -2.5034512158351605, 3.1032641994503023, 2.7502055909716909,
