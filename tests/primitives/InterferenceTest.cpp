@@ -19,6 +19,7 @@ namespace {
 
 using P = Kv3dPoint;
 using V = Kv3dVector;
+using T = Kv3dTriangle;
 using Triangles = KvArray<Kv3dTriangle>;
 using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
 
@@ -71,25 +72,25 @@ void expect_all_pairs(const std::string& name, const Triangles& a, const Triangl
         EXPECT_EQ(s.counts.candidates, candidates) << "case: " << name << ", threads " << n;
     }
     // Both sets shuffled and swapped: the same pairs, relabelled.
-    std::vector<std::size_t> order_a(a.size()), order_b(b.size());
-    Triangles shuffled_a, shuffled_b;
-    for (auto* o : {&order_a, &order_b}) {
-        std::iota(o->begin(), o->end(), std::size_t{0});
-        std::shuffle(o->begin(), o->end(), rng);
+    std::vector<std::size_t> order[2];
+    Triangles shuffled[2];
+    for (int k = 0; k < 2; ++k) {
+        order[k].resize(k == 0 ? a.size() : b.size());
+        std::iota(order[k].begin(), order[k].end(), std::size_t{0});
+        std::shuffle(order[k].begin(), order[k].end(), rng);
+        for (std::size_t i : order[k]) shuffled[k].append(k == 0 ? a[i] : b[i]);
     }
-    for (std::size_t k : order_a) shuffled_a.append(a[k]);
-    for (std::size_t k : order_b) shuffled_b.append(b[k]);
     Pairs relabelled;
-    for (const auto& p : search(shuffled_b, shuffled_a).pairs)
-        relabelled.emplace_back(order_a[p.second], order_b[p.first]);
+    for (const auto& p : search(shuffled[1], shuffled[0]).pairs)
+        relabelled.emplace_back(order[0][p.second], order[1][p.first]);
     std::sort(relabelled.begin(), relabelled.end());
     EXPECT_EQ(relabelled, near) << "case: " << name << ", swapped and shuffled";
 }
 
 // A triangle of about the given size in the cube [-extent, extent]^3.
-Kv3dTriangle random_triangle(RandomDraw& g, double extent, double size) {
+T random_triangle(RandomDraw& g, double extent, double size) {
     const P p = g.point(extent);
-    return Kv3dTriangle(p, p + g.vector(size), p + g.vector(size));
+    return T(p, p + g.vector(size), p + g.vector(size));
 }
 
 // Soups from sparse to crowded; the last one large enough for many blocks of
@@ -101,10 +102,8 @@ TEST(Interference, RandomSoupsMatchAllPairs) {
         const int n = round < 3 ? 150 : 1200;
         const double extent = round < 3 ? 5.0 : 7.0, size = round < 3 ? 0.5 + 2 * round : 1.0;
         Triangles a, b;
-        for (int i = 0; i < n; ++i) {
-            a.append(random_triangle(g, extent, size));
-            b.append(random_triangle(g, extent, size));
-        }
+        for (int i = 0; i < 2 * n; ++i)
+            (i % 2 == 0 ? a : b).append(random_triangle(g, extent, size));
         expect_all_pairs("soup " + std::to_string(round), a, b, rng,
                          round < 3 ? std::initializer_list<int>{1}
                                    : std::initializer_list<int>{1, 2, 3, 8, 0, -4});
@@ -123,42 +122,34 @@ TEST(Interference, TouchingCoplanarNearAndDegenerateCasesMatchAllPairs) {
     Triangles a, b;
     const double shifts[] = {0.5, 0.99, 1.01, 1.5, 2.5};
     for (int i = 0; i < 60; ++i) {
-        const Kv3dTriangle t = random_triangle(g, 4.0, 1.5);
+        const T t = random_triangle(g, 4.0, 1.5);
         a.append(t);
-        if (i % 4 == 0)
-            b.append(Kv3dTriangle(t.p1(), t.p1() + g.vector(1.0), t.p1() + g.vector(1.0)));
-        else if (i % 4 == 1)
-            b.append(Kv3dTriangle(t.p0(), t.p2(), t.p0() + g.vector(1.0)));
-        else
-            b.append(t + V(t.normal(), shifts[g.pick(5)] * kTol));
+        b.append(i % 4 == 0   ? T(t.p1(), t.p1() + g.vector(1.0), t.p1() + g.vector(1.0))
+                 : i % 4 == 1 ? T(t.p0(), t.p2(), t.p0() + g.vector(1.0))
+                              : t + V(t.normal(), shifts[g.pick(5)] * kTol));
     }
+    // Alternately in the plane z = 2 (a quarter of B's half a tolerance above
+    // it) and in the plane through (4, 4, 4) spanned by u, v.
     const V u(0.6, 0.0, 0.8), v(0.0, 1.0, 0.0), x(1.0, 0.0, 0.0);
     for (int i = 0; i < 80; ++i) {
-        // Alternately in the plane z = 2 (a quarter of B's half a tolerance
-        // above it) and in the plane through (4, 4, 4) spanned by u, v.
         const V& s = i % 2 == 0 ? x : u;
-        const double lift = i % 8 == 2 ? 0.5 * kTol : 0.0;
-        const P p = (i % 2 == 0 ? P(3, 3, 2 + lift) : P(4, 4, 4)) + s * g.uniform(-3, 3) +
-                    v * g.uniform(-3, 3);
+        const P p = (i % 2 == 0 ? P(3, 3, 2 + (i % 8 == 2 ? 0.5 * kTol : 0.0)) : P(4, 4, 4)) +
+                    s * g.uniform(-3, 3) + v * g.uniform(-3, 3);
         const P q = p + s * g.uniform(-1, 1) + v * g.uniform(-1, 1);
-        (i % 4 < 2 ? a : b)
-            .append(Kv3dTriangle(p, q, p + s * g.uniform(-1, 1) + v * g.uniform(-1, 1)));
+        (i % 4 < 2 ? a : b).append(T(p, q, p + s * g.uniform(-1, 1) + v * g.uniform(-1, 1)));
     }
     // In both sets: a triangle with a NaN vertex whose finite edge crosses
     // flat (found whichever set holds it), and one with a vanishing edge.
-    const P q(3, 3, 3);
-    const Kv3dTriangle flat(P(0, 0, 0), P(2, 0, 0), P(0, 2, 0)),
-        odd(P(kNaN, 0, 0), P(0.5, 0.5, -1), P(0.5, 0.5, 1)), vanishing(q, q, P(4, 4, 4));
+    const P o(0, 0, 0), q(3, 3, 3), w(4, 4, 4);
+    const T flat(o, P(2, 0, 0), P(0, 2, 0)), odd(P(kNaN, 0, 0), P(0.5, 0.5, -1), P(0.5, 0.5, 1)),
+        vanishing(q, q, w);
     const std::size_t na = a.size(), nb = b.size();
-    for (const Kv3dTriangle& t :
-         {flat, odd, vanishing, Kv3dTriangle(P(0, 0, 5), P(9, 0, 5), P(0, 9, 5)),
-          Kv3dTriangle(P(0, 0, 0), P(4, 4, 4), P(8, 8, 8)),
-          Kv3dTriangle(P(kInf, 0, 0), P(0, 1, 0), P(0, 0, 1))})
+    for (const T& t : {flat, odd, vanishing, T(P(0, 0, 5), P(9, 0, 5), P(0, 9, 5)),
+                       T(o, w, P(8, 8, 8)), T(P(kInf, 0, 0), P(0, 1, 0), P(0, 0, 1))})
         a.append(t);
-    for (const Kv3dTriangle& t :
-         {flat, odd, vanishing, Kv3dTriangle(P(1, 1, 5), P(2, 1.5, 5), P(1.2, 3, 5)),
-          Kv3dTriangle(P(-kInf, -kInf, -kInf), P(kInf, kInf, kInf), P(0, 1, 0)),
-          Kv3dTriangle(P(1e308, 0, 0), P(-1e308, 1, 0), P(0, 0, 1e308))})
+    for (const T& t : {flat, odd, vanishing, T(P(1, 1, 5), P(2, 1.5, 5), P(1.2, 3, 5)),
+                       T(P(-kInf, -kInf, -kInf), P(kInf, kInf, kInf), P(0, 1, 0)),
+                       T(P(1e308, 0, 0), P(-1e308, 1, 0), P(0, 0, 1e308))})
         b.append(t);
     expect_all_pairs("touching, coplanar, near, degenerate, infinite", a, b, rng);
     const Search s = search(a, b);
@@ -181,30 +172,29 @@ TEST(Interference, TouchingCoplanarNearAndDegenerateCasesMatchAllPairs) {
 // not (0.002 - 0.001 is 0.001 exactly).
 TEST(Interference, BoxesWidenedByThePointToleranceOnEachSide) {
     ASSERT_EQ(kTol, 0.001) << "case: the load-time point tolerance";
-    const Kv3dTriangle left(P(-1, 0, 0), P(0, 0, 0), P(-1, 1, 0));
+    const T left(P(-1, 0, 0), P(0, 0, 0), P(-1, 1, 0));
     for (const Neighbour& gap : around(0.002)) {
         const double x = gap.value;
-        const Kv3dTriangle right(P(x, 0, 0), P(x + 1, 0, 0), P(x, 1, 0));
-        EXPECT_EQ(search(Triangles{left}, Triangles{right}).counts.candidates, x <= 0.002 ? 1u : 0u)
+        EXPECT_EQ(search({left}, {T(P(x, 0, 0), P(x + 1, 0, 0), P(x, 1, 0))}).counts.candidates,
+                  x <= 0.002 ? 1u : 0u)
             << "case: gap of 2 tol, " << gap.name;
     }
 }
 
+// Earlier contents of the output are replaced; the counts are optional.
 TEST(Interference, OutputsAreReplacedAndCountsOptional) {
-    const Kv3dTriangle t(P(0, 0, 0), P(1, 0, 0), P(0, 1, 0));
-    const Kv3dTriangle crossing(P(0.2, 0.2, -1), P(0.3, 0.2, 1), P(0.2, 0.4, 1));
-    KvArray<KvPair<std::size_t, std::size_t>> pairs{KvPair<std::size_t, std::size_t>(7, 7)};
-    EXPECT_TRUE(Kv3d_find_intersecting_triangles(Triangles{t}, Triangles{crossing}, pairs))
-        << "case: no counts asked for";
-    ASSERT_EQ(pairs.size(), 1u) << "case: earlier contents replaced, not appended to";
-    EXPECT_EQ(pairs[0].first, 0u) << "case: index in A";
+    const T t(P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)),
+        crossing(P(0.2, 0.2, -1), P(0.3, 0.2, 1), P(0.2, 0.4, 1));
+    KvArray<KvPair<std::size_t, std::size_t>> pairs{{7, 7}, {8, 8}};
+    EXPECT_TRUE(Kv3d_find_intersecting_triangles({t}, {crossing}, pairs)) << "case: no counts";
+    ASSERT_EQ(pairs.size(), 1u) << "case: replaced";
+    EXPECT_EQ(pairs[0].first, 0u) << "case: replaced";
     Kv3dInterferenceCounts counts;
     counts.candidates = 99;
-    EXPECT_TRUE(Kv3d_find_intersecting_triangles(Triangles{}, Triangles{t}, pairs, 4, &counts))
-        << "case: empty A";
+    EXPECT_TRUE(Kv3d_find_intersecting_triangles({}, {t}, pairs, 4, &counts)) << "case: empty A";
     EXPECT_EQ(pairs.size(), 0u) << "case: empty A";
     EXPECT_EQ(counts.candidates, 0u) << "case: empty A";
-    EXPECT_EQ(search(Triangles{t}, Triangles{}, 4).pairs, Pairs()) << "case: empty B";
+    EXPECT_EQ(search({t}, {}, 4).pairs, Pairs()) << "case: empty B";
 }
 
 }  // namespace

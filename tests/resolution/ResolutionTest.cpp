@@ -8,11 +8,11 @@
 #include <kv3d/kv3d.h>
 
 #include <cmath>
-#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/RandomDraw.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -95,11 +95,10 @@ TEST(Resolution, EnclosingSphereAndFits) {
     for_each_world([](const World& w) {
         // The sphere holds every point, whatever the scale and the distance
         // from the origin (its own tolerance is fixed, not the point tolerance).
-        std::mt19937 rng(3);
-        std::normal_distribution<double> g;
+        RandomDraw d(3);
         KvArray<P> pts;
         for (int i = 0; i < 500; ++i)  // on the sphere of radius size, and inside
-            pts.append(w.centre + V(g(rng), g(rng), g(rng)).direction() * (w.size / (1 + i % 2)));
+            pts.append(w.centre + d.unit() * (w.size / (1 + i % 2)));
         const Kv3dBSphere s(pts);
         EXPECT_TRUE(s.contains(pts)) << "case: sphere, " << w.name;
         // The least enclosing radius is at most size; the construction stays
