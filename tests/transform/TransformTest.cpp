@@ -7,6 +7,17 @@ namespace {
 // A quarter turn about z, then the translation (1, 2, 3).
 const double kTurn[16] = {0, -1, 0, 1, 1, 0, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1};
 
+using Type = Kv3dTransform::Kv3dTransformType;
+const Type kRigid = Kv3dTransform::RIGID, kSimilar = Kv3dTransform::SIMILARITY,
+           kAffine = Kv3dTransform::AFFINE, kUnknown = static_cast<Type>(9);
+
+// The transform fitted to the pairs (ps[i], qs[i]), i < n.
+Kv3dTransform fit(const P* ps, const P* qs, int n, Type type) {
+    KvArray<KvPair<P, P>> pairs;
+    for (int i = 0; i < n; ++i) pairs.append(KvPair<P, P>(ps[i], qs[i]));
+    return Kv3dTransform(pairs, type);
+}
+
 }  // namespace
 
 // The last row is never read; a point takes the translation, a vector not; a
@@ -38,7 +49,6 @@ TEST(Transform, CompositionInversionAndMarks) {
     A.apply(Kv3dTransform(V(0, 0, 1)));
     const bool two_marked = A.is_orthonormal();
     A.apply(Kv3dTransform(kTurn));
-    expect_near("composed", moved(A, P(1, 1, 1)), P(0, 4, 5), 1e-12);
     twice.apply(twice);  // squares it
     expect_near("squared", moved(twice, P(2, 0, 0)), P(-3, 3, 6), 1e-12);
     rigid.apply(Kv3dTransform(P(0, 0, 0), V(0, 0, 1), kPi / 2, 0.0));
@@ -96,6 +106,13 @@ TEST(Transform, CompositionAndChangeOfSystem) {
             EXPECT_EQ(G.is_orthonormal(), from->is_cartesian()) << "case: " << draw;
             expect_near("to global, " + draw, moved(L, u), at(*from, u), 1e-12);
             expect_near("to local, " + draw, moved(G, at(*from, u)), u, 1e-8);
+            KvArray<P> points{u}, none;  // arrays exactly as the members; none untouched
+            KvArray<V> vectors{u.as_vector()};
+            Kv3d_apply(G, none);
+            Kv3d_apply(G, points);
+            Kv3d_apply(G, vectors);
+            expect_near("point array, " + draw, points[0], moved(G, u), 0.0);
+            expect_near("vector array, " + draw, vectors[0], u.as_vector().apply(G), 0.0);
             expect_near("parameters, " + draw, uvw(from->find_parameter(at(*from, u))), u, 1e-8);
             for (const Kv3dCoordSys* to : systems) {
                 const Kv3dTransform T(*from, *to);
@@ -108,9 +125,8 @@ TEST(Transform, CompositionAndChangeOfSystem) {
 }
 
 // Kind 3: the full 4 x 4 on homogeneous records, 1: a point, any other: a
-// vector; no records, or no data: nothing. Arrays agree exactly with the
-// members; an empty one is left alone.
-TEST(Transform, ApplyToRecordsArraysAndDebugText) {
+// vector; no records, or no data: nothing.
+TEST(Transform, ApplyToRecordsAndDebugText) {
     const Kv3dTransform T(kTurn);
     double h[8] = {1, 0, 0, 1, 0, 2, 0, 1}, pv[6] = {1, 0, 0, 1, 0, 0};
     Kv3d_apply(T, 2, 3, h);
@@ -122,19 +138,75 @@ TEST(Transform, ApplyToRecordsArraysAndDebugText) {
     const double h_expected[8] = {1, 3, 3, 1, -1, 2, 3, 1}, pv_expected[6] = {1, 3, 3, 0, 1, 0};
     EXPECT_EQ(std::memcmp(h, h_expected, sizeof h), 0) << "case: homogeneous records";
     EXPECT_EQ(std::memcmp(pv, pv_expected, sizeof pv), 0) << "case: a point and a vector";
-    RandomDraw d(3);
-    const Kv3dTransform R(random_system(d));
-    const P q = d.point(10);
-    KvArray<P> pts{P(), q}, none;
-    KvArray<V> vecs{V(), q.as_vector()};
-    Kv3d_apply(R, pts);
-    Kv3d_apply(R, vecs);
-    Kv3d_apply(R, none);
-    expect_near("point array", pts[1], moved(R, q), 0.0);
-    expect_near("vector array", vecs[1], q.as_vector().apply(R), 0.0);
     const double m[16] = {0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6, 6.5, 7, -1e-6};
     EXPECT_EQ(debug_text(Kv3dTransform(m), 0, 2), "") << "case: level 0";
     EXPECT_EQ(debug_text(Kv3dTransform(m), 1, 2),
               "  Kv3dTransform(\n0, 0.5, 1, 1.5, \n2, 2.5, 3, 3.5, \n4, 4.5, 5, 5.5, \n"
               "6, 6.5, 7, -1e-06) \n");
+}
+
+// No pairs: the identity; one: the translation; an unknown type is RIGID.
+// Two, rigid, in the same direction: a translation; the opposite: a half turn.
+TEST(PointPairFit, NoneOneOrTwoPairs) {
+    const P ps[2] = {P(1, 2, 3), P(2, 2, 3)}, qs[2] = {P(2, 3, 4), P(2, 5, 4)};
+    for (Type t : {kRigid, kSimilar, kAffine, kUnknown}) {
+        const Kv3dTransform T = fit(ps, qs, 1, t);
+        EXPECT_TRUE(same_matrix(fit(ps, qs, 0, t), Kv3dTransform()))
+            << "case: no pairs, type " << t;
+        EXPECT_TRUE(same_matrix(T, Kv3dTransform(V(1, 1, 1)))) << "case: one pair, type " << t;
+        EXPECT_TRUE(T.is_orthonormal()) << "case: one pair, type " << t;
+    }
+    EXPECT_TRUE(same_matrix(fit(ps, qs, 2, kUnknown), fit(ps, qs, 2, kRigid))) << "case: unknown";
+    const P shift[2] = {P(2, 3, 4), P(3, 3, 4)}, flip[2] = {P(1, 2, 3), P(0, 2, 3)};
+    expect_near("translation", moved(fit(ps, shift, 2, kRigid), P(-5, 7, 2)), P(-4, 8, 3), 1e-14);
+    expect_near("half turn", moved(fit(ps, flip, 2, kRigid), ps[1]), flip[1], 1e-15);
+}
+
+// Two pairs, rigid: P0 onto Q0, P1 on the ray from Q0 through Q1 at its own
+// distance; similarity and affine: P1 onto Q1. RIGID and SIMILARITY use the
+// first three pairs, AFFINE four (with three, it takes the unit normal of one
+// triangle onto the other's); an unknown type is RIGID. Collinear source
+// points give no affine frame: zero.
+TEST(PointPairFit, TwoToFivePairs) {
+    RandomDraw d(53);
+    for (int i = 0; i < 30; ++i) {
+        const std::string draw = "draw " + std::to_string(i);
+        // ms: a screw motion of ps; ss: that then scaled by 3; qs: anything.
+        Kv3dTransform M(d.point(10), d.vector(10), 1.0 + i, 0.5 * i), MS = M;
+        P ps[5], qs[5], ms[5], ss[5];
+        for (P& p : ps) p = d.point(10);
+        for (P& q : qs) q = d.point(10);
+        MS.apply(Kv3dTransform(3.0, moved(M, ps[0])));
+        for (int k = 0; k < 5; ++k) ms[k] = moved(M, ps[k]), ss[k] = moved(MS, ps[k]);
+        const Kv3dTransform R2 = fit(ps, qs, 2, kRigid), S2 = fit(ps, qs, 2, kSimilar);
+        EXPECT_TRUE(R2.is_orthonormal()) << "case: two, rigid, " << draw;
+        EXPECT_FALSE(S2.is_orthonormal()) << "case: two, similarity, " << draw;
+        expect_near("two, similarity, " + draw, moved(S2, ps[1]), qs[1], 1e-11);
+        expect_near("two, affine, " + draw, moved(fit(ps, qs, 2, kAffine), ps[1]), qs[1], 1e-11);
+        expect_near("two, rigid P0, " + draw, moved(R2, ps[0]), qs[0], 1e-11);
+        const P on_ray = qs[0] + V((qs[1] - qs[0]).direction(), ps[0].distance(ps[1]));
+        expect_near("two, rigid P1, " + draw, moved(R2, ps[1]), on_ray, 1e-11);
+        const Kv3dTransform R = fit(ps, ms, 5, kRigid), S = fit(ps, ss, 5, kSimilar);
+        const Kv3dTransform A = fit(ps, qs, 5, kAffine), A3 = fit(ps, qs, 3, kAffine);
+        EXPECT_TRUE(R.is_orthonormal()) << "case: rigid, " << draw;
+        EXPECT_FALSE(S.is_orthonormal()) << "case: similarity, " << draw;
+        EXPECT_FALSE(A.is_orthonormal()) << "case: affine, " << draw;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kRigid))) << "case: rigid, 3 pairs, " << draw;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kUnknown))) << "case: unknown type, " << draw;
+        EXPECT_TRUE(same_matrix(S, fit(ps, ss, 3, kSimilar))) << "case: similarity, " << draw;
+        EXPECT_TRUE(same_matrix(A, fit(ps, qs, 4, kAffine))) << "case: affine, 4 pairs, " << draw;
+        for (int k = 0; k < 5; ++k) {
+            const std::string pair = draw + ", pair " + std::to_string(k);
+            expect_near("rigid, " + pair, moved(R, ps[k]), ms[k], 1e-10);
+            expect_near("similarity, " + pair, moved(S, ps[k]), ss[k], 1e-9);
+            if (k < 4) expect_near("affine, " + pair, moved(A, ps[k]), qs[k], 1e-8);
+            if (k < 3) expect_near("affine of 3, " + pair, moved(A3, ps[k]), qs[k], 1e-8);
+        }
+        const auto normal = [](const P* t) {
+            return V(((t[1] - t[0]) * (t[2] - t[0])).direction(), 1.0);
+        };
+        expect_near("affine of 3, normal, " + draw, normal(ps).apply(A3), normal(qs), 1e-8);
+    }
+    const P line[3] = {P(0, 0, 0), P(1, 0, 0), P(2, 0, 0)}, to[3] = {P(), P(0, 1, 0), P(0, 0, 1)};
+    EXPECT_TRUE(same_matrix(fit(line, to, 3, kAffine), kZero)) << "case: collinear";
 }
