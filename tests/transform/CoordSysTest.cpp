@@ -26,8 +26,9 @@ void expect_frame(const std::string& name, const Kv3dCoordSys& c, const P& p) {
 }  // namespace
 
 // Parameters (0, 0, 0) for every point when |det| is not above 1e-20 (NaN
-// included; other parameters are checked beside the change of system). Valid when the axes' lengths
-// multiply to at least tol and the volume to at least tol times that.
+// included; other parameters are checked beside the change of system).
+// Valid when the axes' lengths multiply to at least tol and the volume to at
+// least tol times that.
 TEST(CoordSys, GeneralSystem) {
     const Kv3dCoordSys d, s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
     EXPECT_EQ(&d.axis(id(7)), &d.axis(kX)) << "case: an id outside 0..2 is x";

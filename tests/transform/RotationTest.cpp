@@ -19,9 +19,9 @@ TEST(Rotation, VectorsAndMatrices) {
     const V o = Kv3d_orthogonal_vector(V(1, 1, 1));
     EXPECT_GT(o.x(), 0.0) << "case: ties keep the lower index";
     EXPECT_NEAR(o.y(), o.z(), 1e-15) << "case: ties keep the lower index";
-    expect_near("quarter turn", Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), kPi / 2), V(0, 1, 0),
+    expect_near("quarter turn", Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), M_PI / 2), V(0, 1, 0),
                 1e-15);
-    expect_near("zero axis", Kv3d_rotate_vector(V(1, 2, 3), V(), kPi / 3), V(0.5, 1, 1.5), 1e-15);
+    expect_near("zero axis", Kv3d_rotate_vector(V(1, 2, 3), V(), M_PI / 3), V(0.5, 1, 1.5), 1e-15);
     // From one direction to another, exactly; any previous shape of R becomes 3 x 3.
     KvMatrix<double> R(2, 5);
     const Kv3dDirection x(1, 0, 0);
@@ -36,7 +36,7 @@ TEST(Rotation, VectorsAndMatrices) {
         const V v = d.vector(10), axis = d.vector(10), w = Kv3d_orthogonal_vector(v);
         EXPECT_NEAR(w % v, 0, 1e-12) << "case: " << draw;
         EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: " << draw;
-        const double t = d.uniform(-kPi, kPi);
+        const double t = d.uniform(-M_PI, M_PI);
         Kv3d_get_rotation_matrix(axis.direction(), t, R);
         expect_near("rotate, " + draw, Kv3d_rotate_vector(v, axis, t), times(R, v), 1e-12);
         const Kv3dDirection f = v.direction(), g = axis.direction();
@@ -94,11 +94,11 @@ TEST(Rotation, CylindricalRoundTripsAndStrictTolerances) {
     const struct {
         const char* name;
         P p, expected;
-    } cases[] = {{"on the x axis", P(-1, 0, 3), P(1, kPi, 3)},
+    } cases[] = {{"on the x axis", P(-1, 0, 3), P(1, M_PI, 3)},
                  {"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
                  {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
                  {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
-                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -kPi / 2, 4)}};
+                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -M_PI / 2, 4)}};
     for (const auto& c : cases) {
         P p = c.p;
         Kv3d_trafo_cartesian_to_cylindrical(p);

@@ -15,7 +15,6 @@ namespace xf_test {
 
 using P = Kv3dPoint;
 using V = Kv3dVector;
-const double kPi = 3.141592653589793;
 const double kZero[16] = {};
 
 // Points, vectors and directions, component by component.
@@ -35,13 +34,6 @@ inline bool same_matrix(const Kv3dTransform& T, const Kv3dTransform& U) {
 // The point with parameters (u[0], u[1], u[2]) in c; parameters as a point.
 inline P at(const Kv3dCoordSys& c, const P& u) { return c.evaluate(KvUVWPar(u[0], u[1], u[2])); }
 inline P uvw(const KvUVWPar& a) { return P(a.u, a.v, a.w); }
-
-// Base point and axes drawn in the cube of side 20 about the origin.
-inline Kv3dCoordSys random_system(RandomDraw& d) {
-    const P p = d.point(10);
-    const V x = d.vector(10), y = d.vector(10);
-    return Kv3dCoordSys(p, x, y, d.vector(10));
-}
 
 template <class T>
 std::string debug_text(const T& obj, int level, int indent) {
