@@ -1,13 +1,12 @@
-// The general inversion and the conjugated constructors against literal
-// versions that invert through kvla_inverse at tolerance 1e-15 (itself held
-// to its singular-value definition in the siblings' tests): the same rank
-// decisions and the same bits.
+// The general inversion against a literal version that inverts through
+// kvla_inverse at tolerance 1e-15 (itself held to its singular-value
+// definition in the siblings' tests): the same rank decisions and the same
+// bits. The constructors that conjugate by a frame, against the literal
+// conjugation or their geometry.
 
 #include <kvla/KvLaInverse.h>
 
-#include <algorithm>
 #include <array>
-#include <limits>
 
 #include "TransformTestUtil.h"
 
@@ -33,14 +32,12 @@ bool literal_inverse(const double* in, double* out) {
     return true;
 }
 
-// Literal conjugation F L F^-1, L kept when F is singular.
+// Literal conjugation F L F^-1 (F invertible).
 M16 literal_conjugation(const M16& L, const double* F) {
-    M16 out = L, FL = L, Finv;
-    if (literal_inverse(F, Finv.data())) {
-        Kv3dTransform::multiply(F, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, FL.data());
-        out = Finv;
-        Kv3dTransform::multiply(FL.data(), Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, out.data());
-    }
+    M16 FL = L, out;
+    literal_inverse(F, out.data());
+    Kv3dTransform::multiply(F, Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, FL.data());
+    Kv3dTransform::multiply(FL.data(), Kv3dTransform::HOMOGENEOUS_RECORD, 4, 1, 4, out.data());
     return out;
 }
 
