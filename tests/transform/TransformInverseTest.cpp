@@ -21,7 +21,7 @@ M16 scaling(double sx, double sy, double sz, const P& p = P()) {
     return {sx, 0, 0, p.x(), 0, sy, 0, p.y(), 0, 0, sz, p.z(), 0, 0, 0, 1};
 }
 
-// The general inversion as written: the 16 entries into a 4 x 4 matrix,
+// The general inversion step by step: the 16 entries into a 4 x 4 matrix,
 // inverted at tolerance 1e-15, read back, last row 0, 0, 0, 1; rank 4 only.
 bool literal_inverse(const double* in, double* out) {
     KvLaDblMat a(4, 4, 0.0), inverse;
