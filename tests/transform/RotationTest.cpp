@@ -5,12 +5,6 @@ using namespace xf_test;
 
 namespace {
 
-void expect_matrix(const KvMatrix<double>& R, const double (&rows)[9], double tol) {
-    ASSERT_EQ(R.rows(), 3);
-    ASSERT_EQ(R.cols(), 3);
-    for (int i = 0; i < 9; ++i) EXPECT_NEAR(R(i / 3, i % 3), rows[i], tol) << i;
-}
-
 V times(const KvMatrix<double>& R, V v) {
     Kv3d_apply(R, v);
     return v;
@@ -19,70 +13,47 @@ V times(const KvMatrix<double>& R, V v) {
 }  // namespace
 
 TEST(Rotation, VectorsAndMatrices) {
-    expect_near(Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
-    expect_near(Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
+    expect_near("orthogonal to z", Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
+    expect_near("orthogonal to zero", Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
     EXPECT_EQ(Kv3d_orthogonal_direction(Kv3dDirection(0, 0, 0)).x(), 1.0) << "case: zero direction";
-    const V o = Kv3d_orthogonal_vector(V(1, 1, 1));  // ties keep the lower index
+    const V o = Kv3d_orthogonal_vector(V(1, 1, 1));
     EXPECT_GT(o.x(), 0.0) << "case: ties keep the lower index";
     EXPECT_NEAR(o.y(), o.z(), 1e-15) << "case: ties keep the lower index";
-    expect_near(Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), kPi / 2), V(0, 1, 0), 1e-15);
-    expect_near(Kv3d_rotate_vector(V(1, 2, 3), V(), kPi / 3), V(0.5, 1, 1.5), 1e-15);
-    // From one direction to another; any previous shape of R becomes 3 x 3.
+    expect_near("quarter turn", Kv3d_rotate_vector(V(1, 0, 0), V(0, 0, 2), M_PI / 2), V(0, 1, 0),
+                1e-15);
+    expect_near("zero axis", Kv3d_rotate_vector(V(1, 2, 3), V(), M_PI / 3), V(0.5, 1, 1.5), 1e-15);
+    // From one direction to another, exactly; any previous shape of R becomes 3 x 3.
     KvMatrix<double> R(2, 5);
     const Kv3dDirection x(1, 0, 0);
     Kv3d_get_rotation_matrix(x, Kv3dDirection(0, 1, 0), R, false);
-    expect_matrix(R, {0, -1, 0, 1, 0, 0, 0, 0, 1}, 0.0);
+    expect_near("x to y", times(R, V(1, 3, 2)), V(-3, 1, 2), 0.0);
     Kv3d_get_rotation_matrix(x, -x, R, true);
-    expect_matrix(R, {1, 0, 0, 0, 1, 0, 0, 0, 1}, 0.0);
-    std::mt19937 rng(9);
-    std::uniform_real_distribution<double> angle(-kPi, kPi);
+    expect_near("x to -x, flip allowed", times(R, V(1, 3, 2)), V(1, 3, 2), 0.0);
+    // Rodrigues against the axis-angle matrix; two directions, with and without allow_flip.
+    RandomDraw d(9);
     for (int i = 0; i < 50; ++i) {
-        const V v = random_vector(rng), axis = random_vector(rng), w = Kv3d_orthogonal_vector(v);
-        EXPECT_NEAR(w % v, 0, 1e-12) << "case: draw " << i;
-        EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: draw " << i;
-        // Rodrigues against the axis-angle matrix.
-        const double t = angle(rng);
-        const V r = Kv3d_rotate_vector(v, axis, t);
+        const std::string draw = "draw " + std::to_string(i);
+        const V v = d.vector(10), axis = d.vector(10), w = Kv3d_orthogonal_vector(v);
+        EXPECT_NEAR(w % v, 0, 1e-12) << "case: " << draw;
+        EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: " << draw;
+        const double t = d.uniform(-M_PI, M_PI);
         Kv3d_get_rotation_matrix(axis.direction(), t, R);
-        expect_near(r, times(R, v), 1e-12);
-        // Two directions, with and without allow_flip.
+        expect_near("rotate, " + draw, Kv3d_rotate_vector(v, axis, t), times(R, v), 1e-12);
         const Kv3dDirection f = v.direction(), g = axis.direction();
         if (std::fabs(f % g) > 0.999) continue;
         Kv3d_get_rotation_matrix(f, g, R, false);
-        expect_near(times(R, V(f, 1.0)), g, 1e-12);
+        expect_near("f to g, " + draw, times(R, V(f, 1.0)), g, 1e-12);
         Kv3d_get_rotation_matrix(f, g, R, true);
-        expect_near(times(R, V(f, 1.0)), f % g < 0.0 ? -g : g, 1e-12);
+        expect_near("f to +-g, " + draw, times(R, V(f, 1.0)), f % g < 0.0 ? -g : g, 1e-12);
     }
     // Applying reads only the upper-left 3 x 3 block; a smaller matrix changes nothing.
     KvMatrix<double> small(2, 2), big(4, 4);
     small(0, 0) = big(0, 1) = big(3, 3) = 1.0;
-    KvArray<V> vs{V(1, 0, 0), V(0, 1, 0)};
-    expect_near(times(small, V(1, 2, 3)), V(1, 2, 3), 0.0);
+    KvArray<V> vs{V(0, 0, 1), V(1, 2, 3)};
+    expect_near("2 x 2", times(small, V(1, 2, 3)), V(1, 2, 3), 0.0);
     Kv3d_apply(small, vs);
     Kv3d_apply(big, vs);
-    expect_near(vs[0], V(), 0.0);
-    expect_near(vs[1], V(1, 0, 0), 0.0);
-}
-
-TEST(Rotation, CylindricalBranchesAndRoundTrips) {
-    const auto cyl = [](P p) {
-        Kv3d_trafo_cartesian_to_cylindrical(p);
-        return p;
-    };
-    expect_near(cyl(P(-1, 0, 3)), P(1, kPi, 3), 0.0);  // exact on the axes
-    std::mt19937 rng(17);
-    for (int i = 0; i < 100; ++i) {
-        SCOPED_TRACE("case: draw " + std::to_string(i));
-        const P p0 = random_point(rng);
-        const V v0 = random_vector(rng);
-        P p = p0;
-        V v = v0;
-        Kv3d_trafo_cartesian_to_cylindrical(p, v);
-        EXPECT_NEAR(p.x(), std::hypot(p0.x(), p0.y()), 1e-12) << "case: radius";
-        Kv3d_trafo_cylindrical_to_cartesian(p, v);
-        expect_near(p, p0, 1e-12);
-        expect_near(v, v0, 1e-9);
-    }
+    expect_near("array, 2 x 2 then 4 x 4", vs[1], V(2, 0, 0), 0.0);
 }
 
 // Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
@@ -103,23 +74,32 @@ TEST(Rotation, NearlyParallelBoundIsStrict) {
     }
 }
 
-// On the axis when r < tol (strictly); the angle is +-pi/2 outright when
-// |x| < tol; the vector's components are converted when r >= tol.
-TEST(Rotation, CylindricalTolerancesAreStrict) {
+// Round trips; on the axis when r < tol (strictly); the angle is +-pi/2
+// outright when |x| < tol; the vector's components are converted when r >= tol.
+TEST(Rotation, CylindricalRoundTripsAndStrictTolerances) {
+    RandomDraw d(17);
+    for (int i = 0; i < 100; ++i) {
+        const std::string draw = "draw " + std::to_string(i);
+        P p = d.point(10), p0 = p;
+        V v = d.vector(10), v0 = v;
+        Kv3d_trafo_cartesian_to_cylindrical(p, v);
+        Kv3d_trafo_cylindrical_to_cartesian(p, v);
+        expect_near("point, " + draw, p, p0, 1e-12);
+        expect_near("vector, " + draw, v, v0, 1e-9);
+    }
     const double tol = 0.001, below = std::nextafter(tol, 0.0);
     const struct {
         const char* name;
-        P p;
-        P expected;
-    } cases[] = {{"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
+        P p, expected;
+    } cases[] = {{"on the x axis", P(-1, 0, 3), P(1, M_PI, 3)},
+                 {"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
                  {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
                  {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
-                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -kPi / 2, 4)}};
+                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -M_PI / 2, 4)}};
     for (const auto& c : cases) {
         P p = c.p;
         Kv3d_trafo_cartesian_to_cylindrical(p);
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(p[k], c.expected[k]) << "case: " << c.name << ", component " << k;
+        expect_near(c.name, p, c.expected, 0.0);
     }
     P p(tol, 0, 4), q(below, 0, 4);
     V v(1, 2, 3), w(1, 2, 3);

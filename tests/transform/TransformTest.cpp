@@ -2,99 +2,211 @@
 
 using namespace xf_test;
 
+namespace {
+
 // A quarter turn about z, then the translation (1, 2, 3).
 const double kTurn[16] = {0, -1, 0, 1, 1, 0, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1};
 
+using Type = Kv3dTransform::Kv3dTransformType;
+const Type kRigid = Kv3dTransform::RIGID, kSimilar = Kv3dTransform::SIMILARITY,
+           kAffine = Kv3dTransform::AFFINE, kUnknown = static_cast<Type>(9);
+
+// The transform fitted to the pairs (ps[i], qs[i]), i < n.
+Kv3dTransform fit(const P* ps, const P* qs, int n, Type type) {
+    KvArray<KvPair<P, P>> pairs;
+    for (int i = 0; i < n; ++i) pairs.append(KvPair<P, P>(ps[i], qs[i]));
+    return Kv3dTransform(pairs, type);
+}
+
+}  // namespace
+
+// The last row is never read; a point takes the translation, a vector not; a
+// direction is renormalised, and one mapped onto zero becomes the zero
+// direction. Sums run left to right from 0.0: with row 0 = (1, 1, 1, 0),
+// ((0 + 1e16) + 1) + 1 = 1e16 (the small terms first would give 1e16 + 2),
+// for points and homogeneous records; a negative zero comes out positive.
 TEST(Transform, PointVectorDirectionRules) {
-    // The last row is never read; a point takes the translation, a vector
-    // not; a direction is renormalised, and one mapped onto zero becomes the
-    // zero direction.
     const double m[16] = {2, 0, 0, 1, 0, 3, 0, 0, 0, 0, 0, -1, 7, 7, 7, 7};
     const Kv3dTransform T(m);
-    expect_near(moved(T, P(1, 1, 1)), P(3, 3, -1), 0.0);
-    expect_near(V(1, 1, 1).apply(T), V(2, 3, 0), 0.0);
-    expect_near(Kv3dDirection(1, 1, 0).apply(T), V(2, 3, 0).direction(), 1e-15);
-    expect_near(Kv3dDirection(0, 0, 1).apply(T), V(0, 0, 0), 0.0);
-    // A null matrix pointer gives the identity, unmarked; the default is marked.
-    const Kv3dTransform N(static_cast<const double*>(nullptr)), I;
-    EXPECT_TRUE(same_matrix(N, I)) << "case: null matrix pointer";
-    EXPECT_FALSE(N.is_orthonormal()) << "case: null matrix pointer";
-    EXPECT_TRUE(I.is_orthonormal()) << "case: default";
-    // Sums run left to right from 0.0: with row 0 = (1, 1, 1, 0),
-    // ((0 + 1e16) + 1) + 1 = 1e16 (the small terms first would give 1e16 + 2),
-    // for points and homogeneous records; a negative zero comes out positive.
+    expect_near("point", moved(T, P(1, 1, 1)), P(3, 3, -1), 0.0);
+    expect_near("vector", V(1, 1, 1).apply(T), V(2, 3, 0), 0.0);
+    expect_near("direction", Kv3dDirection(1, 1, 0).apply(T), V(2, 3, 0).direction(), 1e-15);
+    expect_near("direction onto zero", Kv3dDirection(0, 0, 1).apply(T), V(0, 0, 0), 0.0);
     const double o[16] = {1, 1, 1, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     double rec[4] = {1e16, 1, 1, 1};
     Kv3d_apply(Kv3dTransform(o), 1, 3, rec);
     EXPECT_EQ(moved(Kv3dTransform(o), P(1e16, 1, 1)).x(), 1e16) << "case: point";
     EXPECT_EQ(rec[0], 1e16) << "case: homogeneous record";
-    const V z = V(-0.0, -0.0, -0.0).apply(I);
+    const V z = V(-0.0, -0.0, -0.0).apply(Kv3dTransform());
     for (int k = 0; k < 3; ++k) EXPECT_FALSE(std::signbit(z[k])) << "case: -0 coordinate " << k;
 }
 
-TEST(Transform, ScalingCompositionAndInversion) {
-    EXPECT_FALSE(Kv3dTransform(2.0, P(1, -2, 3)).is_orthonormal()) << "case: scaling";
-    // this.apply(T): this first, then T; the mark only when both are marked.
-    Kv3dTransform A(V(1, 0, 0));
+// this.apply(T): this first, then T, marked only when both are marked. A
+// marked transform inverts to the transposed block and -A^T t, exactly. The
+// marks of the constructors decide how they invert.
+TEST(Transform, CompositionInversionAndMarks) {
+    Kv3dTransform A(V(1, 0, 0)), twice(kTurn), rigid(V(1, 2, 3)), inv;
     A.apply(Kv3dTransform(V(0, 0, 1)));
-    EXPECT_TRUE(A.is_orthonormal()) << "case: two marked";
+    const bool two_marked = A.is_orthonormal();
     A.apply(Kv3dTransform(kTurn));
-    EXPECT_FALSE(A.is_orthonormal()) << "case: one unmarked";
-    expect_near(moved(A, P(1, 1, 1)), P(0, 4, 5));
-    Kv3dTransform twice(kTurn);
     twice.apply(twice);  // squares it
-    expect_near(moved(twice, P(2, 0, 0)), P(-3, 3, 6));
-    // Inverting a marked transform: the transposed block and -A^T t, exactly.
-    Kv3dTransform rigid(V(1, 2, 3)), inv;
-    rigid.apply(Kv3dTransform(P(0, 0, 0), V(0, 0, 1), kPi / 2, 0.0));
+    expect_near("squared", moved(twice, P(2, 0, 0)), P(-3, 3, 6), 1e-12);
+    rigid.apply(Kv3dTransform(P(0, 0, 0), V(0, 0, 1), M_PI / 2, 0.0));
     ASSERT_TRUE((inv = rigid).invert());
     const double *a = rigid.as_matrix(), *b = inv.as_matrix();
     EXPECT_EQ(b[1], a[4]) << "case: transposed block";
     EXPECT_EQ(b[3], -(b[0] * a[3] + b[1] * a[7] + b[2] * a[11])) << "case: -A^T t";
-    // Composition against applying one after the other.
-    std::mt19937 rng(7);
-    for (int i = 0; i < 30; ++i) {
-        const Kv3dTransform X = random_transform(rng), Y = random_transform(rng);
-        Kv3dTransform XY = X;
-        XY.apply(Y);
-        const P p = random_point(rng);
-        expect_near(moved(XY, p), moved(Y, moved(X, p)), 1e-11);
-    }
-    // Determinant exactly 0 (a block of rank 2) is not orientation preserving; NaN is refused.
+    // Determinant exactly 0: a block of rank 2.
     const double sing[16] = {1, 2, 3, 4, 2, 4, 6, 5, 0, 1, 1, 6, 0, 0, 0, 1};
-    const double bad[16] = {std::nan(""), 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    EXPECT_FALSE(Kv3dTransform(sing).is_orient_preserving()) << "case: rank 2";
-    EXPECT_FALSE(Kv3dTransform(bad).invert()) << "case: NaN";
-    EXPECT_TRUE(Kv3dTransform(kTurn).is_orient_preserving()) << "case: quarter turn";
+    const double nan[16] = {std::nan(""), 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const Kv3dTransform null(static_cast<const double*>(nullptr));
+    const Kv3dPlane plane(P(0, 0, 1), V(1, 0, 0), V(0, 1, 1));
+    expect_each<bool>({
+        {"two marked", two_marked, true},
+        {"one unmarked", A.is_orthonormal(), false},
+        {"null matrix pointer, the identity", same_matrix(null, Kv3dTransform()), true},
+        {"null matrix pointer", null.is_orthonormal(), false},
+        {"default", Kv3dTransform().is_orthonormal(), true},
+        {"rank 2 preserves orientation", Kv3dTransform(sing).is_orient_preserving(), false},
+        {"quarter turn preserves orientation", Kv3dTransform(kTurn).is_orient_preserving(), true},
+        {"NaN inverts", Kv3dTransform(nan).invert(), false},
+        {"scaling", Kv3dTransform(2.0, P(1, -2, 3)).is_orthonormal(), false},
+        {"screw motion", Kv3dTransform(P(1, 1, 0), V(0, 0, 2), M_PI / 2, 5.0).is_orthonormal(),
+         true},
+        {"mirror", Kv3dTransform(plane, -1.0).is_orthonormal(), true},
+        {"mirror preserves orientation", Kv3dTransform(plane, -1.0).is_orient_preserving(), false},
+        {"projection", Kv3dTransform(plane, 0.0).is_orthonormal(), false},
+        {"factor 1", Kv3dTransform(plane, 1.0).is_orthonormal(), true},
+        {"factor 2", Kv3dTransform(plane, 2.0).is_orthonormal(), false},
+    });
 }
 
-TEST(Transform, ApplyToRecordsArraysAndDebugText) {
+// Composition against applying one after the other; the parameters of a
+// point and back; the change between two systems against their parameters, marked when both are
+// cartesian. Any direction value but LOCAL_TO_GLOBAL goes back.
+TEST(Transform, CompositionAndChangeOfSystem) {
+    const auto back = static_cast<Kv3dTransform::TransDirection>(7);
+    RandomDraw d(43);
+    for (int i = 0; i < 30; ++i) {
+        const std::string draw = "draw " + std::to_string(i);
+        const Kv3dCartesCoordSys c1(d.point(10), d.vector(10), d.vector(10));
+        const Kv3dCartesCoordSys c2(d.point(10), d.vector(10), Kv3d::Y_AXIS);
+        const Kv3dCoordSys g(d.point(10), d.vector(10), d.vector(10), d.vector(10));
+        Kv3dTransform XY(g);
+        XY.apply(Kv3dTransform(c1));
+        const P q = d.point(10);
+        expect_near("composition, " + draw, moved(XY, q), at(c1, at(g, q)), 1e-11);
+        const Kv3dCoordSys* const systems[3] = {&c1, &c2, &g};
+        for (const Kv3dCoordSys* from : systems) {
+            const P u = d.point(2);
+            const Kv3dTransform L(*from), G(*from, i % 2 ? back : Kv3dTransform::GLOBAL_TO_LOCAL);
+            EXPECT_TRUE(same_matrix(L, Kv3dTransform(*from, Kv3dTransform::LOCAL_TO_GLOBAL)))
+                << "case: " << draw;
+            EXPECT_EQ(L.is_orthonormal(), from->is_cartesian()) << "case: " << draw;
+            EXPECT_EQ(G.is_orthonormal(), from->is_cartesian()) << "case: " << draw;
+            expect_near("to global, " + draw, moved(L, u), at(*from, u), 1e-12);
+            expect_near("to local, " + draw, moved(G, at(*from, u)), u, 1e-8);
+            KvArray<P> points{u}, none;  // arrays exactly as the members; none untouched
+            KvArray<V> vectors{u.as_vector()};
+            Kv3d_apply(G, none);
+            Kv3d_apply(G, points);
+            Kv3d_apply(G, vectors);
+            expect_near("point array, " + draw, points[0], moved(G, u), 0.0);
+            expect_near("vector array, " + draw, vectors[0], u.as_vector().apply(G), 0.0);
+            expect_near("parameters, " + draw, uvw(from->find_parameter(at(*from, u))), u, 1e-8);
+            for (const Kv3dCoordSys* to : systems) {
+                const Kv3dTransform T(*from, *to);
+                EXPECT_EQ(T.is_orthonormal(), from->is_cartesian() && to->is_cartesian())
+                    << "case: " << draw;
+                expect_near("change, " + draw, moved(T, at(*from, u)), at(*to, u), 1e-8);
+            }
+        }
+    }
+}
+
+// Kind 3: the full 4 x 4 on homogeneous records, 1: a point, any other: a
+// vector; no records, or no data: nothing.
+TEST(Transform, ApplyToRecordsAndDebugText) {
     const Kv3dTransform T(kTurn);
     double h[8] = {1, 0, 0, 1, 0, 2, 0, 1}, pv[6] = {1, 0, 0, 1, 0, 0};
-    Kv3d_apply(T, 2, 3, h);       // kind 3: the full 4 x 4 on homogeneous records
-    Kv3d_apply(T, 1, 1, pv);      // 1: a point
-    Kv3d_apply(T, 1, 7, pv + 3);  // any other: a vector
-    Kv3d_apply(T, 0, 1, pv);      // no records, or no data: nothing
+    Kv3d_apply(T, 2, 3, h);
+    Kv3d_apply(T, 1, 1, pv);
+    Kv3d_apply(T, 1, 7, pv + 3);
+    Kv3d_apply(T, 0, 1, pv);
     Kv3d_apply(T, -3, 1, pv);
     Kv3d_apply(T, 5, 1, nullptr);
     const double h_expected[8] = {1, 3, 3, 1, -1, 2, 3, 1}, pv_expected[6] = {1, 3, 3, 0, 1, 0};
     EXPECT_EQ(std::memcmp(h, h_expected, sizeof h), 0) << "case: homogeneous records";
     EXPECT_EQ(std::memcmp(pv, pv_expected, sizeof pv), 0) << "case: a point and a vector";
-    // Arrays agree exactly with the members; an empty one is left alone.
-    std::mt19937 rng(3);
-    const Kv3dTransform R = random_transform(rng);
-    const P p = random_point(rng), q = random_point(rng);
-    KvArray<P> pts{p, q}, none;
-    KvArray<V> vecs{p.as_vector(), q.as_vector()};
-    Kv3d_apply(R, pts);
-    Kv3d_apply(R, vecs);
-    Kv3d_apply(R, none);
-    expect_near(pts[1], moved(R, q), 0.0);
-    expect_near(vecs[1], q.as_vector().apply(R), 0.0);
-
     const double m[16] = {0, 0.5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6, 6.5, 7, -1e-6};
     EXPECT_EQ(debug_text(Kv3dTransform(m), 0, 2), "") << "case: level 0";
     EXPECT_EQ(debug_text(Kv3dTransform(m), 1, 2),
               "  Kv3dTransform(\n0, 0.5, 1, 1.5, \n2, 2.5, 3, 3.5, \n4, 4.5, 5, 5.5, \n"
               "6, 6.5, 7, -1e-06) \n");
+}
+
+// No pairs: the identity; one: the translation; an unknown type is RIGID.
+// Two, rigid, in the same direction: a translation; the opposite: a half turn.
+TEST(PointPairFit, NoneOneOrTwoPairs) {
+    const P ps[2] = {P(1, 2, 3), P(2, 2, 3)}, qs[2] = {P(2, 3, 4), P(2, 5, 4)};
+    for (Type t : {kRigid, kSimilar, kAffine, kUnknown}) {
+        const Kv3dTransform T = fit(ps, qs, 1, t);
+        EXPECT_TRUE(same_matrix(fit(ps, qs, 0, t), Kv3dTransform()))
+            << "case: no pairs, type " << t;
+        EXPECT_TRUE(same_matrix(T, Kv3dTransform(V(1, 1, 1)))) << "case: one pair, type " << t;
+        EXPECT_TRUE(T.is_orthonormal()) << "case: one pair, type " << t;
+    }
+    EXPECT_TRUE(same_matrix(fit(ps, qs, 2, kUnknown), fit(ps, qs, 2, kRigid))) << "case: unknown";
+    const P shift[2] = {P(2, 3, 4), P(3, 3, 4)}, flip[2] = {P(1, 2, 3), P(0, 2, 3)};
+    expect_near("translation", moved(fit(ps, shift, 2, kRigid), P(-5, 7, 2)), P(-4, 8, 3), 1e-14);
+    expect_near("half turn", moved(fit(ps, flip, 2, kRigid), ps[1]), flip[1], 1e-15);
+}
+
+// Two pairs, rigid: P0 onto Q0, P1 on the ray from Q0 through Q1 at its own
+// distance; similarity and affine: P1 onto Q1. RIGID and SIMILARITY use the
+// first three pairs, AFFINE four (with three, it takes the unit normal of one
+// triangle onto the other's); an unknown type is RIGID. Collinear source
+// points give no affine frame: zero.
+TEST(PointPairFit, TwoToFivePairs) {
+    RandomDraw d(53);
+    for (int i = 0; i < 30; ++i) {
+        const std::string draw = "draw " + std::to_string(i);
+        // ms: a screw motion of ps; ss: that then scaled by 3; qs: anything.
+        Kv3dTransform M(d.point(10), d.vector(10), 1.0 + i, 0.5 * i), MS = M;
+        P ps[5], qs[5], ms[5], ss[5];
+        for (P& p : ps) p = d.point(10);
+        for (P& q : qs) q = d.point(10);
+        MS.apply(Kv3dTransform(3.0, moved(M, ps[0])));
+        for (int k = 0; k < 5; ++k) ms[k] = moved(M, ps[k]), ss[k] = moved(MS, ps[k]);
+        const Kv3dTransform R2 = fit(ps, qs, 2, kRigid), S2 = fit(ps, qs, 2, kSimilar);
+        EXPECT_TRUE(R2.is_orthonormal()) << "case: two, rigid, " << draw;
+        EXPECT_FALSE(S2.is_orthonormal()) << "case: two, similarity, " << draw;
+        expect_near("two, similarity, " + draw, moved(S2, ps[1]), qs[1], 1e-11);
+        expect_near("two, affine, " + draw, moved(fit(ps, qs, 2, kAffine), ps[1]), qs[1], 1e-11);
+        expect_near("two, rigid P0, " + draw, moved(R2, ps[0]), qs[0], 1e-11);
+        const P on_ray = qs[0] + V((qs[1] - qs[0]).direction(), ps[0].distance(ps[1]));
+        expect_near("two, rigid P1, " + draw, moved(R2, ps[1]), on_ray, 1e-11);
+        const Kv3dTransform R = fit(ps, ms, 5, kRigid), S = fit(ps, ss, 5, kSimilar);
+        const Kv3dTransform A = fit(ps, qs, 5, kAffine), A3 = fit(ps, qs, 3, kAffine);
+        EXPECT_TRUE(R.is_orthonormal()) << "case: rigid, " << draw;
+        EXPECT_FALSE(S.is_orthonormal()) << "case: similarity, " << draw;
+        EXPECT_FALSE(A.is_orthonormal()) << "case: affine, " << draw;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kRigid))) << "case: rigid, 3 pairs, " << draw;
+        EXPECT_TRUE(same_matrix(R, fit(ps, ms, 3, kUnknown))) << "case: unknown type, " << draw;
+        EXPECT_TRUE(same_matrix(S, fit(ps, ss, 3, kSimilar))) << "case: similarity, " << draw;
+        EXPECT_TRUE(same_matrix(A, fit(ps, qs, 4, kAffine))) << "case: affine, 4 pairs, " << draw;
+        for (int k = 0; k < 5; ++k) {
+            const std::string pair = draw + ", pair " + std::to_string(k);
+            expect_near("rigid, " + pair, moved(R, ps[k]), ms[k], 1e-10);
+            expect_near("similarity, " + pair, moved(S, ps[k]), ss[k], 1e-9);
+            if (k < 4) expect_near("affine, " + pair, moved(A, ps[k]), qs[k], 1e-8);
+            if (k < 3) expect_near("affine of 3, " + pair, moved(A3, ps[k]), qs[k], 1e-8);
+        }
+        const auto normal = [](const P* t) {
+            return V(((t[1] - t[0]) * (t[2] - t[0])).direction(), 1.0);
+        };
+        expect_near("affine of 3, normal, " + draw, normal(ps).apply(A3), normal(qs), 1e-8);
+    }
+    const P line[3] = {P(0, 0, 0), P(1, 0, 0), P(2, 0, 0)}, to[3] = {P(), P(0, 1, 0), P(0, 0, 1)};
+    EXPECT_TRUE(same_matrix(fit(line, to, 3, kAffine), kZero)) << "case: collinear";
 }
