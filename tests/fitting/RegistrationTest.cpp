@@ -3,15 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "FittingTestUtil.h"
 #include "support/Around.h"
-#include "transform/TransformTestUtil.h"
 
-using namespace xf_test;
+using namespace fit_test;
 
 namespace {
 
 using Type = Kv3dTransform::Kv3dTransformType;
 using Pair = KvPair<Kv3dPoint, Kv3dPoint>;
+using Pairs = KvArray<Pair>;
 using Weights = KvArray<double>;
 const Type kRigid = Kv3dTransform::RIGID,
            kTypes[] = {kRigid, Kv3dTransform::SIMILARITY, Kv3dTransform::AFFINE};
@@ -36,28 +37,27 @@ double max_diff(const Kv3dTransform& a, const Kv3dTransform& b) {
     return d;
 }
 
-// Of type t: a screw motion, for a similarity then scaled about a random
-// point, for an affine map a random frame.
-Kv3dTransform random_motion(std::mt19937& rng, int t) {
-    if (t == 2) return random_transform(rng);
-    std::uniform_real_distribution<double> angle(-3.0, 3.0), scale(0.2, 5.0);
-    const P base = random_point(rng);
-    const V axis = random_vector(rng);
-    const double turn = angle(rng), shift = angle(rng), s = scale(rng);
-    Kv3dTransform T(base, axis, turn, shift);
-    if (t == 1) T.apply(Kv3dTransform(s, random_point(rng)));
+// Of type t: a turn about a random axis and a shift, for a similarity then
+// scaled about a random point, for an affine map a random frame.
+Kv3dTransform random_motion(RandomDraw& g, int t) {
+    const P at = g.point(10.0);
+    const V x = g.vector(10.0), y = g.vector(10.0), z = g.vector(10.0);
+    if (t == 2) return Kv3dTransform(Kv3dCoordSys(at, x, y, z));
+    Kv3dTransform T = fit_test::random_motion(g, at);
+    const double scale = g.uniform(0.2, 5.0);
+    if (t == 1) T.apply(Kv3dTransform(scale, g.point(10.0)));
     return T;
 }
 
-// n random source points, their images under T, and normal noise of the
+// n random source points, their images under T, and uniform noise of the
 // given deviation per target coordinate.
-Pairs moved_pairs(std::mt19937& rng, const Kv3dTransform& T, int n, double noise = 0.0) {
-    std::normal_distribution<double> error(0.0, noise > 0.0 ? noise : 1.0);
+Pairs moved_pairs(RandomDraw& g, const Kv3dTransform& T, int n, double noise = 0.0) {
+    const double h = noise * std::sqrt(3.0);
     Pairs pairs;
     for (int i = 0; i < n; ++i) {
-        const P p = random_point(rng);
-        P q = moved(T, p);
-        for (int k = 0; noise > 0.0 && k < 3; ++k) q[k] += error(rng);
+        const P p = g.point(10.0);
+        P q = moved(p, T);
+        for (int k = 0; noise > 0.0 && k < 3; ++k) q[k] += g.uniform(-h, h);
         pairs.append(Pair(p, q));
     }
     return pairs;
@@ -75,12 +75,13 @@ Pairs identity_pairs(std::initializer_list<P> points) {
 // comes near 0.01 sqrt(3), never above that of the motion that made the data,
 // and the fit is the same for every order of the pairs.
 TEST(Registration, RecoversRandomMotions) {
-    std::mt19937 rng(101);
+    std::mt19937 mix(101);  // shuffles the pairs
+    RandomDraw g(101);
     for (int t = 0; t < 3; ++t) {
         for (int seed = 0; seed < 30; ++seed) {
             const std::string name = kTypeNames[t] + (" #" + std::to_string(seed));
-            const Kv3dTransform truth = random_motion(rng, t);
-            const Pairs pairs = moved_pairs(rng, truth, (t == 2 ? 4 : 3) + seed * seed / 4);
+            const Kv3dTransform truth = random_motion(g, t);
+            const Pairs pairs = moved_pairs(g, truth, (t == 2 ? 4 : 3) + seed * seed / 4);
             const Fit f = fit(pairs, kTypes[t]);
             EXPECT_LT(max_diff(f.T, truth), 1e-9) << "case: " << name;
             EXPECT_LT(f.rms, 1e-10) << "case: " << name;
@@ -91,22 +92,22 @@ TEST(Registration, RecoversRandomMotions) {
             EXPECT_LT(fit(scaled, kTypes[t]).rms / scale, 1e-10) << "case: scaled, " << name;
         }
         const std::string name = kTypeNames[t] + std::string(", noisy");
-        const Kv3dTransform truth = random_motion(rng, t);
-        const Pairs pairs = moved_pairs(rng, truth, 2000, 0.01);
+        const Kv3dTransform truth = random_motion(g, t);
+        const Pairs pairs = moved_pairs(g, truth, 2000, 0.01);
         const Fit f = fit(pairs, kTypes[t]);
         double truth_sum = 0.0;  // sum_i |T p_i - q_i|^2 of the motion that made the data
-        for (const Pair& p : pairs) truth_sum += moved(truth, p.first).square_distance(p.second);
+        for (const Pair& p : pairs) truth_sum += moved(p.first, truth).square_distance(p.second);
         EXPECT_LE(f.rms, std::sqrt(truth_sum / 2000.0)) << "case: " << name;
         EXPECT_NEAR(f.rms, 0.01 * std::sqrt(3.0), 0.001) << "case: " << name;
         EXPECT_LT(max_diff(f.T, truth), 0.01) << "case: " << name;
         std::vector<std::size_t> order(pairs.size());
         std::iota(order.rbegin(), order.rend(), 0);  // reversed, then shuffled
-        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), rng)) {
+        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), mix)) {
             Pairs permuted;
             for (std::size_t i : order) permuted.append(pairs[i]);
-            const Fit g = fit(permuted, kTypes[t]);
-            EXPECT_LT(max_diff(f.T, g.T), 1e-12) << "case: " << name << ", order " << trial;
-            EXPECT_NEAR(f.rms, g.rms, 1e-13) << "case: " << name << ", order " << trial;
+            const Fit p = fit(permuted, kTypes[t]);
+            EXPECT_LT(max_diff(f.T, p.T), 1e-12) << "case: " << name << ", order " << trial;
+            EXPECT_NEAR(f.rms, p.rms, 1e-13) << "case: " << name << ", order " << trial;
         }
     }
 }
@@ -114,11 +115,11 @@ TEST(Registration, RecoversRandomMotions) {
 // A mirrored solid is matched by the best proper rotation, never by a
 // reflection; a flat set's mirror image is a turned copy, matched exactly.
 TEST(Registration, RigidFitNeverReflects) {
-    std::mt19937 rng(404);
+    RandomDraw g(404);
     const double mirror[16] = {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (int seed = 0; seed < 10; ++seed) {
         const std::string name = "#" + std::to_string(seed);
-        const Pairs solid = moved_pairs(rng, Kv3dTransform(mirror), 8);
+        const Pairs solid = moved_pairs(g, Kv3dTransform(mirror), 8);
         const Fit r = fit(solid, kRigid);
         EXPECT_TRUE(r.T.is_orient_preserving()) << "case: rigid " << name;
         EXPECT_TRUE(r.T.is_orthonormal()) << "case: rigid " << name;
@@ -126,12 +127,12 @@ TEST(Registration, RigidFitNeverReflects) {
         EXPECT_TRUE(fit(solid, kTypes[1]).T.is_orient_preserving()) << "case: similarity " << name;
         Pairs flat;  // in the plane x = 0.3 y, mirrored in x = 0
         for (int i = 0; i < 6; ++i) {
-            const P q = random_point(rng);
+            const P q = g.point(10.0);
             flat.append(Pair(P(0.3 * q.y(), q.y(), q.z()), P(-0.3 * q.y(), q.y(), q.z())));
         }
-        const Fit g = fit(flat, kRigid);
-        EXPECT_TRUE(g.T.is_orient_preserving()) << "case: flat " << name;
-        EXPECT_LT(g.rms, 1e-12) << "case: flat " << name;
+        const Fit h = fit(flat, kRigid);
+        EXPECT_TRUE(h.T.is_orient_preserving()) << "case: flat " << name;
+        EXPECT_LT(h.rms, 1e-12) << "case: flat " << name;
     }
 }
 
@@ -139,11 +140,11 @@ TEST(Registration, RigidFitNeverReflects) {
 // missing weight is 0, weight 2 is the pair given twice (and the rms is the
 // weighted one).
 TEST(Registration, WeightsScaleTheSquaredResiduals) {
-    std::mt19937 rng(707);
+    RandomDraw g(707);
     const Weights ones_6(std::vector<double>(6, 1.0)), zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1},
         twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
     for (int t = 0; t < 3; ++t) {
-        const Pairs pairs = moved_pairs(rng, random_motion(rng, t), 9, 0.3);
+        const Pairs pairs = moved_pairs(g, random_motion(g, t), 9, 0.3);
         Pairs without_4, first_6, with_7_twice = pairs;
         with_7_twice.append(pairs[7]);
         for (std::size_t i = 0; i < pairs.size(); ++i) {
@@ -244,7 +245,7 @@ TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
     Pairs pairs = identity_pairs({P(0, 0, 0), P(4, 0, 0), P(0, 2, 0), P(0, 0, 1), P(1, 1, 1)});
     for (Pair& pair : pairs) pair.second = q;
     for (int t = 1; t < 3; ++t) {
-        EXPECT_LT(moved(fit(pairs, kTypes[t]).T, P(7, 8, 9)).distance(q), 1e-14)
+        EXPECT_LT(moved(P(7, 8, 9), fit(pairs, kTypes[t]).T).distance(q), 1e-14)
             << "case: " << kTypeNames[t];
     }
     EXPECT_TRUE(same_matrix(fit(pairs, static_cast<Type>(9)).T, fit(pairs, kRigid).T))
@@ -258,15 +259,14 @@ TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
 // plain mean is off by about 0.1; the fit is good to two units in the last
 // place of the targets.
 TEST(Registration, FarFromTheOriginFitsToTheLastBits) {
-    std::mt19937 rng(808);
-    std::uniform_int_distribution<int> offset(0, 1000);
+    RandomDraw g(808);
     const double big = 0x1p45;
     for (int t = 0; t < 3; ++t) {
         Pairs pairs;
         double largest = 0.0;
         for (int i = 0; i < 4000; ++i) {
-            const double x = big + offset(rng), y = 0.75 * big + offset(rng),
-                         z = -big + offset(rng);
+            const double x = big + g.pick(1001), y = 0.75 * big + g.pick(1001),
+                         z = -big + g.pick(1001);
             const P q = t == 0   ? P(5 - y, x - 3, z + 7)
                         : t == 1 ? P(10 - 2 * y, 2 * x - 6, 2 * z + 14)
                                  : P(x + z, 3 * y, z - x);
