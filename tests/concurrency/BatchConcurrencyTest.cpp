@@ -58,58 +58,53 @@ struct Job {
 };
 
 const Job kJobs[] = {
-    {"enclosing sphere and box of a point array, sphere grown by one",
+    {"enclosing spheres, box, sort and Kv3d_apply of point arrays",
      [](unsigned seed) {
-         const Points points = cloud(seed, 3000);
+         RandomDraw g(seed);
+         Points points = cloud(seed, 3000);
          const Kv3dBSphere s(points);
-         const Kv3dBBox box(points);
          Kv3dBSphere grown(Kv3dPoint(seed, 0, 0), 2.0);
          grown.update_bsphere(cloud(seed + 100, 2000));
-         return Out() << s.radius() << s.center() << box.bbmin() << box.bbmax() << grown.radius()
-                      << grown.center();
-     }},
-    {"point sort",
-     [](unsigned seed) {
-         Points points = cloud(seed, 3000);
+         const Kv3dBBox box(points);
+         Out out;
+         out << s.radius() << s.center() << grown.radius() << grown.center() << box.bbmin()
+             << box.bbmax();
          points.sort(Kv3dPointCompare(Kv3dPoint(seed, -1.0, 2.0)));
-         return Out() << points;
+         KvArray<Kv3dVector> vectors;
+         for (int i = 0; i < 500; ++i) vectors.append(g.vector(3.0));
+         const Kv3dTransform screw(g.point(5.0), g.unit(), 0.25 * seed, 1.5);
+         Kv3d_apply(screw, vectors);
+         out << points << vectors;
+         Kv3d_apply(screw, points);
+         return out << points;
      }},
-    {"plane fits, plain and weighted",
+    {"fits: plane (plain and weighted), conic, least-squares registration",
      [](unsigned seed) {
+         RandomDraw g(seed);
          const Points points = cloud(seed, 2000);
-         RandomDraw g(seed);
-         KvArray<double> weights;
-         for (std::size_t i = 0; i < points.size(); ++i) weights.append(g.uniform(0.0, 2.0));
-         return Out() << Kv3d_fit_plane_to_points(points)
-                      << Kv3d_fit_plane_to_points(points, weights);
-     }},
-    {"conic fit",  // forty points near an ellipse in a tilted plane
-     [](unsigned seed) {
-         RandomDraw g(seed);
-         Points points;
-         for (int i = 0; i < 40; ++i) {
-             const double s = 0.157 * i;
-             points.append(Kv3dPoint(3 * std::cos(s), std::sin(s), g.uniform(-1e-3, 1e-3)));
-         }
-         Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0), points);
-         int type = -9;
-         double a = 0.0, b = 0.0;
-         Kv3dTransform where;
-         const bool ok = kv3d_conic_data_from_points_3d(points, type, a, b, where);
-         return Out() << ok << type << a << b << where;
-     }},
-    {"least-squares registration",
-     [](unsigned seed) {
-         RandomDraw g(seed + 7);
          const Kv3dTransform motion(Kv3dPoint(1, 2, 3), g.unit(), 0.5, 2.0);
+         KvArray<double> weights;
          KvArray<KvPair<Kv3dPoint, Kv3dPoint>> pairs;
-         for (Kv3dPoint p : cloud(seed, 500)) {
+         for (const Kv3dPoint& p : points) {
+             weights.append(g.uniform(0.0, 2.0));
              pairs.append({p, Kv3dPoint(p).apply(motion) + g.vector(0.01)});
          }
-         Kv3dTransform fit;
-         double rms = -1.0;
-         const bool ok = Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &rms);
-         return Out() << ok << rms << fit;
+         Points ellipse;  // forty points near an ellipse in a tilted plane
+         for (int i = 0; i < 40; ++i) {
+             const double s = 0.157 * i;
+             ellipse.append(Kv3dPoint(3 * std::cos(s), std::sin(s), g.uniform(-1e-3, 1e-3)));
+         }
+         Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0),
+                    ellipse);
+         int type = -9;
+         double a = 0.0, b = 0.0, rms = -1.0;
+         Kv3dTransform conic, fit;
+         const bool conic_ok = kv3d_conic_data_from_points_3d(ellipse, type, a, b, conic);
+         const bool fit_ok =
+             Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &rms);
+         return Out() << Kv3d_fit_plane_to_points(points)
+                      << Kv3d_fit_plane_to_points(points, weights) << conic_ok << type << a << b
+                      << conic << fit_ok << rms << fit;
      }},
     // Point, ray and polyline to a polyline: distances, nearest points,
     // segments and parameters.
@@ -144,17 +139,6 @@ const Job kJobs[] = {
              << counts.candidates;
          for (const auto& p : pairs) out << p.first << p.second;
          return out;
-     }},
-    {"Kv3d_apply to points and vectors",
-     [](unsigned seed) {
-         RandomDraw g(seed);
-         const Kv3dTransform screw(g.point(5.0), g.unit(), 0.25 * seed, 1.5);
-         Points points = cloud(seed, 2000);
-         KvArray<Kv3dVector> vectors;
-         for (int i = 0; i < 500; ++i) vectors.append(g.vector(3.0));
-         Kv3d_apply(screw, points);
-         Kv3d_apply(screw, vectors);
-         return Out() << points << vectors;
      }},
 };
 
