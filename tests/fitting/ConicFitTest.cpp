@@ -93,8 +93,8 @@ TEST(ConicFit, TiltedCurvesFarFromTheOrigin) {
             const Fit f = fit(pts);
             const double tol = c.noise > 0 ? 5 * c.noise : 1e-9 * c.a;
             expect_fit(f, c.type, c.a, c.b, tol, name);
-            expect_near(moved(P(0, 0, 0), f.T), moved(P(0, 0, 0), M), c.noise > 0 ? 0.05 : 1e-8,
-                        name + ", origin");
+            EXPECT_NEAR(moved(P(), f.T).distance(moved(P(), M)), 0.0, c.noise > 0 ? 0.05 : 1e-8)
+                << "case: " << name << ", origin";
             if (c.noise == 0) expect_points_on_fit(f, pts, 1e-9, name);
             if (c.n > 5 || trial > 0) continue;
             // Five points: the same bits through either function, the same
@@ -116,7 +116,7 @@ TEST(ConicFit, PointsAndTangents) {
     const D t0(1, -2, 0), t2(1, 2, 0);
     const Fit f = fit(Points{P(-1, 1, 0), P(0, 0, 0), P(1, 1, 0)}, &t0, &t2);
     expect_fit(f, 2, std::sqrt(0.5), 0.0, 1e-14, "three points, two tangents");
-    expect_near(moved(P(0, 0, 0), f.T), P(0, 0, 0), 1e-14, "three points, vertex");
+    EXPECT_NEAR(moved(P(), f.T).distance(P()), 0.0, 1e-14) << "case: three points, vertex";
     RandomDraw g(19);
     const Kv3dTransform M = random_motion(g, P(1000, -700, 300));
     Points four;
@@ -144,8 +144,9 @@ TEST(ConicFit, CollinearPoints) {
         }
         const Fit f = fit(line_points(p0, step, {0, 1, 2.5, 4, 7}));
         expect_fit(f, 5, -7.0, -8.0, 0.0, name);
-        expect_near(moved(P(0, 0, 0), f.T), p0, 1e-10, name + ", origin");
-        expect_near(moved(P(0, 1, 0), f.T) - p0, step.direction(), 1e-10, name + ", y axis");
+        EXPECT_NEAR(moved(P(), f.T).distance(p0), 0.0, 1e-10) << "case: " << name << ", origin";
+        EXPECT_NEAR((moved(P(0, 1, 0), f.T) - p0 - V(step.direction(), 1.0)).length(), 0.0, 1e-10)
+            << "case: " << name << ", y axis";
     }
     // Three points with both tangents along their line: only index 2 exists.
     // More than five: every point beyond the second is tested.

@@ -16,14 +16,6 @@ using P = Kv3dPoint;
 using V = Kv3dVector;
 using Points = KvArray<Kv3dPoint>;
 
-// Components of points, vectors and directions, each named with the case.
-template <class A, class B>
-void expect_near(const A& a, const B& b, double tol, const std::string& name) {
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(a[i], b[i], tol) << "case: " << name << ", component " << i;
-    }
-}
-
 inline P moved(P p, const Kv3dTransform& T) { return p.apply(T); }
 
 inline bool same_matrix(const Kv3dTransform& A, const Kv3dTransform& B) {
