@@ -37,12 +37,14 @@ double max_diff(const Kv3dTransform& a, const Kv3dTransform& b) {
     return d;
 }
 
-// Of type t: a turn about a random axis and a shift, for a similarity then
-// scaled about a random point, for an affine map a random frame.
+// Of type t: a turn about a random axis, then a shift to a random point; for
+// a similarity then scaled about another; for an affine map a random frame.
 Kv3dTransform random_motion(RandomDraw& g, int t) {
     const P at = g.point(10.0);
-    const V x = g.vector(10.0), y = g.vector(10.0), z = g.vector(10.0);
-    if (t == 2) return Kv3dTransform(Kv3dCoordSys(at, x, y, z));
+    if (t == 2) {
+        const V x = g.vector(10.0), y = g.vector(10.0), z = g.vector(10.0);
+        return Kv3dTransform(Kv3dCoordSys(at, x, y, z));
+    }
     Kv3dTransform T = fit_test::random_motion(g, at);
     const double scale = g.uniform(0.2, 5.0);
     if (t == 1) T.apply(Kv3dTransform(scale, g.point(10.0)));

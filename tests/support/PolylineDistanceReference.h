@@ -143,9 +143,8 @@ inline void measure_pair(const Poly& A, std::size_t i, const Poly& B, std::size_
     const double la = ea.length(), lb = eb.length();
     if (A[i].distance(B[j]) - la - lb > st.Dbest) return;
     // The pair matrix (ea, -eb, w), column by column, reduced to R | c.
-    const double m[] = {ea[0], ea[1], ea[2], -eb[0], -eb[1], -eb[2], w[0], w[1], w[2]};
-    KvLaDblMat mat(m, 3, 3);
-    double *col0 = mat.data(), *col1 = col0 + 3, *col2 = col0 + 6;
+    double m[] = {ea[0], ea[1], ea[2], -eb[0], -eb[1], -eb[2], w[0], w[1], w[2]};
+    double *col0 = m, *col1 = m + 3, *col2 = m + 6;
     double up = 0.0;
     kvla_h1(0, 1, 3, col0, 1, up);
     kvla_h2(0, 1, 3, col0, 1, up, col1, 1, 3, 2);
