@@ -164,12 +164,11 @@ TEST(ConicFit, FalseCasesLeaveTheOutputs) {
     const Points four{five[0], five[1], five[2], five[3]}, three{five[0], five[1], five[2]},
         six{five[0], five[1], five[2], five[3], five[4], P(1, -1, 0)};
     const D t(1, 0, 0);
-    Points four_and_one = line_points(P(0, 0, 0), V(1, 0, 0), {0, 1, 2, 3}), off_4, off_6;
-    four_and_one.append(P(1, 1, 0));
+    const Points four_and_one{P(0, 0, 0), P(1, 0, 0), P(2, 0, 0), P(3, 0, 0), P(1, 1, 0)};
     // A point 5e-5 off a 2e5 long line is below the in-plane rounding limit
     // (1e-9 of the largest coordinate), so the rank is 3, but beyond the 1e-5
     // line test.
-    off_4 = off_6 = line_points(P(), V(1, 0, 0), {-1e5, -5e4, 0, 2e4, 5e4, 7e4, 1e5});
+    Points off_4 = line_points(P(), V(1, 0, 0), {-1e5, -5e4, 0, 2e4, 5e4, 7e4, 1e5}), off_6 = off_4;
     off_4[4] = off_4[4] + V(0, 5e-5, 0);
     off_6[6] = off_6[6] + V(0, 5e-5, 0);
     // A circle of radius 1e6: its quadratic coefficients, about 1e-12 of the

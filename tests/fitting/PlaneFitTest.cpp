@@ -89,7 +89,7 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
         }
         const Kv3dPlane plane = Kv3d_fit_plane_to_points(pts);
         EXPECT_TRUE(same_plane(plane, reference_fit(pts, nullptr))) << "case: unweighted, " << name;
-        Weights either(n), alternate(n, 1.0);
+        Weights either(n), alternate(n);
         for (std::size_t k = 0; k < n; ++k) either[k] = g.uniform(-2, 2), alternate[k] = k % 2;
         const std::pair<const char*, Weights> regimes[] = {
             {"either sign", either},
