@@ -17,25 +17,19 @@
 
 namespace {
 
-constexpr int kThreads = 8;
-
-using Numbers = std::vector<double>;
 using Points = KvArray<Kv3dPoint>;
 
 // The outputs of a job as numbers, in order.
 struct Out {
-    Numbers n;
-    Out& operator<<(double x) {
-        n.push_back(x);
-        return *this;
+    std::vector<double> n;
+    Out& operator<<(double x) { return n.push_back(x), *this; }
+    template <class T>  // points, vectors, directions
+    auto operator<<(const T& p) -> decltype(p.as_array(), *this) {
+        return *this << p[0] << p[1] << p[2];
     }
-    Out& operator<<(const Kv3dPoint& p) { return *this << p[0] << p[1] << p[2]; }
-    Out& operator<<(const Kv3dVector& v) { return *this << v[0] << v[1] << v[2]; }
-    Out& operator<<(const Kv3dDirection& d) { return *this << d[0] << d[1] << d[2]; }
     Out& operator<<(const Kv3dPlane& p) { return *this << p.basepoint() << p.normal(); }
     Out& operator<<(const Kv3dTransform& t) {
-        n.insert(n.end(), t.as_matrix(), t.as_matrix() + 16);
-        return *this;
+        return n.insert(n.end(), t.as_matrix(), t.as_matrix() + 16), *this;
     }
     template <class T>
     Out& operator<<(const KvArray<T>& items) {
@@ -64,60 +58,53 @@ struct Job {
 };
 
 const Job kJobs[] = {
-    {"enclosing sphere of a point array",
+    {"enclosing spheres, box, sort and Kv3d_apply of point arrays",
      [](unsigned seed) {
-         const Kv3dBSphere s(cloud(seed, 3000));
-         return Out() << s.radius() << s.center();
-     }},
-    {"sphere grown by a point array",
-     [](unsigned seed) {
-         Kv3dBSphere s(Kv3dPoint(seed, 0, 0), 2.0);
-         s.update_bsphere(cloud(seed + 100, 2000));
-         return Out() << s.radius() << s.center();
-     }},
-    {"point sort",
-     [](unsigned seed) {
+         RandomDraw g(seed);
          Points points = cloud(seed, 3000);
+         const Kv3dBSphere s(points);
+         Kv3dBSphere grown(Kv3dPoint(seed, 0, 0), 2.0);
+         grown.update_bsphere(cloud(seed + 100, 2000));
+         const Kv3dBBox box(points);
+         Out out;
+         out << s.radius() << s.center() << grown.radius() << grown.center() << box.bbmin()
+             << box.bbmax();
          points.sort(Kv3dPointCompare(Kv3dPoint(seed, -1.0, 2.0)));
-         return Out() << points;
+         KvArray<Kv3dVector> vectors;
+         for (int i = 0; i < 500; ++i) vectors.append(g.vector(3.0));
+         const Kv3dTransform screw(g.point(5.0), g.unit(), 0.25 * seed, 1.5);
+         Kv3d_apply(screw, vectors);
+         out << points << vectors;
+         Kv3d_apply(screw, points);
+         return out << points;
      }},
-    {"plane fits, plain and weighted",
+    {"fits: plane (plain and weighted), conic, least-squares registration",
      [](unsigned seed) {
+         RandomDraw g(seed);
          const Points points = cloud(seed, 2000);
-         RandomDraw g(seed);
-         KvArray<double> weights;
-         for (std::size_t i = 0; i < points.size(); ++i) weights.append(g.uniform(0.0, 2.0));
-         return Out() << Kv3d_fit_plane_to_points(points)
-                      << Kv3d_fit_plane_to_points(points, weights);
-     }},
-    {"conic fit",  // forty points near an ellipse in a tilted plane
-     [](unsigned seed) {
-         RandomDraw g(seed);
-         Points points;
-         for (int i = 0; i < 40; ++i) {
-             points.append(
-                 Kv3dPoint(3 * std::cos(0.157 * i), std::sin(0.157 * i), g.uniform(-1e-3, 1e-3)));
-         }
-         Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0), points);
-         int type = -9;
-         double a = 0.0, b = 0.0;
-         Kv3dTransform where;
-         const bool ok = kv3d_conic_data_from_points_3d(points, type, a, b, where);
-         return Out() << ok << type << a << b << where;
-     }},
-    {"least-squares registration",
-     [](unsigned seed) {
-         RandomDraw g(seed + 7);
          const Kv3dTransform motion(Kv3dPoint(1, 2, 3), g.unit(), 0.5, 2.0);
+         KvArray<double> weights;
          KvArray<KvPair<Kv3dPoint, Kv3dPoint>> pairs;
-         for (Kv3dPoint p : cloud(seed, 500)) {
-             pairs.append(
-                 KvPair<Kv3dPoint, Kv3dPoint>(p, Kv3dPoint(p).apply(motion) + g.vector(0.01)));
+         for (const Kv3dPoint& p : points) {
+             weights.append(g.uniform(0.0, 2.0));
+             pairs.append({p, Kv3dPoint(p).apply(motion) + g.vector(0.01)});
          }
-         Kv3dTransform fit;
-         double rms = -1.0;
-         const bool ok = Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &rms);
-         return Out() << ok << rms << fit;
+         Points ellipse;  // forty points near an ellipse in a tilted plane
+         for (int i = 0; i < 40; ++i) {
+             const double s = 0.157 * i;
+             ellipse.append(Kv3dPoint(3 * std::cos(s), std::sin(s), g.uniform(-1e-3, 1e-3)));
+         }
+         Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0),
+                    ellipse);
+         int type = -9;
+         double a = 0.0, b = 0.0, rms = -1.0;
+         Kv3dTransform conic, fit;
+         const bool conic_ok = kv3d_conic_data_from_points_3d(ellipse, type, a, b, conic);
+         const bool fit_ok =
+             Kv3d_fit_transform_least_squares(pairs, Kv3dTransform::RIGID, fit, &rms);
+         return Out() << Kv3d_fit_plane_to_points(points)
+                      << Kv3d_fit_plane_to_points(points, weights) << conic_ok << type << a << b
+                      << conic << fit_ok << rms << fit;
      }},
     // Point, ray and polyline to a polyline: distances, nearest points,
     // segments and parameters.
@@ -132,8 +119,8 @@ const Job kJobs[] = {
          out << Kv3d_distance(g.point(20.0), first, p, &i, &s) << p << i << s;
          const Kv3dRay ray(g.point(20.0), g.unit().direction());
          out << Kv3d_distance(ray, first, p, &i, &s) << p << i << s;
-         return out << Kv3d_distance(first, second, p, q, &i, &s, &j, &t) << p << q << i << s << j
-                    << t;
+         out << Kv3d_distance(first, second, p, q, &i, &s, &j, &t);
+         return out << p << q << i << s << j << t;
      }},
     // Two crowded triangle soups, searched on one thread for even seeds and on
     // three for odd ones: threads started inside calls running side by side.
@@ -153,27 +140,11 @@ const Job kJobs[] = {
          for (const auto& p : pairs) out << p.first << p.second;
          return out;
      }},
-    {"Kv3d_apply to points and vectors",
-     [](unsigned seed) {
-         RandomDraw g(seed);
-         const Kv3dTransform screw(g.point(5.0), g.unit(), 0.25 * seed, 1.5);
-         Points points = cloud(seed, 2000);
-         KvArray<Kv3dVector> vectors;
-         for (int i = 0; i < 500; ++i) vectors.append(g.vector(3.0));
-         Kv3d_apply(screw, points);
-         Kv3d_apply(screw, vectors);
-         return Out() << points << vectors;
-     }},
-    {"box of a point array",
-     [](unsigned seed) {
-         const Kv3dBBox box(cloud(seed, 5000));
-         return Out() << box.bbmin() << box.bbmax();
-     }},
 };
 
 TEST(BatchConcurrency, EightThreadsAtOnceMatchASerialRun) {
-    constexpr std::size_t kJobCount = sizeof(kJobs) / sizeof(kJobs[0]);
-    std::vector<Numbers> serial(kThreads * kJobCount), concurrent(kThreads * kJobCount);
+    constexpr std::size_t kThreads = 8, kJobCount = sizeof(kJobs) / sizeof(kJobs[0]);
+    std::vector<std::vector<double>> serial(kThreads * kJobCount), concurrent(serial.size());
     for (std::size_t k = 0; k < serial.size(); ++k) {
         serial[k] = kJobs[k % kJobCount].run(unsigned(k / kJobCount)).n;
     }

@@ -1,6 +1,5 @@
 #include <cmath>
-#include <utility>
-#include <vector>
+#include <string>
 
 #include "FittingTestUtil.h"
 
@@ -8,6 +7,7 @@ using namespace fit_test;
 
 namespace {
 
+// What a call left in its outputs; they start as sentinels.
 struct Classified {
     int type = -9;
     double a = -7.0, b = -8.0;
@@ -20,12 +20,10 @@ Classified classify(const KvLaDblMat& Q, const KvLaDblMat& L, double c) {
     return r;
 }
 
-Classified classify(double q00, double q01, double q11, double l0, double l1, double c) {
-    KvLaDblMat Q(2, 2, q00), L(1, 2, l0);
-    Q(0, 1) = Q(1, 0) = q01;
-    Q(1, 1) = q11;
-    L(0, 1) = l1;
-    return classify(Q, L, c);
+// q holds Q's elements 00, 01 and 11, l the linear terms.
+Classified classify(const double q[3], const double l[2], double c) {
+    const double Q[] = {q[0], q[1], q[1], q[2]};
+    return classify(KvLaDblMat(Q, 2, 2), KvLaDblMat(l, 1, 2), c);
 }
 
 // The placed canonical curve satisfies x^T Q x + L x + c = 0.
@@ -77,7 +75,7 @@ TEST(ConicClassify, FlushesAndNoRealCurve) {
         {"NaN in Q", {std::nan(""), 0, 1}, {0, 0}, -1, -1, -7, -8},
     };
     for (const Case& k : cases) {
-        const Classified r = classify(k.q[0], k.q[1], k.q[2], k.l[0], k.l[1], k.c);
+        const Classified r = classify(k.q, k.l, k.c);
         EXPECT_EQ(r.type, k.type) << "case: " << k.name;
         EXPECT_NEAR(r.a, k.a, 1e-14 * std::fabs(k.a)) << "case: " << k.name;
         EXPECT_NEAR(r.b, k.b, 1e-14 * std::fabs(k.a)) << "case: " << k.name;
@@ -90,16 +88,14 @@ TEST(ConicClassify, FlushesAndNoRealCurve) {
     }
 }
 
-TEST(ConicClassify, AxesOfTheCanonicalFrame) {
-    // The parabola opens towards -y'': y = x^2 has y'' = -y.
-    EXPECT_EQ(classify(1, 0, 0, 0, -1, 0).R(1, 1), -1.0) << "case: parabola y = x^2";
-    // A circle is not swapped (the swap needs k0 > k1): the rotation is the
-    // eigenvector matrix itself.
+// A circle is not swapped (the swap needs k0 > k1): the rotation is the
+// eigenvector matrix itself. Missing elements of L, or of Q, read as 0.
+TEST(ConicClassify, CircleKeepsTheEigenvectorFrame) {
     KvLaDblMat I(2, 2, 0.0), E;
     I(0, 0) = I(1, 1) = 1.0;
     KvArray<double> values;
     kvla_eigenvector_basis(I, values, E);
-    const Classified circle = classify(I, KvLaDblMat(), -1);  // a missing L reads as zero
+    const Classified circle = classify(I, KvLaDblMat(), -1);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(circle.R.data()[i], E.data()[i]) << "case: circle, element " << i;
     }
@@ -110,14 +106,14 @@ TEST(ConicClassify, AxesOfTheCanonicalFrame) {
 // Conics of every type built from their canonical form by a random rotation,
 // centre and factor come back with their type, shape values and placement.
 TEST(ConicClassify, RandomConicsOfEveryType) {
-    std::mt19937 rng(3);
+    RandomDraw g(3);
     for (int trial = 0; trial < 300; ++trial) {
         const int type = trial % 6;
         const std::string name =
             "type " + std::to_string(type) + ", trial " + std::to_string(trial);
-        const double a = uniform(rng, 1.0, 20.0), b = uniform(rng, 0.2, 1.0) * a;
-        const double th = uniform(rng, -3.2, 3.2), s = uniform(rng, 0.5, 4) * (trial % 4 ? 1 : -1);
-        const double x0 = uniform(rng, -10, 10), y0 = uniform(rng, -10, 10);
+        const double a = g.uniform(1.0, 20.0), b = g.uniform(0.2, 1.0) * a;
+        const double th = g.uniform(-3.2, 3.2), s = g.uniform(0.5, 4) * (trial % 4 ? 1 : -1);
+        const double x0 = g.uniform(-10, 10), y0 = g.uniform(-10, 10);
         // f = A x''^2 + B y''^2 + C y'' + D, x'' = G (x - x0), G the rotation by
         // th, and the shape values expected back.
         const struct {
@@ -131,19 +127,19 @@ TEST(ConicClassify, RandomConicsOfEveryType) {
             {1, 0, 0, 0, 1, 0},                        // one line
         };
         const auto& [A, B, C, D, ea, eb] = forms[type];
-        const double g[2][2] = {{std::cos(th), std::sin(th)}, {-std::sin(th), std::cos(th)}};
+        const double G[2][2] = {{std::cos(th), std::sin(th)}, {-std::sin(th), std::cos(th)}};
         double q[3] = {}, l[2] = {}, c = 0;
         for (int i = 0; i < 2; ++i) {
             for (int j = 0; j < 2; ++j) {
-                const double qij = s * (A * g[0][i] * g[0][j] + B * g[1][i] * g[1][j]);
+                const double qij = s * (A * G[0][i] * G[0][j] + B * G[1][i] * G[1][j]);
                 if (i <= j) q[i + j] = qij;
                 l[i] -= 2 * qij * (j == 0 ? x0 : y0);
                 c += qij * (i == 0 ? x0 : y0) * (j == 0 ? x0 : y0);
             }
-            l[i] += s * C * g[1][i];
+            l[i] += s * C * G[1][i];
         }
-        c += s * (D - C * (g[1][0] * x0 + g[1][1] * y0));
-        const Classified r = classify(q[0], q[1], q[2], l[0], l[1], c);
+        c += s * (D - C * (G[1][0] * x0 + G[1][1] * y0));
+        const Classified r = classify(q, l, c);
         EXPECT_EQ(r.type, type) << "case: " << name;
         EXPECT_NEAR(r.a, ea, 1e-9 * ea) << "case: " << name;
         EXPECT_NEAR(r.b, eb, 1e-9 * ea) << "case: " << name;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "FittingTestUtil.h"
+#include "support/NamedCases.h"
 
 using namespace fit_test;
 
@@ -78,22 +79,22 @@ TEST(ConicFit, TiltedCurvesFarFromTheOrigin) {
         {"eight hyperbola points", 1, 30, 20, -1, 0.3, 8, 3, 0},
         {"60 noisy points", 0, 125, 60, 0, 0.1, 60, 3, 0.01},
     };
-    std::mt19937 rng(7);
+    RandomDraw g(7);
     for (const auto& c : curves) {
         for (int trial = 0; trial < c.trials; ++trial) {
             const std::string name = std::string(c.name) + ", trial " + std::to_string(trial);
-            const Kv3dTransform M = random_motion(rng, P(1000, -700, 300));
+            const Kv3dTransform M = random_motion(g, P(1000, -700, 300));
             Points pts;
             for (int k = 0; k < c.n; ++k) {
-                const V e(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+                const V e(g.uniform(-1, 1), g.uniform(-1, 1), g.uniform(-1, 1));
                 pts.append(moved(canonical(c.type, c.a, c.b, c.s0 + k * c.ds, k % 2 ? -1 : 1), M) +
                            e * c.noise);
             }
             const Fit f = fit(pts);
             const double tol = c.noise > 0 ? 5 * c.noise : 1e-9 * c.a;
             expect_fit(f, c.type, c.a, c.b, tol, name);
-            expect_near(moved(P(0, 0, 0), f.T), moved(P(0, 0, 0), M), c.noise > 0 ? 0.05 : 1e-8,
-                        name + ", origin");
+            EXPECT_NEAR(moved(P(), f.T).distance(moved(P(), M)), 0.0, c.noise > 0 ? 0.05 : 1e-8)
+                << "case: " << name << ", origin";
             if (c.noise == 0) expect_points_on_fit(f, pts, 1e-9, name);
             if (c.n > 5 || trial > 0) continue;
             // Five points: the same bits through either function, the same
@@ -109,15 +110,15 @@ TEST(ConicFit, TiltedCurvesFarFromTheOrigin) {
     }
 }
 
+// y = x^2 through three points, with the tangents at both ends; four points
+// of the tilted 250 x 120 ellipse and the tangent at one end.
 TEST(ConicFit, PointsAndTangents) {
-    // y = x^2 through three points, with the tangents at both ends.
     const D t0(1, -2, 0), t2(1, 2, 0);
     const Fit f = fit(Points{P(-1, 1, 0), P(0, 0, 0), P(1, 1, 0)}, &t0, &t2);
     expect_fit(f, 2, std::sqrt(0.5), 0.0, 1e-14, "three points, two tangents");
-    expect_near(moved(P(0, 0, 0), f.T), P(0, 0, 0), 1e-14, "three points, vertex");
-    // Four points of the tilted 250 x 120 ellipse and the tangent at one end.
-    std::mt19937 rng(19);
-    const Kv3dTransform M = random_motion(rng, P(1000, -700, 300));
+    EXPECT_NEAR(moved(P(), f.T).distance(P()), 0.0, 1e-14) << "case: three points, vertex";
+    RandomDraw g(19);
+    const Kv3dTransform M = random_motion(g, P(1000, -700, 300));
     Points four;
     for (double s : {0.3, 1.1, 2.0, 4.0}) four.append(moved(canonical(0, 125, 60, s), M));
     const auto tangent = [&](double s) {
@@ -133,24 +134,25 @@ TEST(ConicFit, PointsAndTangents) {
 // points leave rounding (about 1e-14) in one in-plane coordinate, which the
 // scale-free rank would count as a dimension.
 TEST(ConicFit, CollinearPoints) {
-    std::mt19937 rng(41);
+    RandomDraw g(41);
     for (int trial = 0; trial <= 2000; ++trial) {
         const std::string name = "random line " + std::to_string(trial);
-        V step(uniform(rng, -10, 10), uniform(rng, -10, 10), uniform(rng, -10, 10));
-        P p0(std::round(uniform(rng, -1000, 1000)), std::round(uniform(rng, -1000, 1000)), 0);
+        V step(g.uniform(-10, 10), g.uniform(-10, 10), g.uniform(-10, 10));
+        P p0(std::round(g.uniform(-1000, 1000)), std::round(g.uniform(-1000, 1000)), 0);
         if (trial == 2000) {  // along x, rounding across
             p0 = P(-74, -118, 79), step = V(-11.934189749249542, -1.4615167276835606e-15, 0);
         }
         const Fit f = fit(line_points(p0, step, {0, 1, 2.5, 4, 7}));
         expect_fit(f, 5, -7.0, -8.0, 0.0, name);
-        expect_near(moved(P(0, 0, 0), f.T), p0, 1e-10, name + ", origin");
-        expect_near(moved(P(0, 1, 0), f.T) - p0, step.direction(), 1e-10, name + ", y axis");
+        EXPECT_NEAR(moved(P(), f.T).distance(p0), 0.0, 1e-10) << "case: " << name << ", origin";
+        EXPECT_NEAR((moved(P(0, 1, 0), f.T) - p0 - V(step.direction(), 1.0)).length(), 0.0, 1e-10)
+            << "case: " << name << ", y axis";
     }
     // Three points with both tangents along their line: only index 2 exists.
+    // More than five: every point beyond the second is tested.
     const D along(1, 1, 0);
     EXPECT_EQ(fit(line_points(P(0, 0, 0), V(1, 1, 0), {0, 1, 3}), &along, &along).type, 5)
         << "case: three points, tangents along";
-    // More than five: every point beyond the second is tested.
     EXPECT_EQ(fit(line_points(P(), V(1, 0, 0), {-1e5, -5e4, 0, 2e4, 5e4, 7e4, 1e5})).type, 5)
         << "case: seven points on a line";
 }
@@ -162,12 +164,11 @@ TEST(ConicFit, FalseCasesLeaveTheOutputs) {
     const Points four{five[0], five[1], five[2], five[3]}, three{five[0], five[1], five[2]},
         six{five[0], five[1], five[2], five[3], five[4], P(1, -1, 0)};
     const D t(1, 0, 0);
-    Points four_and_one = line_points(P(0, 0, 0), V(1, 0, 0), {0, 1, 2, 3}), off_4, off_6;
-    four_and_one.append(P(1, 1, 0));
+    const Points four_and_one{P(0, 0, 0), P(1, 0, 0), P(2, 0, 0), P(3, 0, 0), P(1, 1, 0)};
     // A point 5e-5 off a 2e5 long line is below the in-plane rounding limit
     // (1e-9 of the largest coordinate), so the rank is 3, but beyond the 1e-5
     // line test.
-    off_4 = off_6 = line_points(P(), V(1, 0, 0), {-1e5, -5e4, 0, 2e4, 5e4, 7e4, 1e5});
+    Points off_4 = line_points(P(), V(1, 0, 0), {-1e5, -5e4, 0, 2e4, 5e4, 7e4, 1e5}), off_6 = off_4;
     off_4[4] = off_4[4] + V(0, 5e-5, 0);
     off_6[6] = off_6[6] + V(0, 5e-5, 0);
     // A circle of radius 1e6: its quadratic coefficients, about 1e-12 of the
@@ -209,15 +210,16 @@ TEST(ConicFit, FalseCasesLeaveTheOutputs) {
 TEST(ConicFit, InPlaneRoundingLimit) {
     const auto ellipse = [](double dx, double tx) {
         const D tangent(tx, 1, 0);
-        return fit(Points{P(-8, 0, 0), P(8, 0, 0), P(dx, 4, 0), P(-dx, -4, 0)}, &tangent, nullptr)
-            .T;
+        const Points pts{P(-8, 0, 0), P(8, 0, 0), P(dx, 4, 0), P(-dx, -4, 0)};
+        return fit(pts, &tangent, nullptr).T;
     };
     const Kv3dTransform exact = ellipse(0.0, 0.0);
-    const double limit = 1e-9 * 8.0;
-    EXPECT_TRUE(same_matrix(ellipse(limit, 0.0), exact)) << "case: coordinate at the limit";
-    EXPECT_FALSE(same_matrix(ellipse(std::nextafter(limit, 1.0), 0.0), exact))
-        << "case: coordinate beyond the limit";
-    EXPECT_TRUE(same_matrix(ellipse(0.0, 1e-9), exact)) << "case: tangent at the limit";
-    EXPECT_FALSE(same_matrix(ellipse(0.0, std::nextafter(1e-9, 1.0)), exact))
-        << "case: tangent beyond the limit";
+    const double limit = 1e-9 * 8.0, beyond = std::nextafter(limit, 1.0);
+    expect_each<bool>({
+        {"coordinate at the limit", same_matrix(ellipse(limit, 0.0), exact), true},
+        {"coordinate beyond the limit", same_matrix(ellipse(beyond, 0.0), exact), false},
+        {"tangent at the limit", same_matrix(ellipse(0.0, 1e-9), exact), true},
+        {"tangent beyond the limit", same_matrix(ellipse(0.0, std::nextafter(1e-9, 1.0)), exact),
+         false},
+    });
 }

@@ -12,21 +12,20 @@ using namespace fit_test;
 
 namespace {
 
+using Weights = std::vector<double>;
+
 // The written algorithm, literally: the centre as a running sum of p / n (or
 // of w^2 p, divided at the end), then every element of the upper triangle in
 // its own pass over the points, the lower triangle copied, the eigenvectors
-// of the two largest eigenvalues as the axes.
-Kv3dPlane reference_fit(const Points& pts, const std::vector<double>* w) {
+// of the two largest eigenvalues as the axes. A point without a weight has
+// weight 0.
+Kv3dPlane reference_fit(const Points& pts, const Weights* w) {
     const std::size_t n = pts.size();
-    // A point without a weight has weight 0.
     const auto ww = [&](std::size_t k) { return k < w->size() ? (*w)[k] * (*w)[k] : 0.0; };
-    double c[3] = {0.0, 0.0, 0.0};
-    double s = 0.0;
+    double c[3] = {0.0, 0.0, 0.0}, s = 0.0;
     for (std::size_t k = 0; k < n; ++k) {
         if (w) s += ww(k);
-        for (int j = 0; j < 3; ++j) {
-            c[j] += w ? ww(k) * pts[k][j] : pts[k][j] / static_cast<double>(n);
-        }
+        for (int j = 0; j < 3; ++j) c[j] += w ? ww(k) * pts[k][j] : pts[k][j] / double(n);
     }
     if (w && s == 0.0) return Kv3dPlane();  // no weight, or all of them 0
     for (int j = 0; w && j < 3; ++j) c[j] = c[j] / s;
@@ -48,20 +47,10 @@ Kv3dPlane reference_fit(const Points& pts, const std::vector<double>* w) {
     return Kv3dPlane(P(c), V(E(0, 0), E(1, 0), E(2, 0)), V(E(0, 1), E(1, 1), E(2, 1)));
 }
 
-// n points near a tilted plane through at, spread s1 along one in-plane
-// direction, s2 along the other, thickness s3.
-Points cloud(std::mt19937& rng, std::size_t n, const P& at, double s1, double s2, double s3) {
-    const Kv3dTransform T = random_motion(rng, at);
-    Points pts;
-    for (std::size_t k = 0; k < n; ++k) {
-        const double x = uniform(rng, -s1, s1), y = uniform(rng, -s2, s2);
-        pts.append(moved(P(x, y, uniform(rng, -s3, s3)), T));
-    }
-    return pts;
-}
-
-Kv3dPlane fit(const Points& pts, const std::vector<double>& w) {
-    return Kv3d_fit_plane_to_points(pts, KvArray<double>(w));
+// Bit-equal normals, basepoints and axes (0.0 and -0.0 differ).
+bool same_plane(const Kv3dPlane& a, const Kv3dPlane& b) {
+    static_assert(sizeof(Kv3dPlane) == 12 * sizeof(double), "a plane is its twelve numbers");
+    return std::memcmp(static_cast<const void*>(&a), &b, sizeof a) == 0;
 }
 
 }  // namespace
@@ -80,27 +69,28 @@ TEST(CenterOfGravity, DividesEveryTermBeforeAdding) {
     });
 }
 
-// The reference on random clouds, unweighted and under weight regimes: of
-// either sign (they enter squared), one short or one too many (a point
-// without a weight has weight 0; an extra weight is never read), some 0, and
-// squares that sum to 0 (none, all 0, or so small that they underflow: the
-// default plane). The unweighted axes also against the right singular
-// vectors of the centred points: u, v and the normal in the order of falling
-// spread.
+// The reference on random clouds near a tilted plane (spread 40 and 7 in it,
+// thickness 0.1, or 0 for an exactly flat one), unweighted and under weight
+// regimes: of either sign (they enter squared), one short or one too many (a
+// point without a weight has weight 0; an extra weight is never read), some
+// 0, and squares that sum to 0 (none, all 0, or so small that they
+// underflow: the default plane). The unweighted axes also against the right
+// singular vectors of the centred points: u, v and the normal in the order
+// of falling spread.
 TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
-    std::mt19937 rng(11);
-    using Weights = std::vector<double>;
+    RandomDraw g(11);
     for (std::size_t n : {1u, 2u, 3u, 7u, 50u, 50u, 1000u}) {
         const std::string name = "n = " + std::to_string(n);
-        const double thickness = n == 50 ? 0.0 : 0.1;
-        const Points pts = cloud(rng, n, P(uniform(rng, -500, 500), 300, -20), 40, 7, thickness);
+        const Kv3dTransform T = random_motion(g, P(g.uniform(-500, 500), 300, -20));
+        Points pts;
+        for (std::size_t k = 0; k < n; ++k) {
+            const double x = g.uniform(-40, 40), y = g.uniform(-7, 7), h = n == 50 ? 0.0 : 0.1;
+            pts.append(moved(P(x, y, g.uniform(-h, h)), T));
+        }
         const Kv3dPlane plane = Kv3d_fit_plane_to_points(pts);
         EXPECT_TRUE(same_plane(plane, reference_fit(pts, nullptr))) << "case: unweighted, " << name;
-        Weights either(n), alternate(n, 1.0);
-        for (std::size_t k = 0; k < n; ++k) {
-            either[k] = uniform(rng, -2, 2);
-            alternate[k] = k % 2 ? 1.0 : 0.0;
-        }
+        Weights either(n), alternate(n);
+        for (std::size_t k = 0; k < n; ++k) either[k] = g.uniform(-2, 2), alternate[k] = k % 2;
         const std::pair<const char*, Weights> regimes[] = {
             {"either sign", either},
             {"one short", Weights(n - 1, 1.5)},
@@ -110,7 +100,8 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
             {"all 0", Weights(n, 0.0)},
             {"squares underflow", Weights(n, 1e-200)}};
         for (const auto& [regime, w] : regimes) {
-            EXPECT_TRUE(same_plane(fit(pts, w), reference_fit(pts, &w)))
+            EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(pts, KvArray<double>(w)),
+                                   reference_fit(pts, &w)))
                 << "case: " << regime << ", " << name;
         }
         if (n < 7) continue;
@@ -127,5 +118,6 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
         }
     }
     EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(Points()), Kv3dPlane())) << "case: no points";
-    EXPECT_TRUE(same_plane(fit(Points(), {1.0}), Kv3dPlane())) << "case: no points, a weight";
+    EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(Points(), KvArray<double>({1.0})), Kv3dPlane()))
+        << "case: no points, a weight";
 }

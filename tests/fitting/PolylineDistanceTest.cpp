@@ -1,7 +1,7 @@
 // The polyline distances: the outputs' contract, every written threshold of
 // the scans exactly at it and one step to each side, the library's faster
-// scans against the literal scans of support/PolylineDistanceReference.h (to
-// the bit), and against textbook brute force (to rounding) on long polylines.
+// scans against the literal scans (to the bit), and against textbook brute
+// force (to rounding) on long polylines.
 
 #include <kv3d/kv3d.h>
 
@@ -20,50 +20,41 @@ namespace {
 
 using P = Kv3dPoint;
 using V = Kv3dVector;
-using Poly = KvArray<Kv3dPoint>;
 using namespace polyline_reference;
 
-// No distance to an empty polyline: infinity, and no output written.
-TEST(PolylineDistance, EmptyPolylineGivesInfinityAndWritesNothing) {
-    const Poly empty, two{P(0, 0, 0), P(1, 0, 0)}, one{P(1, 1, 1)};
-    P nearest(7, 8, 9), other(7, 8, 9);
+// An empty polyline gives infinity and writes nothing; pointers may be null,
+// and an output may be the input object.
+TEST(PolylineDistance, OutputsContract) {
+    const Poly empty, elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
+    P nearest(7, 8, 9), other(7, 8, 9), q(3, 3, 0), same;
     int segment = -5;
     double parameter = -5.0;
     const auto pair = [&](const Poly& a, const Poly& b) {
         return Kv3d_distance(a, b, nearest, other, &segment, &parameter, &segment, &parameter);
     };
-    expect_each<double>({
-        {"point", Kv3d_distance(P(1, 2, 3), empty, nearest, &segment, &parameter), kInf},
-        {"ray", Kv3d_distance(Kv3dRay(), empty, nearest, &segment, &parameter), kInf},
-        {"pair, first empty", pair(empty, two), kInf},
-        {"pair, second empty", pair(two, empty), kInf},
-        {"pair, one vertex and empty", pair(one, empty), kInf},
-        {"nearest", nearest.x(), 7.0},
-        {"other nearest", other.z(), 9.0},
-        {"segment", double(segment), -5.0},
-        {"parameter", parameter, -5.0},
-    });
-}
-
-// Pointers may be null everywhere, and an output may be the input object.
-TEST(PolylineDistance, NullPointersAndSharedObjects) {
-    const Poly elbow{P(0, 0, 0), P(2, 0, 0), P(2, 2, 0)};
-    P nearest, other, q(3, 3, 0), same;
+    const auto bare = [&](const Poly& a, P& p, P& p2) {
+        return Kv3d_distance(a, elbow, p, p2, nullptr, nullptr, nullptr, nullptr);
+    };
     const Kv3dRay ray(P(0, 1, 0), Kv3dDirection(1, 0, 0));
-    const double pair = Kv3d_distance(Poly{P(1, 1, -1), P(1, 1, 1)}, elbow, nearest, other, nullptr,
-                                      nullptr, nullptr, nullptr);
     expect_each<double>({
-        {"point, null pointers", Kv3d_distance(P(3, 3, 0), elbow, nearest, nullptr, nullptr),
+        {"empty, point", Kv3d_distance(P(1, 2, 3), empty, nearest, &segment, &parameter), kInf},
+        {"empty, ray", Kv3d_distance(Kv3dRay(), empty, nearest, &segment, &parameter), kInf},
+        {"empty, pair, first empty", pair(empty, elbow), kInf},
+        {"empty, pair, second empty", pair(elbow, empty), kInf},
+        {"empty, pair, one vertex and empty", pair(Poly{P(1, 1, 1)}, empty), kInf},
+        {"empty, nearest", nearest.x(), 7.0},
+        {"empty, other nearest", other.z(), 9.0},
+        {"empty, segment", double(segment), -5.0},
+        {"empty, parameter", parameter, -5.0},
+        {"point, null pointers", Kv3d_distance(q, elbow, nearest, nullptr, nullptr),
          std::sqrt(2.0)},
         {"ray, null pointers", Kv3d_distance(ray, elbow, nearest, nullptr, nullptr), 0.0},
-        {"pair, null pointers", pair, 1.0},
+        {"pair, null pointers", bare(Poly{P(1, 1, -1), P(1, 1, 1)}, nearest, other), 1.0},
         {"pair, null pointers: earlier of two at 1", other.x(), 1.0},
         {"point, nearest over the query", Kv3d_distance(q, elbow, q, nullptr, nullptr),
          std::sqrt(2.0)},
         {"point, nearest over the query: written", q.y(), 2.0},
-        {"pair, both nearest in one object",
-         Kv3d_distance(Poly{P(1, -2, 0)}, elbow, same, same, nullptr, nullptr, nullptr, nullptr),
-         2.0},
+        {"pair, both nearest in one object", bare(Poly{P(1, -2, 0)}, same, same), 2.0},
         {"pair, both nearest in one object: second written last", same.y(), 0.0},
     });
 }
@@ -98,20 +89,20 @@ TEST(PolylineDistance, Thresholds) {
              Poly v;
              for (int i = 0; i < (x < 40 ? 39 : x > 40 ? 41 : 40); ++i)
                  v.append(P(0, 0, i * 1e-21));
-             return double(library_point(P(0, 0, 4e-21), v).nearest.segment);
+             return double(library_point(P(0, 0, 4e-21), v).first.segment);
          }},
         // Segments whose every component is below 1e-20 are skipped. Segment 0,
         // measured, ties with segment 1 at distance 1 and wins as the earlier.
         {"point, segment components 1e-20", 1e-20, 1, 0, 0, 0,
          [](double x) {
              return double(
-                 library_point(P(-1, 0, 0), Poly{P(), P(x, 0, 0), P(x, 5, 0)}).nearest.segment);
+                 library_point(P(-1, 0, 0), Poly{P(), P(x, 0, 0), P(x, 5, 0)}).first.segment);
          }},
         // A segment with |L| >= 1e-6 is projected onto; a shorter one is
         // measured from its first vertex.
         {"point, segment length 1e-6", 1e-6, 0, 0.5, 0.5, 0,
          [](double x) {
-             return library_point(P(x / 2, 1, 0), Poly{P(), P(x, 0, 0)}).nearest.parameter;
+             return library_point(P(x / 2, 1, 0), Poly{P(), P(x, 0, 0)}).first.parameter;
          }},
         // A squared distance below 1e-20 is reported as 0.0. Beside the unit
         // segment along x, and from a ray parallel to it, the square is
@@ -127,7 +118,7 @@ TEST(PolylineDistance, Thresholds) {
         {"ray, geom_zero segment", geom_zero_limit(), 0, 0, 1, 0,
          [](double x) {
              const Kv3dRay z_axis(P(0, 0, 0), Kv3dDirection(0, 0, 1));
-             return library_ray(z_axis, Poly{P(x, 0, 0), P(0, 0, 0)}).nearest.parameter;
+             return library_ray(z_axis, Poly{P(x, 0, 0), P(0, 0, 0)}).first.parameter;
          }},
         // The closest approach of two segments counts only when both are longer
         // than 1e-6 and the second's part across the first, |r11|, exceeds
@@ -152,15 +143,12 @@ TEST(PolylineDistance, Thresholds) {
             EXPECT_NEAR(c.probe(x.value), want[k], c.tol) << "case: " << c.name << ", " << x.name;
         }
     }
-}
-
-// The closest approach counts at t = 0 (0 <= t): segment j starts on segment
-// i, at s = 1/7. Projecting j's start onto i puts that point 9e-16 off (the
-// reflected coordinates do not divide back exactly), so the distance shows
-// which was taken.
-TEST(PolylineDistance, ClosestApproachAtTheStartOfTheSecondSegment) {
-    const Poly i{P(0, 0, 0), P(49, 0, 0)}, j{P(7, 0, 0), P(7, 1, 1)};
-    EXPECT_EQ(library_pair(i, j).distance, 0.0) << "case: t = 0";
+    // The closest approach counts at t = 0 (0 <= t): segment j starts on
+    // segment i, at s = 1/7. Projecting j's start onto i puts that point
+    // 9e-16 off (the reflected coordinates do not divide back exactly).
+    EXPECT_EQ(library_pair(Poly{P(0, 0, 0), P(49, 0, 0)}, Poly{P(7, 0, 0), P(7, 1, 1)}).distance,
+              0.0)
+        << "case: closest approach at t = 0";
 }
 
 // Polylines meant to break a faster scan: ties, repeated vertices, collinear
@@ -177,16 +165,14 @@ public:
     Poly make(int kind, int n) {
         Poly v;
         P p = kind == kFarOff ? P(1e6 + uniform(0, 1), -3e5, 7e4) : point(kScales[kind]);
+        const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1};
         for (int i = 0; i < n; ++i) {
             v.append(p);
             V e;
             if (kind == kCloud || kind == kHuge || kind == kMinute) {
                 e = vector(2.0 * kScales[kind]);
-            } else if (kind == kGrid) {
-                e[pick(3)] = pick(5) - 2.0;
-            } else if (kind == kTiny) {  // lengths at and beside the thresholds
-                const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1};
-                e[pick(3)] = lengths[pick(7)];
+            } else if (kind == kGrid || kind == kTiny) {  // tiny: lengths at the thresholds
+                e[pick(3)] = kind == kGrid ? pick(5) - 2.0 : lengths[pick(7)];
             } else if (kind == kZigzag) {
                 e = i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
             } else if (kind == kFarOff || pick(6) != 0) {
@@ -250,80 +236,55 @@ TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
     }
 }
 
-// Textbook distance of q to segment a-b.
-double segment_distance(const P& q, const P& a, const P& b) {
-    const V e = b - a;
-    const double ee = e % e;
-    return q.distance(a + e * (ee > 0.0 ? std::clamp(((q - a) % e) / ee, 0.0, 1.0) : 0.0));
-}
-
-// Textbook distance of two segments: the closest points of the carrier lines
-// clamped, and the four end-to-segment distances.
+// Textbook distance of two segments (of a point when a0 = a1): the closest
+// points of the carrier lines when both lie inside, else the least distance
+// of an end to the other segment.
 double segments_distance(const P& a0, const P& a1, const P& b0, const P& b1) {
-    double best = std::min({segment_distance(a0, b0, b1), segment_distance(a1, b0, b1),
-                            segment_distance(b0, a0, a1), segment_distance(b1, a0, a1)});
+    const auto to = [](const P& q, const P& a, const P& b) {
+        const V e = b - a;
+        return q.distance(a +
+                          e * (e % e > 0.0 ? std::clamp(((q - a) % e) / (e % e), 0.0, 1.0) : 0.0));
+    };
     const V u = a1 - a0, v = b1 - b0, w = a0 - b0;
     const double a = u % u, b = u % v, c = v % v, d = u % w, e = v % w, den = a * c - b * b;
-    if (den > 1e-12 * a * c) {
-        const double s = (b * e - c * d) / den, t = (a * e - b * d) / den;
-        if (s >= 0 && s <= 1 && t >= 0 && t <= 1) {
-            best = std::min(best, (a0 + u * s).distance(b0 + v * t));
-        }
-    }
-    return best;
+    const double s = (b * e - c * d) / den, t = (a * e - b * d) / den;
+    const bool inside = den > 1e-12 * a * c && s >= 0 && s <= 1 && t >= 0 && t <= 1;
+    return std::min({to(a0, b0, b1), to(a1, b0, b1), to(b0, a0, a1), to(b1, a0, a1),
+                     inside ? (a0 + u * s).distance(b0 + v * t) : kInf});
 }
 
-// The smallest value of f over 0 .. count-1.
-template <class F>
-double smallest(std::size_t count, F f) {
-    double m = kInf;
-    for (std::size_t i = 0; i < count; ++i) m = std::min(m, f(i));
-    return m;
-}
-
-// Random walks of thousands of vertices; the pair's distance does not depend
-// on which polyline comes first or which way either runs.
+// Random walks of thousands of vertices against brute force; the pair's
+// distance does not depend on which polyline comes first or which way either
+// runs.
 TEST(PolylineDistanceScan, LongPolylinesAgreeWithBruteForce) {
     PolylineMaker maker(14);
-    for (int round = 0; round < 6; ++round) {
-        const std::string name = "walk " + std::to_string(round);
-        const Poly v = maker.make(PolylineMaker::kWalk, 3000);
-        for (int k = 0; k < 5; ++k) {
-            const P q = maker.query(PolylineMaker::kWalk, v);
-            const double m = smallest(
-                v.size() - 1, [&](std::size_t i) { return segment_distance(q, v[i], v[i + 1]); });
-            EXPECT_NEAR(library_point(q, v).distance, m, 1e-12 * (1.0 + m))
-                << "case: point, " << name;
-        }
-        // The ray's carrier line as a long segment around the closest approach.
-        const Kv3dRay ray(maker.query(PolylineMaker::kWalk, v), maker.vector(1.0).direction());
-        const double m = smallest(v.size() - 1, [&](std::size_t i) {
-            return segments_distance(ray.position(-1e4), ray.position(1e4), v[i], v[i + 1]);
-        });
-        EXPECT_NEAR(library_ray(ray, v).distance, m, 1e-9) << "case: ray, " << name;
-    }
     for (int round = 0; round < 3; ++round) {
-        const std::string name = "pair of walks " + std::to_string(round);
         const Poly a = maker.make(PolylineMaker::kWalk, 1500),
                    b = maker.make(PolylineMaker::kWalk, 1200);
-        const std::size_t nb = b.size() - 1;
-        const double m = smallest((a.size() - 1) * nb, [&](std::size_t k) {
-            return segments_distance(a[k / nb], a[k / nb + 1], b[k % nb], b[k % nb + 1]);
-        });
-        const PairResult r = library_pair(a, b);
+        const P q = maker.query(PolylineMaker::kWalk, b);
+        double point = kInf, pair = kInf;
+        for (std::size_t j = 0; j + 1 < b.size(); ++j) {
+            point = std::min(point, segments_distance(q, q, b[j], b[j + 1]));
+            for (std::size_t i = 0; i + 1 < a.size(); ++i) {
+                pair = std::min(pair, segments_distance(a[i], a[i + 1], b[j], b[j + 1]));
+            }
+        }
+        const Result r = library_pair(a, b);
         Poly reversed;
         for (std::size_t i = b.size(); i-- > 0;) reversed.append(b[i]);
         const struct {
             const char* name;
-            double got, tol;
+            double got, want, tol;
         } cases[] = {
-            {"brute force", r.distance, 1e-12 * (1.0 + m)},
-            {"nearest points", r.first.point.distance(r.second.point), 1e-12},
-            {"swapped", library_pair(b, a).distance, 1e-12},
-            {"reversed", library_pair(a, reversed).distance, 1e-12},
+            {"point", library_point(q, b).distance, point, 1e-12 * (1.0 + point)},
+            {"pair", r.distance, pair, 1e-12 * (1.0 + pair)},
+            {"pair, nearest points", r.first.point.distance(r.second.point), pair, 1e-12},
+            {"pair swapped", library_pair(b, a).distance, pair, 1e-12},
+            {"pair, second reversed", library_pair(a, reversed).distance, pair, 1e-12},
         };
-        for (const auto& c : cases)
-            EXPECT_NEAR(c.got, m, c.tol) << "case: " << c.name << ", " << name;
+        for (const auto& c : cases) {
+            EXPECT_NEAR(c.got, c.want, c.tol) << "case: " << c.name << ", round " << round;
+        }
     }
 }
 

@@ -3,18 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "FittingTestUtil.h"
 #include "support/Around.h"
-#include "transform/TransformTestUtil.h"
 
-using namespace xf_test;
+using namespace fit_test;
 
 namespace {
 
 using Type = Kv3dTransform::Kv3dTransformType;
 using Pair = KvPair<Kv3dPoint, Kv3dPoint>;
-const Type kRigid = Kv3dTransform::RIGID, kSimilar = Kv3dTransform::SIMILARITY,
-           kAffine = Kv3dTransform::AFFINE;
-const Type kTypes[] = {kRigid, kSimilar, kAffine};
+using Pairs = KvArray<Pair>;
+using Weights = KvArray<double>;
+const Type kRigid = Kv3dTransform::RIGID,
+           kTypes[] = {kRigid, Kv3dTransform::SIMILARITY, Kv3dTransform::AFFINE};
 const char* const kTypeNames[] = {"rigid", "similarity", "affine"};
 
 struct Fit {
@@ -23,7 +24,7 @@ struct Fit {
     double rms = std::nan("");  // fails every comparison when the fit does
 };
 
-Fit fit(const Pairs& pairs, Type type, const KvArray<double>* weights = nullptr) {
+Fit fit(const Pairs& pairs, Type type, const Weights* weights = nullptr) {
     Fit f;
     f.ok = Kv3d_fit_transform_least_squares(pairs, type, f.T, &f.rms, weights);
     return f;
@@ -36,41 +37,35 @@ double max_diff(const Kv3dTransform& a, const Kv3dTransform& b) {
     return d;
 }
 
-// sum_i |T p_i - q_i|^2, written out.
-double objective(const Pairs& pairs, const Kv3dTransform& T) {
-    double sum = 0.0;
-    for (const Pair& p : pairs) sum += moved(T, p.first).square_distance(p.second);
-    return sum;
-}
-
-// A screw motion, for SIMILARITY then scaled about a random point, and for
-// AFFINE a random frame.
-Kv3dTransform random_motion(std::mt19937& rng, Type type) {
-    if (type == kAffine) return random_transform(rng);
-    std::uniform_real_distribution<double> angle(-3.0, 3.0), scale(0.2, 5.0);
-    const P base = random_point(rng);
-    const V axis = random_vector(rng);
-    const double turn = angle(rng), shift = angle(rng), s = scale(rng);
-    Kv3dTransform T(base, axis, turn, shift);
-    if (type == kSimilar) T.apply(Kv3dTransform(s, random_point(rng)));
+// Of type t: a turn about a random axis, then a shift to a random point; for
+// a similarity then scaled about another; for an affine map a random frame.
+Kv3dTransform random_motion(RandomDraw& g, int t) {
+    const P at = g.point(10.0);
+    if (t == 2) {
+        const V x = g.vector(10.0), y = g.vector(10.0), z = g.vector(10.0);
+        return Kv3dTransform(Kv3dCoordSys(at, x, y, z));
+    }
+    Kv3dTransform T = fit_test::random_motion(g, at);
+    const double scale = g.uniform(0.2, 5.0);
+    if (t == 1) T.apply(Kv3dTransform(scale, g.point(10.0)));
     return T;
 }
 
-// n random source points, their images under T, and normal noise of the
+// n random source points, their images under T, and uniform noise of the
 // given deviation per target coordinate.
-Pairs moved_pairs(std::mt19937& rng, const Kv3dTransform& T, int n, double noise = 0.0) {
-    std::normal_distribution<double> error(0.0, noise > 0.0 ? noise : 1.0);
+Pairs moved_pairs(RandomDraw& g, const Kv3dTransform& T, int n, double noise = 0.0) {
+    const double h = noise * std::sqrt(3.0);
     Pairs pairs;
     for (int i = 0; i < n; ++i) {
-        const P p = random_point(rng);
-        P q = moved(T, p);
-        for (int k = 0; noise > 0.0 && k < 3; ++k) q[k] += error(rng);
+        const P p = g.point(10.0);
+        P q = moved(p, T);
+        for (int k = 0; noise > 0.0 && k < 3; ++k) q[k] += g.uniform(-h, h);
         pairs.append(Pair(p, q));
     }
     return pairs;
 }
 
-Pairs identity_pairs(const std::vector<P>& points) {
+Pairs identity_pairs(std::initializer_list<P> points) {
     Pairs pairs;
     for (const P& p : points) pairs.append(Pair(p, p));
     return pairs;
@@ -82,12 +77,13 @@ Pairs identity_pairs(const std::vector<P>& points) {
 // comes near 0.01 sqrt(3), never above that of the motion that made the data,
 // and the fit is the same for every order of the pairs.
 TEST(Registration, RecoversRandomMotions) {
-    std::mt19937 rng(101);
+    std::mt19937 mix(101);  // shuffles the pairs
+    RandomDraw g(101);
     for (int t = 0; t < 3; ++t) {
         for (int seed = 0; seed < 30; ++seed) {
             const std::string name = kTypeNames[t] + (" #" + std::to_string(seed));
-            const Kv3dTransform truth = random_motion(rng, kTypes[t]);
-            const Pairs pairs = moved_pairs(rng, truth, (t == 2 ? 4 : 3) + seed * seed / 4);
+            const Kv3dTransform truth = random_motion(g, t);
+            const Pairs pairs = moved_pairs(g, truth, (t == 2 ? 4 : 3) + seed * seed / 4);
             const Fit f = fit(pairs, kTypes[t]);
             EXPECT_LT(max_diff(f.T, truth), 1e-9) << "case: " << name;
             EXPECT_LT(f.rms, 1e-10) << "case: " << name;
@@ -98,20 +94,22 @@ TEST(Registration, RecoversRandomMotions) {
             EXPECT_LT(fit(scaled, kTypes[t]).rms / scale, 1e-10) << "case: scaled, " << name;
         }
         const std::string name = kTypeNames[t] + std::string(", noisy");
-        const Kv3dTransform truth = random_motion(rng, kTypes[t]);
-        const Pairs pairs = moved_pairs(rng, truth, 2000, 0.01);
+        const Kv3dTransform truth = random_motion(g, t);
+        const Pairs pairs = moved_pairs(g, truth, 2000, 0.01);
         const Fit f = fit(pairs, kTypes[t]);
-        EXPECT_LE(f.rms, std::sqrt(objective(pairs, truth) / 2000.0)) << "case: " << name;
+        double truth_sum = 0.0;  // sum_i |T p_i - q_i|^2 of the motion that made the data
+        for (const Pair& p : pairs) truth_sum += moved(p.first, truth).square_distance(p.second);
+        EXPECT_LE(f.rms, std::sqrt(truth_sum / 2000.0)) << "case: " << name;
         EXPECT_NEAR(f.rms, 0.01 * std::sqrt(3.0), 0.001) << "case: " << name;
         EXPECT_LT(max_diff(f.T, truth), 0.01) << "case: " << name;
         std::vector<std::size_t> order(pairs.size());
         std::iota(order.rbegin(), order.rend(), 0);  // reversed, then shuffled
-        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), rng)) {
+        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), mix)) {
             Pairs permuted;
             for (std::size_t i : order) permuted.append(pairs[i]);
-            const Fit g = fit(permuted, kTypes[t]);
-            EXPECT_LT(max_diff(f.T, g.T), 1e-12) << "case: " << name << ", order " << trial;
-            EXPECT_NEAR(f.rms, g.rms, 1e-13) << "case: " << name << ", order " << trial;
+            const Fit p = fit(permuted, kTypes[t]);
+            EXPECT_LT(max_diff(f.T, p.T), 1e-12) << "case: " << name << ", order " << trial;
+            EXPECT_NEAR(f.rms, p.rms, 1e-13) << "case: " << name << ", order " << trial;
         }
     }
 }
@@ -119,24 +117,24 @@ TEST(Registration, RecoversRandomMotions) {
 // A mirrored solid is matched by the best proper rotation, never by a
 // reflection; a flat set's mirror image is a turned copy, matched exactly.
 TEST(Registration, RigidFitNeverReflects) {
-    std::mt19937 rng(404);
+    RandomDraw g(404);
     const double mirror[16] = {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (int seed = 0; seed < 10; ++seed) {
         const std::string name = "#" + std::to_string(seed);
-        const Pairs solid = moved_pairs(rng, Kv3dTransform(mirror), 8);
+        const Pairs solid = moved_pairs(g, Kv3dTransform(mirror), 8);
         const Fit r = fit(solid, kRigid);
         EXPECT_TRUE(r.T.is_orient_preserving()) << "case: rigid " << name;
         EXPECT_TRUE(r.T.is_orthonormal()) << "case: rigid " << name;
         EXPECT_GT(r.rms, 0.1) << "case: rigid " << name;
-        EXPECT_TRUE(fit(solid, kSimilar).T.is_orient_preserving()) << "case: similarity " << name;
+        EXPECT_TRUE(fit(solid, kTypes[1]).T.is_orient_preserving()) << "case: similarity " << name;
         Pairs flat;  // in the plane x = 0.3 y, mirrored in x = 0
         for (int i = 0; i < 6; ++i) {
-            const P q = random_point(rng);
+            const P q = g.point(10.0);
             flat.append(Pair(P(0.3 * q.y(), q.y(), q.z()), P(-0.3 * q.y(), q.y(), q.z())));
         }
-        const Fit g = fit(flat, kRigid);
-        EXPECT_TRUE(g.T.is_orient_preserving()) << "case: flat " << name;
-        EXPECT_LT(g.rms, 1e-12) << "case: flat " << name;
+        const Fit h = fit(flat, kRigid);
+        EXPECT_TRUE(h.T.is_orient_preserving()) << "case: flat " << name;
+        EXPECT_LT(h.rms, 1e-12) << "case: flat " << name;
     }
 }
 
@@ -144,57 +142,38 @@ TEST(Registration, RigidFitNeverReflects) {
 // missing weight is 0, weight 2 is the pair given twice (and the rms is the
 // weighted one).
 TEST(Registration, WeightsScaleTheSquaredResiduals) {
-    std::mt19937 rng(707);
+    RandomDraw g(707);
+    const Weights weights{1, 1, 1, 1, 0, 1, 1, 2};  // pair 8 has none
     for (int t = 0; t < 3; ++t) {
-        const Pairs pairs = moved_pairs(rng, random_motion(rng, kTypes[t]), 9, 0.3);
-        Pairs without_4, first_6, with_7_twice = pairs;
-        with_7_twice.append(pairs[7]);
-        for (std::size_t i = 0; i < pairs.size(); ++i) {
-            if (i != 4) without_4.append(pairs[i]);
-            if (i < 6) first_6.append(pairs[i]);
-        }
-        const KvArray<double> ones_6(std::vector<double>(6, 1.0)),
-            zero_4{1, 1, 1, 1, 0, 1, 1, 1, 1}, twice_7{1, 1, 1, 1, 1, 1, 1, 2, 1};
-        const struct {
-            const char* name;
-            Fit got, want;
-            double tol;
-        } cases[] = {
-            {"zero weight", fit(pairs, kTypes[t], &zero_4), fit(without_4, kTypes[t]), 0.0},
-            {"weights short", fit(pairs, kTypes[t], &ones_6), fit(first_6, kTypes[t]), 0.0},
-            {"weight 2", fit(pairs, kTypes[t], &twice_7), fit(with_7_twice, kTypes[t]), 1e-12},
-        };
-        for (const auto& c : cases) {
-            EXPECT_LE(max_diff(c.got.T, c.want.T), c.tol)
-                << "case: " << c.name << ", " << kTypeNames[t];
-            EXPECT_NEAR(c.got.rms, c.want.rms, c.tol)
-                << "case: " << c.name << ", " << kTypeNames[t];
-        }
+        const Pairs pairs = moved_pairs(g, random_motion(g, t), 9, 0.3);
+        Pairs same;  // without pairs 4 and 8, pair 7 twice
+        for (std::size_t i : {0, 1, 2, 3, 5, 6, 7, 7}) same.append(pairs[i]);
+        const Fit got = fit(pairs, kTypes[t], &weights), want = fit(same, kTypes[t]);
+        EXPECT_LT(max_diff(got.T, want.T), 1e-12) << "case: " << kTypeNames[t];
+        EXPECT_NEAR(got.rms, want.rms, 1e-12) << "case: " << kTypeNames[t];
     }
 }
 
-// A cross of half-lengths a and b about at, as pairs that change nothing.
-Pairs cross(double a, double b, const V& at = V()) {
-    return identity_pairs({P(a, 0, 0) + at, P(-a, 0, 0) + at, P(0, b, 0) + at, P(0, -b, 0) + at});
-}
-
-// The second (third, for AFFINE) singular value of the centred sources
-// against tol times the largest, strictly. A cross of half-lengths 1 and b (a
-// star with a third arm b) has them in the ratio b exactly.
+// The second (third, for an affine map) singular value of the centred
+// sources against tol times the largest, strictly. A cross of half-lengths 1
+// and b (a star with a third arm b) has them in the ratio b exactly; at any
+// size and position the cross just above passes.
 TEST(Registration, SpreadThresholdIsStrict) {
     const double tol = Kv3d_registration_spread_tol;
+    const auto cross = [](double a, double b, double at = 0.0) {
+        const V m(3 * at, -2 * at, 5 * at);
+        return identity_pairs({P(a, 0, 0) + m, P(-a, 0, 0) + m, P(0, b, 0) + m, P(0, -b, 0) + m});
+    };
     for (const Neighbour& c : around(tol)) {
-        const Pairs star = identity_pairs({P(1, 0, 0), P(-1, 0, 0), P(0, 1, 0), P(0, -1, 0),
-                                           P(0, 0, c.value), P(0, 0, -c.value)});
-        const bool ok = c.value > tol;
-        EXPECT_EQ(fit(cross(1, c.value), kRigid).ok, ok) << "case: line, rigid, " << c.name;
-        EXPECT_EQ(fit(cross(1, c.value), kSimilar).ok, ok) << "case: line, similarity, " << c.name;
-        EXPECT_EQ(fit(star, kAffine).ok, ok) << "case: plane, affine, " << c.name;
+        const double b = c.value;
+        const Pairs star = identity_pairs(
+            {P(1, 0, 0), P(-1, 0, 0), P(0, 1, 0), P(0, -1, 0), P(0, 0, b), P(0, 0, -b)});
+        EXPECT_EQ(fit(cross(1, b), kRigid).ok, b > tol) << "case: line, rigid, " << c.name;
+        EXPECT_EQ(fit(cross(1, b), kTypes[1]).ok, b > tol) << "case: line, similarity, " << c.name;
+        EXPECT_EQ(fit(star, kTypes[2]).ok, b > tol) << "case: plane, affine, " << c.name;
     }
-    // Scale-free: the cross just above, at any size and position.
     for (double s : {1e-150, 1e-3, 1e150}) {
-        EXPECT_TRUE(fit(cross(s, tol * (1 + 0x1p-20) * s, V(3 * s, -2 * s, 5 * s)), kRigid).ok)
-            << "case: cross of size " << s;
+        EXPECT_TRUE(fit(cross(s, tol * (1 + 0x1p-20) * s, s), kRigid).ok) << "case: size " << s;
     }
 }
 
@@ -212,48 +191,46 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
     inf_source[0].first.set_z(-HUGE_VAL);
     for (Pair& pair : overflow) pair.first = pair.first * 1e-300;  // sources 1e-300 apart
     overflow[0].second = P(1e308, -1e308, 1e308);
-    const KvArray<double> drop_2{1, 1, 0, 1, 1}, negative{1, 1, -1, 1, 1},
-        nan_weight{1, std::nan(""), 1, 1, 1}, empty, two_left{0, 0, 0, 1, 1};
+    const Weights drop_2{1, 1, 0, 1, 1}, negative{1, 1, -1, 1, 1}, empty, two_left{0, 0, 0, 1, 1},
+        nan_weight{1, std::nan(""), 1, 1, 1};
     const struct {
         const char* name;
         Pairs pairs;
-        Type type;
-        const KvArray<double>* weights;
+        int type;
+        const Weights* weights;
     } cases[] = {
-        {"no pairs", Pairs(), kRigid, nullptr},
-        {"collinear", identity_pairs({a, b, b + (b - a) * 2.5}), kRigid, nullptr},
-        {"three pairs, affine", identity_pairs({a, b, c}), kAffine, nullptr},
-        {"coplanar, affine", identity_pairs({a, b, c, b + (c - a)}), kAffine, nullptr},
-        {"collinear far away", identity_pairs({base, base + step, base + step * 3.0}), kRigid,
-         nullptr},
-        {"NaN target", nan_target, kRigid, nullptr},
-        {"NaN in a pair of weight 0", nan_target, kRigid, &drop_2},
-        {"infinite source", inf_source, kAffine, nullptr},
-        {"transform overflows", overflow, kAffine, nullptr},
-        {"negative weight", five, kRigid, &negative},
-        {"NaN weight", five, kRigid, &nan_weight},
-        {"empty weights", five, kRigid, &empty},
-        {"two pairs of positive weight", five, kRigid, &two_left},
+        {"no pairs", Pairs(), 0, nullptr},
+        {"three pairs, affine", identity_pairs({a, b, c}), 2, nullptr},
+        {"collinear far away", identity_pairs({base, base + step, base + step * 3.0}), 0, nullptr},
+        {"NaN target", nan_target, 0, nullptr},
+        {"NaN in a pair of weight 0", nan_target, 0, &drop_2},
+        {"infinite source", inf_source, 2, nullptr},
+        {"transform overflows", overflow, 2, nullptr},
+        {"negative weight", five, 0, &negative},
+        {"NaN weight", five, 0, &nan_weight},
+        {"empty weights", five, 0, &empty},
+        {"two pairs of positive weight", five, 0, &two_left},
     };
     const Kv3dTransform before(V(7, 8, 9));
     for (const auto& k : cases) {
         Kv3dTransform T = before;
         double rms = -1.0;
-        EXPECT_FALSE(Kv3d_fit_transform_least_squares(k.pairs, k.type, T, &rms, k.weights))
+        EXPECT_FALSE(Kv3d_fit_transform_least_squares(k.pairs, kTypes[k.type], T, &rms, k.weights))
             << "case: " << k.name;
         EXPECT_TRUE(same_matrix(T, before)) << "case: " << k.name;
         EXPECT_EQ(rms, -1.0) << "case: " << k.name;
     }
 }
 
+// Targets that do not vary with the sources: everything goes to their
+// centroid (scale 0, A = 0). An unknown type fits as rigid; the rms may be
+// left out.
 TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
-    // Targets that do not vary with the sources: everything goes to their
-    // centroid (scale 0, A = 0).
     const P q(1, -2, 3);
     Pairs pairs = identity_pairs({P(0, 0, 0), P(4, 0, 0), P(0, 2, 0), P(0, 0, 1), P(1, 1, 1)});
     for (Pair& pair : pairs) pair.second = q;
     for (int t = 1; t < 3; ++t) {
-        EXPECT_LT(moved(fit(pairs, kTypes[t]).T, P(7, 8, 9)).distance(q), 1e-14)
+        EXPECT_LT(moved(P(7, 8, 9), fit(pairs, kTypes[t]).T).distance(q), 1e-14)
             << "case: " << kTypeNames[t];
     }
     EXPECT_TRUE(same_matrix(fit(pairs, static_cast<Type>(9)).T, fit(pairs, kRigid).T))
@@ -267,15 +244,14 @@ TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
 // plain mean is off by about 0.1; the fit is good to two units in the last
 // place of the targets.
 TEST(Registration, FarFromTheOriginFitsToTheLastBits) {
-    std::mt19937 rng(808);
-    std::uniform_int_distribution<int> offset(0, 1000);
+    RandomDraw g(808);
     const double big = 0x1p45;
     for (int t = 0; t < 3; ++t) {
         Pairs pairs;
         double largest = 0.0;
         for (int i = 0; i < 4000; ++i) {
-            const double x = big + offset(rng), y = 0.75 * big + offset(rng),
-                         z = -big + offset(rng);
+            const double x = big + g.pick(1001), y = 0.75 * big + g.pick(1001),
+                         z = -big + g.pick(1001);
             const P q = t == 0   ? P(5 - y, x - 3, z + 7)
                         : t == 1 ? P(10 - 2 * y, 2 * x - 6, 2 * z + 14)
                                  : P(x + z, 3 * y, z - x);
