@@ -622,7 +622,9 @@ bool any_crossing(const Kv3dTriangle& s, const Frame& ft, const Frame& fs, const
         }
         // The edges as Prepared holds them: e1, p2 - p1, -e2.
         const Kv3dVector edge = i == 0 ? fs.e1 : (i == 1 ? s.p2() - s.p1() : -fs.e2);
-        const Outcome o = cross_or_separate(ft, r[i], l1(r[i]), edge, l1(edge), reach);
+        // |-e2|_1 is |e2|_1 bit for bit.
+        const double l_edge = i == 0 ? fs.l1_e1 : (i == 1 ? l1(edge) : fs.l1_e2);
+        const Outcome o = cross_or_separate(ft, r[i], l1(r[i]), edge, l_edge, reach);
         if (o == Outcome::kMeets) {
             return true;
         }
