@@ -371,8 +371,6 @@ constexpr double kEps = std::numeric_limits<double>::epsilon();
 
 double l1(const double* v) { return std::fabs(v[0]) + std::fabs(v[1]) + std::fabs(v[2]); }
 
-const double kZero[3] = {0.0, 0.0, 0.0};
-
 // R0: the reach of every certified answer but its rounding term.
 double base_reach() { return (1.5 * Kv3dResObj::same_point_tol() + 1e-15) * (1.0 + 1e-9); }
 
@@ -396,15 +394,15 @@ struct Frame {
 };
 
 // The values d0, d1, d2 beyond the plane limit on one side, for pieces
-// whose offsets from p0 are x, y, z; the limit is computed only where the
-// values have one sign.
-bool one_side(const Frame& F, double d0, double d1, double d2, const double* x, const double* y,
-              const double* z) {
+// whose offsets from p0 have the 1-norms more() in total; the limit is
+// computed only where the values have one sign.
+template <class More>
+bool one_side(const Frame& F, double d0, double d1, double d2, const More& more) {
     const double lo = std::min(d0, std::min(d1, d2)), hi = std::max(d0, std::max(d1, d2));
     if (!(lo > 0.0) && !(hi < 0.0)) {
         return false;
     }
-    const double limit = F.limit(l1(x) + l1(y) + l1(z));
+    const double limit = F.limit(more());
     return lo > limit || hi < -limit;
 }
 
@@ -414,7 +412,8 @@ bool segment_apart(const Frame& F, const double* B0, const double* b, double* r,
     sub(B0, F.p, r);
     d0 = dot(F.n, r);
     const double d1 = d0 + dot(F.n, b);
-    return one_side(F, d0, d1, d1, r, b, kZero);
+    const auto more = [&] { return l1(r) + l1(b); };
+    return one_side(F, d0, d1, d1, more);
 }
 
 bool segment_opening(const Kv3dTriangle& t, const Kv3dLine& s) {
@@ -431,6 +430,7 @@ struct Offsets {
             d[k] = dot(F.n, r[k]);
         }
     }
+    double l1_sum() const { return l1(r[0]) + l1(r[1]) + l1(r[2]); }
     double r[3][3], d[3];
 };
 
@@ -439,12 +439,14 @@ bool triangles_opening(const Kv3dTriangle& a, const Kv3dTriangle& b) {
     const double* const u[3] = {b.p0().as_array(), b.p1().as_array(), b.p2().as_array()};
     const Frame fa(v[0], v[1], v[2]);
     const Offsets ob(fa, u);
-    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], ob.r[0], ob.r[1], ob.r[2])) {
+    const auto more_b = [&] { return ob.l1_sum(); };
+    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], more_b)) {
         return true;
     }
     const Frame fb(u[0], u[1], u[2]);
     const Offsets oa(fb, v);
-    return one_side(fb, oa.d[0], oa.d[1], oa.d[2], oa.r[0], oa.r[1], oa.r[2]);
+    const auto more_a = [&] { return oa.l1_sum(); };
+    return one_side(fb, oa.d[0], oa.d[1], oa.d[2], more_a);
 }
 
 // The certificate of a crossing r = s e1 + t e2 - w b found with det: the
@@ -525,15 +527,17 @@ int triangles(const Kv3dTriangle& a, const Kv3dTriangle& b, int edge) {
     const double* const u[3] = {b.p0().as_array(), b.p1().as_array(), b.p2().as_array()};
     const Frame fa(v[0], v[1], v[2]);
     const Offsets ob(fa, u);
-    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], ob.r[0], ob.r[1], ob.r[2])) {
+    const auto more_b = [&] { return ob.l1_sum(); };
+    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], more_b)) {
         return -1;
     }
     const Frame fb(u[0], u[1], u[2]);
     const Offsets oa(fb, v);
+    const auto more_a = [&] { return oa.l1_sum(); };
     const double du0du1 = ob.d[0] * ob.d[1], du0du2 = ob.d[0] * ob.d[2];
     const double dv0dv1 = oa.d[0] * oa.d[1], dv0dv2 = oa.d[0] * oa.d[2];
-    if (one_side(fb, oa.d[0], oa.d[1], oa.d[2], oa.r[0], oa.r[1], oa.r[2]) ||
-        (du0du1 > 0.0 && du0du2 > 0.0) || (dv0dv1 > 0.0 && dv0dv2 > 0.0) ||
+    if (one_side(fb, oa.d[0], oa.d[1], oa.d[2], more_a) || (du0du1 > 0.0 && du0du2 > 0.0) ||
+        (dv0dv1 > 0.0 && dv0dv2 > 0.0) ||
         !moeller::meet_on_line(v, u, fa.n, fb.n, ob.d, oa.d, du0du1, du0du2, dv0dv1, dv0dv2)) {
         return -1;
     }
