@@ -587,14 +587,7 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     if (!reach.applies()) {
         return segment_meets(*this, F, B0, b);
     }
-    // The plane limit is never negative (or NaN), so values not all of one
-    // sign are never apart: the limit is built only for values of one sign.
-    const double d0 = F.n % r, d1 = F.n % ((B0 + b) - p0_);
-    if ((((d0 > 0.0) & (d1 > 0.0)) | ((d0 < 0.0) & (d1 < 0.0))) &&
-        Plane(F, reach()).apart(d0, d1)) {
-        return false;
-    }
-    if (b.numerical_zero()) {
+    if (Plane(F, reach()).apart(F.n % r, F.n % ((B0 + b) - p0_)) || b.numerical_zero()) {
         return false;
     }
     switch (cross_or_separate(F, r, l_r, b, l_b, reach())) {
