@@ -407,10 +407,10 @@ bool one_side(const Frame& F, double d0, double d1, double d2, const More& more)
 }
 
 // The rejection of a segment B0 + u b by the triangle's plane. r receives
-// B0 - p0 and d0 its value on n, for the remainder.
-bool segment_apart(const Frame& F, const double* B0, const double* b, double* r, double& d0) {
+// B0 - p0 for the remainder.
+bool segment_apart(const Frame& F, const double* B0, const double* b, double* r) {
     sub(B0, F.p, r);
-    d0 = dot(F.n, r);
+    const double d0 = dot(F.n, r);
     const double d1 = d0 + dot(F.n, b);
     const auto more = [&] { return l1(r) + l1(b); };
     return one_side(F, d0, d1, d1, more);
@@ -418,8 +418,8 @@ bool segment_apart(const Frame& F, const double* B0, const double* b, double* r,
 
 bool segment_opening(const Kv3dTriangle& t, const Kv3dLine& s) {
     const Frame F(t.p0().as_array(), t.p1().as_array(), t.p2().as_array());
-    double r[3], d0;
-    return segment_apart(F, s.basepoint().as_array(), s.vector().as_array(), r, d0);
+    double r[3];
+    return segment_apart(F, s.basepoint().as_array(), s.vector().as_array(), r);
 }
 
 // The offsets of q's vertices from F.p and their values on F.n.
@@ -498,9 +498,9 @@ bool crossing(const Frame& F, const double* b, const double* r) {
 // The floor estimate of the whole segment test.
 bool segment(const Kv3dTriangle& t, const Kv3dLine& s) {
     const Frame F(t.p0().as_array(), t.p1().as_array(), t.p2().as_array());
-    double r[3], d0;
+    double r[3];
     const double* b = s.vector().as_array();
-    if (segment_apart(F, s.basepoint().as_array(), b, r, d0)) {
+    if (segment_apart(F, s.basepoint().as_array(), b, r)) {
         return false;
     }
     return crossing(F, b, r);
