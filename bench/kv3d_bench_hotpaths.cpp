@@ -5,8 +5,10 @@
 // Moeller's interval test, segment-triangle against Moeller-Trumbore (all
 // random pairs, then those that meet and those apart by the textbook
 // answer), the box of a point array against a plain min/max loop; CGAL
-// beside them where it is installed. Prints the time ratios and the heap
-// allocations per call.
+// beside them where it is installed; and the floor of the triangle tests:
+// the plane rejection they must make and the least work left after it.
+// Prints the time ratios, the share of pairs the floor's rejection settles,
+// and the heap allocations per call.
 
 #include <kv3d/kv3d.h>
 
@@ -14,6 +16,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 #include <utility>
@@ -267,6 +270,39 @@ bool intervals(const double* vp, const double* d, double d0d1, double d0d2, doub
     return true;
 }
 
+// Both triangles straddle the other's plane (du, dv: the signed values of
+// their vertices on the other's normal, with the products du[0] du[1] ...):
+// the intervals on the line of the planes' intersection overlap, or, in one
+// plane, the projections meet.
+[[gnu::always_inline]] inline bool meet_on_line(const double* const v[3], const double* const u[3],
+                                                const double* n1, const double* n2,
+                                                const double* du, const double* dv, double du0du1,
+                                                double du0du2, double dv0dv1, double dv0dv2) {
+    double dir[3];
+    cross(n1, n2, dir);
+    int index = 0;
+    double best = std::fabs(dir[0]);
+    for (int k = 1; k < 3; ++k) {
+        if (std::fabs(dir[k]) > best) {
+            best = std::fabs(dir[k]);
+            index = k;
+        }
+    }
+    const double vp[3] = {v[0][index], v[1][index], v[2][index]};
+    const double up[3] = {u[0][index], u[1][index], u[2][index]};
+    double a, b, c, x0, x1, d, e, f, y0, y1;
+    if (!intervals(vp, dv, dv0dv1, dv0dv2, a, b, c, x0, x1) ||
+        !intervals(up, du, du0du1, du0du2, d, e, f, y0, y1)) {
+        return coplanar(n1, v, u);
+    }
+    const double xx = x0 * x1, yy = y0 * y1, xxyy = xx * yy;
+    double s1[2] = {a * xxyy + b * x1 * yy, a * xxyy + c * x0 * yy};
+    double s2[2] = {d * xxyy + e * xx * y1, d * xxyy + f * xx * y0};
+    if (s1[0] > s1[1]) std::swap(s1[0], s1[1]);
+    if (s2[0] > s2[1]) std::swap(s2[0], s2[1]);
+    return !(s1[1] < s2[0] || s2[1] < s1[0]);
+}
+
 bool intersect(const Kv3dTriangle& t1, const Kv3dTriangle& t2) {
     const double* const v[3] = {t1.p0().as_array(), t1.p1().as_array(), t1.p2().as_array()};
     const double* const u[3] = {t2.p0().as_array(), t2.p1().as_array(), t2.p2().as_array()};
@@ -295,32 +331,228 @@ bool intersect(const Kv3dTriangle& t1, const Kv3dTriangle& t2) {
     if (dv0dv1 > 0.0 && dv0dv2 > 0.0) {
         return false;
     }
-    double dir[3];
-    cross(n1, n2, dir);
-    int index = 0;
-    double best = std::fabs(dir[0]);
-    for (int k = 1; k < 3; ++k) {
-        if (std::fabs(dir[k]) > best) {
-            best = std::fabs(dir[k]);
-            index = k;
-        }
-    }
-    const double vp[3] = {v[0][index], v[1][index], v[2][index]};
-    const double up[3] = {u[0][index], u[1][index], u[2][index]};
-    double a, b, c, x0, x1, d, e, f, y0, y1;
-    if (!intervals(vp, dv, dv0dv1, dv0dv2, a, b, c, x0, x1) ||
-        !intervals(up, du, du0du1, du0du2, d, e, f, y0, y1)) {
-        return coplanar(n1, v, u);
-    }
-    const double xx = x0 * x1, yy = y0 * y1, xxyy = xx * yy;
-    double s1[2] = {a * xxyy + b * x1 * yy, a * xxyy + c * x0 * yy};
-    double s2[2] = {d * xxyy + e * xx * y1, d * xxyy + f * xx * y0};
-    if (s1[0] > s1[1]) std::swap(s1[0], s1[1]);
-    if (s2[0] > s2[1]) std::swap(s2[0], s2[1]);
-    return !(s1[1] < s2[0] || s2[1] < s1[0]);
+    return meet_on_line(v, u, n1, n2, du, dv, du0du1, du0du2, dv0dv1, dv0dv2);
 }
 
 }  // namespace moeller
+
+// ---- The floor: the rejection every pair pays for, in plain doubles --------
+//
+// The library rejects a pair when one piece lies on one side of the other's
+// plane beyond the reach of every certified answer, and certifies every true
+// answer. This is the least of that work, written as tightly as it goes, for
+// measuring how close any implementation that keeps both can come to the
+// textbook tests: the plane values alone, then (the estimate for the whole
+// test) the textbook remainder on the pairs they leave and the certificate
+// of the crossing that makes a pair meet.
+//
+// Why the limit is sound. Any vector x is a separating axis: when the values
+// x . q of the points of one piece and of the other lie more than R |x| apart,
+// so do the pieces. Take x = n, the computed e1 x e2, values taken from p0.
+// The triangle's own vertices have the values 0, n . e1, n . e2, which the
+// rounding of n leaves at most eps |e1|_1 |e2|_1 |e_i|_1 from zero (n' . e_i = 0
+// for the exact cross product n', |n - n'| <= gamma_2 (|e1| x+ |e2|)); the
+// limit allows twice that. A segment's values run linearly from n . (B0 - p0)
+// to n . (B0 - p0) + n . b; the computed d0, d1 are off by at most
+// 4 eps |n|_1 2M (the difference, three products and sums, and the final
+// sum), M the largest coordinate magnitude, bounded from above by the 1-norms
+// of p0 and the offsets at hand. Both values beyond
+//   limit = (R0 + 64 eps M) |n|_1 + 2 eps |e1|_1 |e2|_1 (|e1|_1 + |e2|_1)
+// on one side therefore put every point of the segment more than
+// R0 + 56 eps M from the triangle: beyond the reach of the certificates
+// (1.5 point tolerances, the 1e-15 of the computed-point comparisons, a
+// relative 1e-9 for the rounding of the certified bounds, and 16 eps M for
+// the rounding of the pieces themselves). Two triangles: the same with the
+// other's three vertices. NaN fails every comparison and rejects nothing;
+// the library applies the same limit for coordinates up to 1e30.
+namespace floor_estimate {
+
+constexpr double kEps = std::numeric_limits<double>::epsilon();
+
+double l1(const double* v) { return std::fabs(v[0]) + std::fabs(v[1]) + std::fabs(v[2]); }
+
+// R0: the reach of every certified answer but its rounding term.
+double base_reach() { return (1.5 * Kv3dResObj::same_point_tol() + 1e-15) * (1.0 + 1e-9); }
+
+// A triangle's frame from p0: e1, e2, n = e1 x e2.
+struct Frame {
+    Frame(const double* p0, const double* p1, const double* p2) : p(p0) {
+        sub(p1, p0, e1);
+        sub(p2, p0, e2);
+        cross(e1, e2, n);
+    }
+    // The plane limit for pieces whose offsets from p0 have the 1-norms
+    // `more` in total.
+    double limit(double more) const {
+        const double l1_e1 = l1(e1), l1_e2 = l1(e2);
+        const double m = (l1(p) + l1_e1 + l1_e2 + more) * (1.0 + 1e-12);
+        return (base_reach() + 64.0 * kEps * m) * l1(n) +
+               2.0 * kEps * (l1_e1 * l1_e2) * (l1_e1 + l1_e2);
+    }
+    const double* p;
+    double e1[3], e2[3], n[3];
+};
+
+// The values d0, d1, d2 beyond the plane limit on one side, for pieces
+// whose offsets from p0 have the 1-norms more() in total; the limit is
+// computed only where the values have one sign.
+template <class More>
+bool one_side(const Frame& F, double d0, double d1, double d2, const More& more) {
+    const double lo = std::min(d0, std::min(d1, d2)), hi = std::max(d0, std::max(d1, d2));
+    if (!(lo > 0.0) && !(hi < 0.0)) {
+        return false;
+    }
+    const double limit = F.limit(more());
+    return lo > limit || hi < -limit;
+}
+
+// The rejection of a segment B0 + u b by the triangle's plane. r receives
+// B0 - p0 for the remainder.
+bool segment_apart(const Frame& F, const double* B0, const double* b, double* r) {
+    sub(B0, F.p, r);
+    const double d0 = dot(F.n, r);
+    const double d1 = d0 + dot(F.n, b);
+    const auto more = [&] { return l1(r) + l1(b); };
+    return one_side(F, d0, d1, d1, more);
+}
+
+bool segment_opening(const Kv3dTriangle& t, const Kv3dLine& s) {
+    const Frame F(t.p0().as_array(), t.p1().as_array(), t.p2().as_array());
+    double r[3];
+    return segment_apart(F, s.basepoint().as_array(), s.vector().as_array(), r);
+}
+
+// The offsets of q's vertices from F.p and their values on F.n.
+struct Offsets {
+    Offsets(const Frame& F, const double* const q[3]) {
+        for (int k = 0; k < 3; ++k) {
+            sub(q[k], F.p, r[k]);
+            d[k] = dot(F.n, r[k]);
+        }
+    }
+    double l1_sum() const { return l1(r[0]) + l1(r[1]) + l1(r[2]); }
+    double r[3][3], d[3];
+};
+
+bool triangles_opening(const Kv3dTriangle& a, const Kv3dTriangle& b) {
+    const double* const v[3] = {a.p0().as_array(), a.p1().as_array(), a.p2().as_array()};
+    const double* const u[3] = {b.p0().as_array(), b.p1().as_array(), b.p2().as_array()};
+    const Frame fa(v[0], v[1], v[2]);
+    const Offsets ob(fa, u);
+    const auto more_b = [&] { return ob.l1_sum(); };
+    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], more_b)) {
+        return true;
+    }
+    const Frame fb(u[0], u[1], u[2]);
+    const Offsets oa(fb, v);
+    const auto more_a = [&] { return oa.l1_sum(); };
+    return one_side(fb, oa.d[0], oa.d[1], oa.d[2], more_a);
+}
+
+// The certificate of a crossing r = s e1 + t e2 - w b found with det: the
+// determinant beyond its rounding bound and the residual of the two points
+// below the reach (the error-bound branch, rarely needed, left out).
+bool crossing_certified(const Frame& F, const double* b, const double* r, double det, double s,
+                        double t, double w) {
+    const double a0 = std::fabs(F.e1[0]), a1 = std::fabs(F.e1[1]), a2 = std::fabs(F.e1[2]);
+    const double c0 = std::fabs(F.e2[0]), c1 = std::fabs(F.e2[1]), c2 = std::fabs(F.e2[2]);
+    const double z0 = std::fabs(b[0]), z1 = std::fabs(b[1]), z2 = std::fabs(b[2]);
+    const double dd =
+        4.0 * kEps *
+        (a0 * (c1 * z2 + c2 * z1) + a1 * (c2 * z0 + c0 * z2) + a2 * (c0 * z1 + c1 * z0));
+    if (!(std::fabs(det) > dd)) {
+        return false;
+    }
+    double res = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        res += std::fabs(F.e1[k] * s + F.e2[k] * t - b[k] * w - r[k]);
+    }
+    res += 4.0 * kEps *
+           (std::fabs(s) * l1(F.e1) + std::fabs(t) * l1(F.e2) + std::fabs(w) * l1(b) + l1(r));
+    return res < 1.5 * Kv3dResObj::same_point_tol();
+}
+
+// Moeller-Trumbore's remainder after the plane values, with the crossing
+// certified where it is found.
+bool crossing(const Frame& F, const double* b, const double* r) {
+    double pv[3], qv[3];
+    cross(b, F.e2, pv);
+    const double det = dot(F.e1, pv);
+    if (!(std::fabs(det) > 1e-15)) {
+        return false;
+    }
+    const double inv = 1.0 / det;
+    const double s = dot(r, pv) * inv;
+    if (s < 0.0 || s > 1.0) {
+        return false;
+    }
+    cross(r, F.e1, qv);
+    const double t = dot(b, qv) * inv;
+    if (t < 0.0 || s + t > 1.0) {
+        return false;
+    }
+    const double w = dot(F.e2, qv) * inv;
+    return w >= 0.0 && w <= 1.0 && crossing_certified(F, b, r, det, s, t, w);
+}
+
+// The floor estimate of the whole segment test.
+bool segment(const Kv3dTriangle& t, const Kv3dLine& s) {
+    const Frame F(t.p0().as_array(), t.p1().as_array(), t.p2().as_array());
+    double r[3];
+    const double* b = s.vector().as_array();
+    if (segment_apart(F, s.basepoint().as_array(), b, r)) {
+        return false;
+    }
+    return crossing(F, b, r);
+}
+
+// The crossing of edge k of the pair: edges 0 to 2 are b's against a,
+// 3 to 5 a's against b.
+bool edge_crossing(const double* const v[3], const double* const u[3], const Frame& fa,
+                   const Frame& fb, const Offsets& ob, const Offsets& oa, int k) {
+    const double* const* q = k < 3 ? u : v;
+    const int i = k % 3;
+    double e[3];
+    sub(q[(i + 1) % 3], q[i], e);
+    return k < 3 ? crossing(fa, e, ob.r[i]) : crossing(fb, e, oa.r[i]);
+}
+
+// The floor estimate of the whole triangle test: both openings, Moeller's
+// remainder on their values, and for a pair that meets the certified
+// crossing of the edge `edge` (predicted without cost: the least any
+// prediction can spend). edge < 0 tries the six in order and returns the
+// first that certifies, or -1.
+int triangles(const Kv3dTriangle& a, const Kv3dTriangle& b, int edge) {
+    const double* const v[3] = {a.p0().as_array(), a.p1().as_array(), a.p2().as_array()};
+    const double* const u[3] = {b.p0().as_array(), b.p1().as_array(), b.p2().as_array()};
+    const Frame fa(v[0], v[1], v[2]);
+    const Offsets ob(fa, u);
+    const auto more_b = [&] { return ob.l1_sum(); };
+    if (one_side(fa, ob.d[0], ob.d[1], ob.d[2], more_b)) {
+        return -1;
+    }
+    const Frame fb(u[0], u[1], u[2]);
+    const Offsets oa(fb, v);
+    const auto more_a = [&] { return oa.l1_sum(); };
+    const double du0du1 = ob.d[0] * ob.d[1], du0du2 = ob.d[0] * ob.d[2];
+    const double dv0dv1 = oa.d[0] * oa.d[1], dv0dv2 = oa.d[0] * oa.d[2];
+    if (one_side(fb, oa.d[0], oa.d[1], oa.d[2], more_a) || (du0du1 > 0.0 && du0du2 > 0.0) ||
+        (dv0dv1 > 0.0 && dv0dv2 > 0.0) ||
+        !moeller::meet_on_line(v, u, fa.n, fb.n, ob.d, oa.d, du0du1, du0du2, dv0dv1, dv0dv2)) {
+        return -1;
+    }
+    if (edge >= 0) {
+        return edge_crossing(v, u, fa, fb, ob, oa, edge) ? edge : -1;
+    }
+    for (int k = 0; k < 6; ++k) {
+        if (edge_crossing(v, u, fa, fb, ob, oa, k)) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+}  // namespace floor_estimate
 
 // ---- Benchmarks ---------------------------------------------------------
 
@@ -473,6 +705,46 @@ void BM_MoellerTrumbore(benchmark::State& state) {
                [&](std::size_t i) { return moeller_trumbore(pairs[i].t, pairs[i].s); });
 }
 
+void BM_FloorTrianglesOpening(benchmark::State& state) {
+    const auto& pairs = triangle_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        return floor_estimate::triangles_opening(pairs[i].a, pairs[i].b);
+    });
+}
+
+// The edge whose crossing certifies each pair that meets, found beforehand.
+const std::vector<int>& certifying_edges() {
+    static const std::vector<int> v = [] {
+        std::vector<int> e;
+        for (const TrianglePair& p : triangle_pairs()) {
+            e.push_back(floor_estimate::triangles(p.a, p.b, -1));
+        }
+        return e;
+    }();
+    return v;
+}
+
+void BM_FloorTriangles(benchmark::State& state) {
+    const auto& pairs = triangle_pairs();
+    const auto& edges = certifying_edges();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        return floor_estimate::triangles(pairs[i].a, pairs[i].b, edges[i]) >= 0;
+    });
+}
+
+void BM_FloorSegmentOpening(benchmark::State& state) {
+    const auto& pairs = segment_pairs();
+    over_pairs(state, kPairs, [&](std::size_t i) {
+        return floor_estimate::segment_opening(pairs[i].t, pairs[i].s);
+    });
+}
+
+void BM_FloorSegment(benchmark::State& state) {
+    const auto& pairs = segment_pairs();
+    over_pairs(state, kPairs,
+               [&](std::size_t i) { return floor_estimate::segment(pairs[i].t, pairs[i].s); });
+}
+
 // The random pairs split by the textbook answer, so that the ratios show
 // what a pair that meets and a pair apart each cost.
 template <class Pair, class Meets>
@@ -608,6 +880,10 @@ BENCHMARK(BM_TriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTriangleTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_SegmentTriangle)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_MoellerTrumbore)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_FloorTrianglesOpening)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_FloorTriangles)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_FloorSegmentOpening)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_FloorSegment)->Unit(benchmark::kNanosecond);
 BENCHMARK_CAPTURE(BM_TriangleTriangleBy, meeting, true)->Unit(benchmark::kNanosecond);
 BENCHMARK_CAPTURE(BM_MoellerBy, meeting, true)->Unit(benchmark::kNanosecond);
 BENCHMARK_CAPTURE(BM_TriangleTriangleBy, apart, false)->Unit(benchmark::kNanosecond);
@@ -670,6 +946,24 @@ void print_all_allocations() {
     });
 }
 
+// The share of the random pairs that the floor's opening settles, and of
+// those the textbook tests answer meeting for.
+void print_floor_shares() {
+    std::size_t tri_settled = 0, tri_meet = 0, seg_settled = 0, seg_meet = 0;
+    for (const TrianglePair& p : triangle_pairs()) {
+        tri_settled += floor_estimate::triangles_opening(p.a, p.b) ? 1 : 0;
+        tri_meet += moeller::intersect(p.a, p.b) ? 1 : 0;
+    }
+    for (const SegmentPair& p : segment_pairs()) {
+        seg_settled += floor_estimate::segment_opening(p.t, p.s) ? 1 : 0;
+        seg_meet += moeller_trumbore(p.t, p.s) ? 1 : 0;
+    }
+    const double n = static_cast<double>(kPairs);
+    std::printf("\nshare of random pairs settled by the floor opening / meeting:\n");
+    std::printf("%-36s %.3f / %.3f\n", "triangle-triangle", tri_settled / n, tri_meet / n);
+    std::printf("%-36s %.3f / %.3f\n", "segment-triangle", seg_settled / n, seg_meet / n);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -687,6 +981,14 @@ int main(int argc, char** argv) {
                              "BM_MoellerTrumbore");
         reporter.print_ratio("segment-triangle / CGAL", "BM_SegmentTriangle",
                              "BM_CgalSegmentTriangle");
+        reporter.print_ratio("floor opening, triangles / Moeller", "BM_FloorTrianglesOpening",
+                             "BM_MoellerTriangleTriangle");
+        reporter.print_ratio("floor estimate, triangles / Moeller", "BM_FloorTriangles",
+                             "BM_MoellerTriangleTriangle");
+        reporter.print_ratio("floor opening, segment / M-T", "BM_FloorSegmentOpening",
+                             "BM_MoellerTrumbore");
+        reporter.print_ratio("floor estimate, segment / M-T", "BM_FloorSegment",
+                             "BM_MoellerTrumbore");
         for (const char* by : {"meeting", "apart"}) {
             const std::string label = std::string(", ") + by;
             reporter.print_ratio(("triangle-triangle / Moeller" + label).c_str(),
@@ -713,6 +1015,7 @@ int main(int argc, char** argv) {
         for (const char* name : {"BM_BoxFromPoints", "BM_PlainMinMaxLoop", "BM_CgalBbox3"}) {
             reporter.print_per_item(name, name, kBoxPoints);
         }
+        print_floor_shares();
         print_all_allocations();
     });
 }

@@ -487,16 +487,17 @@ enum class Outcome {
 // (e2 - e1) x b (see "Separations"). The separations are tried on the
 // numerators first, before any division: a proven separation puts the
 // segment beyond the reach of every certified answer, the crossing
-// included, whatever the quotients would have been.
-Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector& b, double reach) {
+// included, whatever the quotients would have been. l_r and l_b are the
+// 1-norms of r and b, which the callers have at hand.
+Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, double l_r, const Kv3dVector& b,
+                          double l_b, double reach) {
     const Kv3dVector nb = -b;
     const double det = triple(F.e1, F.e2, nb);
     if (!(std::fabs(det) > kSingularDet)) {
         return Outcome::kOpen;
     }
     const double ns = triple(r, F.e2, nb);
-    const double l_b = l1(b);
-    const double slack = 8.0 * kEps * l_b * (l1(r) + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
+    const double slack = 8.0 * kEps * l_b * (l_r + F.l1_e1 + F.l1_e2) * (F.l1_e1 + F.l1_e2);
     if (gap(ns, det) > reach * F.l1_e2 * l_b + slack) {
         return Outcome::kApart;
     }
@@ -519,7 +520,8 @@ Outcome cross_or_separate(const Frame& F, const Kv3dVector& r, const Kv3dVector&
 // The crossing sub-test: the segment B0 + u b, 0 <= u <= 1, passes through
 // the triangle's plane inside the closed triangle.
 bool crosses_plane_inside(const Prepared& P, const Kv3dPoint& B0, const Kv3dVector& b) {
-    return cross_or_separate(P, B0 - P.v[0], b, HUGE_VAL) == Outcome::kMeets;
+    const Kv3dVector r = B0 - P.v[0];
+    return cross_or_separate(P, r, l1(r), b, l1(b), HUGE_VAL) == Outcome::kMeets;
 }
 
 // The segment test but for the crossing, which the callers try first.
@@ -579,15 +581,16 @@ bool Kv3dTriangle::intersect(const Kv3dLine& line) const {
     const Kv3dVector& b = line.vector();
     const Frame F(*this);
     const Kv3dVector r = B0 - p0_;
+    const double l_r = l1(r), l_b = l1(b);
     // B0 = p0 + r and B1 = B0 + b lie within |r|_1 + |b|_1 of p0.
-    const Reach reach(coordinate_bound(F, p0_, l1(r) + l1(b)));
+    const Reach reach(coordinate_bound(F, p0_, l_r + l_b));
     if (!reach.applies()) {
         return segment_meets(*this, F, B0, b);
     }
     if (Plane(F, reach()).apart(F.n % r, F.n % ((B0 + b) - p0_)) || b.numerical_zero()) {
         return false;
     }
-    switch (cross_or_separate(F, r, b, reach())) {
+    switch (cross_or_separate(F, r, l_r, b, l_b, reach())) {
         case Outcome::kMeets:
             return true;
         case Outcome::kApart:
@@ -612,7 +615,9 @@ bool any_crossing(const Kv3dTriangle& s, const Frame& ft, const Frame& fs, const
         }
         // The edges as Prepared holds them: e1, p2 - p1, -e2.
         const Kv3dVector edge = i == 0 ? fs.e1 : (i == 1 ? s.p2() - s.p1() : -fs.e2);
-        const Outcome o = cross_or_separate(ft, r[i], edge, reach);
+        // |-e2|_1 is |e2|_1 bit for bit.
+        const double l_edge = i == 0 ? fs.l1_e1 : (i == 1 ? l1(edge) : fs.l1_e2);
+        const Outcome o = cross_or_separate(ft, r[i], l1(r[i]), edge, l_edge, reach);
         if (o == Outcome::kMeets) {
             return true;
         }
