@@ -109,8 +109,6 @@ inline int render(const std::string& svg) {
     return std::system(command.c_str());
 }
 
-inline bool have_renderer() { return std::system("rsvg-convert --version >/dev/null 2>&1") == 0; }
-
 // Triangles as nine float coordinates each (p0, p1, p2).
 using Mesh = std::vector<std::array<float, 9>>;
 
@@ -118,7 +116,6 @@ using Mesh = std::vector<std::array<float, 9>>;
 // triangles (the true count when negative). Numbers go in the host's byte
 // order, which is the format's little-endian on every host this builds on.
 inline std::string binary_stl(const Mesh& mesh, std::string header = "", long long announced = -1) {
-    static_assert(sizeof(float) == 4 && sizeof(std::uint32_t) == 4, "binary STL fields");
     header.resize(80, ' ');
     const auto n = static_cast<std::uint32_t>(announced < 0 ? mesh.size() : announced);
     header.append(reinterpret_cast<const char*>(&n), 4);
