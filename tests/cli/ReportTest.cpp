@@ -111,7 +111,6 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         {"distance --point 2,0,0 elbow.txt"},
         {"clash a.txt a-far-triangle-that-meets-nothing-and-whose-name-is-long.txt"},
         // Large inputs are drawn in part and say so.
-        {"bounds many.txt", "", "", "", "", 0, "every 50th of 200000 points drawn (4000)"},
         {"fit-plane many.txt", "", "", "", "", 0, "every 50th of 200000 points drawn (4000)"},
         {"transform --type affine -", "0 0 0 1 2 3\n1 0 0 2 2 3\n0 1 0 1 3 3\n0 0 1 1 2 4.01\n"},
         {"bounds -", "1 2 3\n-1 5 0\n0 0 9000\n", "(-0.4999999999, 2.5, 4500.000001)",
