@@ -3,12 +3,16 @@
 // What every tool test needs: the standard headers below, GoogleTest, a
 // scratch directory, and runs of the tool in-process.
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,14 +49,8 @@ struct InScratch {
 
 // The words of text between spaces (a tab belongs to its word).
 inline std::vector<std::string> words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> all;
-    for (std::string word; std::getline(in, word, ' ');) {
-        if (!word.empty()) {
-            all.push_back(word);
-        }
-    }
-    return all;
+    static const std::regex spaces(" +");
+    return {std::sregex_token_iterator(text.begin(), text.end(), spaces, -1), {}};
 }
 
 // Writes content (binary-safe) to name in the scratch directory; returns its path.
@@ -111,29 +109,19 @@ inline int render(const std::string& svg) {
     return std::system(command.c_str());
 }
 
-inline bool have_renderer() { return std::system("rsvg-convert --version >/dev/null 2>&1") == 0; }
-
 // Triangles as nine float coordinates each (p0, p1, p2).
 using Mesh = std::vector<std::array<float, 9>>;
 
 // A binary STL of mesh under the given header; the count field says `announced`
-// triangles (the true count when negative).
+// triangles (the true count when negative). Numbers go in the host's byte
+// order, which is the format's little-endian on every host this builds on.
 inline std::string binary_stl(const Mesh& mesh, std::string header = "", long long announced = -1) {
     header.resize(80, ' ');
-    auto put = [&header](std::uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            header.push_back(static_cast<char>((v >> shift) & 0xff));
-        }
-    };
-    put(static_cast<std::uint32_t>(announced < 0 ? static_cast<long long>(mesh.size())
-                                                 : announced));
+    const auto n = static_cast<std::uint32_t>(announced < 0 ? mesh.size() : announced);
+    header.append(reinterpret_cast<const char*>(&n), 4);
     for (const auto& t : mesh) {
         header.append(12, '\0');  // the normal, which nothing reads
-        for (float c : t) {
-            std::uint32_t bits;
-            std::memcpy(&bits, &c, sizeof bits);
-            put(bits);
-        }
+        header.append(reinterpret_cast<const char*>(t.data()), 36);
         header.append(2, '\0');
     }
     return header;

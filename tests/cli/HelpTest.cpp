@@ -1,9 +1,8 @@
 #include <CLI/CLI.hpp>
-#include <cstdlib>
 #include <regex>
 
+#include "CliTestSupport.h"
 #include "CommandTable.h"
-#include "cli/CliTestSupport.h"
 
 // Every option of every subcommand is explained by its --help and by the
 // man page, which groff formats without a warning.
@@ -11,15 +10,11 @@
 namespace {
 
 using cli_test::contains;
-using cli_test::run_kv3d;
-
-// The man page with roff's minus signs (\-) as plain ones.
-std::string man_page_text() {
-    return std::regex_replace(cli_test::read_file(KV3D_MAN_PAGE), std::regex(R"(\\-)"), "-");
-}
 
 TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
-    const std::string man = man_page_text();
+    // roff's minus signs (\-) as plain ones.
+    const std::string man =
+        std::regex_replace(cli_test::read_file(KV3D_MAN_PAGE), std::regex(R"(\\-)"), "-");
     ASSERT_NE(man.find(".TH KV3D 1"), std::string::npos) << "case: man page read";
     CLI::App tool;
     for (const kv3dcli::AddCommand add : kv3dcli::command_table()) {
@@ -29,7 +24,7 @@ TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
         const bool listed = man.find(".TP\n.B " + name + "\n") != std::string::npos ||
                             man.find(".TP\n.BI \"" + name + " ") != std::string::npos;
         EXPECT_TRUE(listed) << "case: man page lists " << name;
-        const auto help = run_kv3d({name, "--help"});
+        const auto help = cli_test::run_kv3d({name, "--help"});
         EXPECT_EQ(help.status, 0) << "case: " << name << " --help";
         EXPECT_EQ(help.out.rfind(app->get_description(), 0), 0u) << "case: " << name << " --help";
         EXPECT_TRUE(contains(help.out, "Exit status")) << "case: " << name << " --help";
@@ -43,15 +38,9 @@ TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
             }
         }
     }
-}
-
-TEST(Help, ManPageFormatsWithoutWarnings) {
-    ASSERT_EQ(std::system("groff --version >/dev/null 2>&1"), 0)
-        << "groff is missing: run scripts/setup.sh";
     const std::string log = cli_test::write_file("groff.log", "");
-    const std::string command =
-        std::string("groff -man -Tutf8 -ww -z '") + KV3D_MAN_PAGE + "' 2>'" + log + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << "case: groff runs";
+    const std::string groff = "groff -man -Tutf8 -ww -z '" KV3D_MAN_PAGE "' 2>'" + log + "'";
+    ASSERT_EQ(std::system(groff.c_str()), 0) << "case: groff runs (scripts/setup.sh installs it)";
     EXPECT_EQ(cli_test::read_file(log), "") << "case: groff warnings";
 }
 
