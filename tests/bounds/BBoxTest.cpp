@@ -1,7 +1,10 @@
 #include <kv3d/kv3d.h>
 
+#include <cmath>
+#include <cstring>
 #include <random>
 #include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -10,23 +13,22 @@
 
 namespace {
 
+using enclosing_oracle::box;
 using enclosing_oracle::xyz;
 using P = Kv3dPoint;
 const double kTol = 0.001, E = 8000;  // the point tolerance and model extent at load time
 
-Kv3dBBox box(const P& a, const P& b) {
-    Kv3dBBox r(a);
-    r.update_bbox(b);
-    return r;
+void expect_corners(const std::string& name, const Kv3dBBox& b, const P& lo, const P& hi) {
+    EXPECT_EQ(xyz(b.bbmin()), xyz(lo)) << "case: " << name;
+    EXPECT_EQ(xyz(b.bbmax()), xyz(hi)) << "case: " << name;
 }
 
 // The empty box spans (E, E, E) .. (-E, -E, -E) and holds nothing; growth by
-// points, boxes, arrays and iterators.
+// points, boxes and iterators.
 TEST(BBox, EmptyStateAndGrowth) {
     Kv3dBBox b, grown;
     const Kv3dBBox big = box({-10, -10, -10}, {10, 10, 10});
-    EXPECT_EQ(xyz(b.bbmin()), xyz(P(E, E, E))) << "case: empty";
-    EXPECT_EQ(xyz(b.bbmax()), xyz(P(-E, -E, -E))) << "case: empty";
+    expect_corners("empty", b, P(E, E, E), P(-E, -E, -E));
     expect_each<bool>({{"empty contains a point", b.contains(P(7999, -7999, 0)), false},
                        {"empty contains a box", b.contains(big), false},
                        {"a box contains the empty one", big.contains(b), false},
@@ -35,12 +37,42 @@ TEST(BBox, EmptyStateAndGrowth) {
     b.update_bbox(P(0, 5, 3));
     b.update_bbox(Kv3dBBox());
     grown.update_bbox(b);
-    EXPECT_EQ(xyz(grown.bbmin()), xyz(P(0, 2, 3))) << "case: grown by a box";
-    EXPECT_EQ(xyz(grown.bbmax()), xyz(P(1, 5, 3))) << "case: grown by a box";
+    expect_corners("grown by a box", grown, P(0, 2, 3), P(1, 5, 3));
     KvArray<P> pts{P(1, -1, 0), P(-2, 4, 0.5), P(0, 0, -3)};
     KvArrayIterator<P> it(pts);
-    EXPECT_EQ(xyz(Kv3dBBox(it).bbmin()), xyz(P(-2, -1, -3))) << "case: iterator";
-    EXPECT_EQ(xyz(Kv3dBBox(it).bbmax()), xyz(P(1, 4, 0.5))) << "case: iterator";
+    expect_corners("iterator", Kv3dBBox(it), P(-2, -1, -3), P(1, 4, 0.5));
+}
+
+// The box of a point array against the step applied point by point: the same
+// corners to the bit, NaN and signed zeros included, from an empty box and
+// from one already grown; a NaN first point takes both corners of an empty
+// box, as one step would.
+TEST(BBox, ArrayGrowthEqualsThePointByPointGrowth) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> u(-100, 100);
+    std::uniform_int_distribution<int> pick(0, 24);
+    const double special[] = {std::nan(""), -0.0, 0.0, HUGE_VAL, -HUGE_VAL};  // now and then
+    const auto coordinate = [&] {
+        const int k = pick(rng);
+        return k < 5 ? special[k] : u(rng);
+    };
+    const auto same_bits = [](const P& a, const P& b) { return !std::memcmp(&a, &b, sizeof a); };
+    for (int trial = 0; trial < 300; ++trial) {
+        KvArray<P> points;
+        const int n = trial % 7 == 0 ? trial % 3 : 1 + trial % 50;
+        for (int i = 0; i < n; ++i) {
+            const double x = coordinate(), y = coordinate();
+            points.append(P(x, y, coordinate()));
+        }
+        const std::string name = "#" + std::to_string(trial) + ", " + std::to_string(n) + " points";
+        for (const Kv3dBBox& start : {Kv3dBBox(), Kv3dBBox(P(1, -2, 3))}) {
+            Kv3dBBox stepwise = start, whole = start;
+            for (const P& p : points) stepwise.update_bbox(p);
+            whole.update_bbox(points);
+            EXPECT_TRUE(same_bits(whole.bbmin(), stepwise.bbmin())) << "case: minimum, " << name;
+            EXPECT_TRUE(same_bits(whole.bbmax(), stepwise.bbmax())) << "case: maximum, " << name;
+        }
+    }
 }
 
 TEST(BBox, ToleranceBoundaries) {
@@ -72,8 +104,7 @@ TEST(BBox, ToleranceBoundaries) {
                  {"over the second", a.intersect(other, &other), other}};
     for (const auto& c : cases) {
         EXPECT_TRUE(c.met) << "case: " << c.name;
-        EXPECT_EQ(xyz(c.result.bbmin()), xyz(P(1, 0.5, 0.25))) << "case: " << c.name;
-        EXPECT_EQ(xyz(c.result.bbmax()), xyz(P(1 + 0.5 * kTol, 1, 0.75))) << "case: " << c.name;
+        expect_corners(c.name, c.result, P(1, 0.5, 0.25), P(1 + 0.5 * kTol, 1, 0.75));
     }
 }
 
@@ -92,25 +123,32 @@ TEST(BBox, ApplyBoundsTheTransformedCorners) {
             reference.update_bbox(
                 P(c & 1 ? p.x() : q.x(), c & 2 ? p.y() : q.y(), c & 4 ? p.z() : q.z()).apply(T));
         moved.apply(T);
-        ASSERT_EQ(xyz(moved.bbmin()), xyz(reference.bbmin())) << "case: draw " << n;
-        ASSERT_EQ(xyz(moved.bbmax()), xyz(reference.bbmax())) << "case: draw " << n;
+        expect_corners("draw " + std::to_string(n), moved, reference.bbmin(), reference.bbmax());
     }
 }
 
-// One indentation only, the corners one step deeper; nothing at level 1.
-TEST(BBox, JournalText) {
+template <class T>
+std::string journal(const T& x, int level = 0) {
     std::ostringstream out;
     KvJournal j(out);
-    j << box({0, -1, 2}, {0.5, 1, 2});
-    EXPECT_EQ(out.str(), "Kv3dBBox( Kv3dPoint( 0, -1, 2) , \n          Kv3dPoint( 0.5, 1, 2)  ) \n")
-        << "case: journal";
-    out.str("");
-    box({0, -1, 2}, {0.5, 1, 2}).debug(j, static_cast<KvDebug>(1), false, 1);
-    box({0, -1, 2}, {0.5, 1, 2}).debug(j, static_cast<KvDebug>(2), false, 1);
-    EXPECT_EQ(out.str(),
-              " Kv3dBBox  - Minimum Coordinates: \n   Kv3dPoint( 0, -1, 2)\n"
-              "          - Maximum Coordinates: \n   Kv3dPoint( 0.5, 1, 2)\n")
-        << "case: debug levels 1 and 2";
+    if (level == 0) j << x;
+    for (int l = 1; l <= level; ++l) x.debug(j, static_cast<KvDebug>(l), false, 1);
+    return out.str();
+}
+
+// One indentation only, the corners one step deeper; nothing at level 1.
+TEST(Bounds, JournalText) {
+    const Kv3dBBox b = box({0, -1, 2}, {0.5, 1, 2});
+    expect_each<std::string>({
+        {"box", journal(b),
+         "Kv3dBBox( Kv3dPoint( 0, -1, 2) , \n          Kv3dPoint( 0.5, 1, 2)  ) \n"},
+        {"box, debug levels 1 and 2", journal(b, 2),
+         " Kv3dBBox  - Minimum Coordinates: \n   Kv3dPoint( 0, -1, 2)\n"
+         "          - Maximum Coordinates: \n   Kv3dPoint( 0.5, 1, 2)\n"},
+        {"point sphere", journal(Kv3dBSphere(P(1, 2, 3))),
+         "Kv3dBSphere( Kv3dPoint( 1, 2, 3) , \n          0  ) \n"},
+        {"sphere, debug level 1", journal(Kv3dBSphere(P(1, 2, 3)), 1), ""},
+    });
 }
 
 }  // namespace

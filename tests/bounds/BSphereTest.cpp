@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 
 namespace {
 
+using enclosing_oracle::box;
 using enclosing_oracle::stored_radius;
 using enclosing_oracle::xyz;
 using P = Kv3dPoint;
@@ -19,10 +19,10 @@ using S = Kv3dBSphere;
 const double b = kv3d_detail::bsphere_tol();
 const double kTol = 0.001;  // the point tolerance at load
 
-Kv3dBBox box(const P& a, const P& c) {
-    Kv3dBBox r(a);
-    r.update_bbox(c);
-    return r;
+template <class T>
+S grown(S s, T&& by) {
+    s.update_bsphere(by);
+    return s;
 }
 
 // radius() is the stored radius above b, otherwise a zero that never changes.
@@ -40,49 +40,61 @@ TEST(BSphere, RadiusAboveTheToleranceOnly) {
 
 // Growth by a point keeps the far side; containment is strict, so a point on
 // the shell grows the sphere by b. Growth by a sphere: radii closer than b and
-// centres within b mean the other sphere holds this one and replaces it.
+// centres within b mean the other sphere holds this one and replaces it. A box
+// holding the sphere replaces it by its own sphere, otherwise its corners are
+// enclosed with the sphere. Nothing to enclose keeps the sphere; an empty one
+// stays empty, its centre reset.
 TEST(BSphere, Growth) {
+    const S unit(P(), 1.0), beside(P(6, 2, 2), 1.5), empty(P(9, 9, 9), -1.0);
+    const Kv3dBBox cube = box(P(), P(4, 4, 4));
+    KvArray<P> corners, none;
+    for (int i = 0; i < 8; ++i) corners.append(P(i & 1 ? 4 : 0, i & 2 ? 4 : 0, i & 4 ? 4 : 0));
+    const auto of_box = enclosing_oracle::ball(S(cube));
+    const auto around = enclosing_oracle::update(enclosing_oracle::ball(beside), corners);
+    KvArrayIterator<P> end(none);
+    const P off(0, 0.5 * b, 0);
     const struct {
         const char* name;
-        S start;
-        P p, center;
-        double radius;
-    } by_point[] = {
-        {"grown by (3, 0, 0)", S(P(), 1.0), P(3, 0, 0), P(1, 0, 0), 2.0 + b},
-        {"just inside the shell", S(P(), 1.0), P(std::nextafter(1.0, 0.0), 0, 0), P(), 1.0},
-        {"on the shell", S(P(), 1.0), P(0, 1, 0), P(), 1.0 + b},
-        {"empty sphere", S(), P(1, 1, 1), P(1, 1, 1), b}};
-    for (const auto& c : by_point) {
-        S u = c.start;
-        u.update_bsphere(c.p);
-        EXPECT_EQ(stored_radius(u), c.radius) << "case: " << c.name;
-        EXPECT_EQ(xyz(u.center()), xyz(c.center)) << "case: " << c.name;
-    }
-    const struct {
-        const char* name;
-        S other;
+        S got;
         P center;
         double radius;
-    } by_sphere[] = {
-        {"apart", S(P(4, 0, 0), 1.0), P(2, 0, 0), 3.0 + b},
-        {"radius b/2 smaller", S(P(0, 0.5 * b, 0), 1.0 - 0.5 * b), P(0, 0.5 * b, 0), 1.0 - 0.5 * b},
-        {"radius 2b smaller", S(P(0, 0.5 * b, 0), 1.0 - 2 * b), P(), 1.0},
+    } cases[] = {
+        {"point (3, 0, 0)", grown(unit, P(3, 0, 0)), P(1, 0, 0), 2.0 + b},
+        {"point just inside the shell", grown(unit, P(std::nextafter(1.0, 0.0), 0, 0)), P(), 1.0},
+        {"point on the shell", grown(unit, P(0, 1, 0)), P(), 1.0 + b},
+        {"point, empty sphere", grown(S(), P(1, 1, 1)), P(1, 1, 1), b},
+        {"sphere apart", grown(unit, S(P(4, 0, 0), 1.0)), P(2, 0, 0), 3.0 + b},
+        {"sphere b/2 smaller", grown(unit, S(off, 1.0 - 0.5 * b)), off, 1.0 - 0.5 * b},
+        {"sphere 2b smaller", grown(unit, S(off, 1.0 - 2 * b)), P(), 1.0},
+        {"box holding the sphere", grown(S(P(2, 2, 2), 1.0), cube), of_box.c, of_box.r},
+        {"sphere holding the box", grown(S(P(2, 2, 2), 4.0), cube), P(2, 2, 2), 4.0},
+        {"sphere beside the box", grown(beside, cube), around.c, around.r},
+        {"empty iterator", grown(S(P(5, 5, 5), 2.0), end), P(5, 5, 5), 2.0},
+        {"array within the radius", grown(S(P(2, 2, 2), 5.0), corners), P(2, 2, 2), 5.0},
+        {"empty sphere, empty array", grown(empty, none), P(), -1.0},
+        {"empty sphere, empty box", grown(empty, Kv3dBBox()), P(), -1.0},
     };
-    for (const auto& c : by_sphere) {
-        S s(P(), 1.0);
-        s.update_bsphere(c.other);
-        EXPECT_EQ(xyz(s.center()), xyz(c.center)) << "case: " << c.name;
-        EXPECT_EQ(stored_radius(s), c.radius) << "case: " << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(xyz(c.got.center()), xyz(c.center)) << "case: " << c.name;
+        EXPECT_EQ(stored_radius(c.got), c.radius) << "case: " << c.name;
     }
-    S empty;
-    empty.update_bsphere(S());
-    EXPECT_TRUE(empty.is_empty()) << "case: empty by empty";
+    EXPECT_TRUE(grown(S(), S()).is_empty()) << "case: empty by empty";
+    EXPECT_TRUE(S(end).is_empty()) << "case: empty iterator";
 }
 
-// On the shell when (r - 2b) r < d^2 < (r + 2b) r: within about b.
-TEST(BSphere, ContainmentShellAndEquality) {
+// On the shell when (r - 2b) r < d^2 < (r + 2b) r: within about b. Sphere
+// against box: beside a face, over an edge, off a corner of the unit cube.
+TEST(BSphere, Predicates) {
     const S point(P(1, 1, 1)), s(P(), 2.0), a(P(), b), empty, unit(P(), 1.0);
-    const Kv3dBBox cube = box({-1, -1, -1}, {1, 1, 1});
+    const S right(P(3, 0, 0), 1.0), big(P(), 3.0), small(P(1, 0, 0), 1.0);
+    const Kv3dBBox cube = box({-1, -1, -1}, {1, 1, 1}), four = box(P(), P(4, 4, 4));
+    const Kv3dBBox u = box(P(0, 0, 0), P(1, 1, 1));
+    const double r = 0.1, e = r / std::sqrt(2.0), c = r / std::sqrt(3.0);
+    const S face(P(0.5, -1.1 * r, 0.5), r), face_in(P(0.5, 0.5, 1 + r + 0.5 * kTol), r);
+    const S edge(P(1 + 1.1 * e, 0.5, -1.1 * e), r),
+        corner_in(P(1 + 0.9 * c, -0.9 * c, 1 + 0.9 * c), r);
+    const S corner_out(P(-1.1 * c, -1.1 * c, -1.1 * c), r);
+    Kv3dBSphere out;
     expect_each<bool>({
         {"point at b / 2", point.contains(P(1 + 0.5 * b, 1, 1)), true},
         {"point at 2 b", point.contains(P(1 + 2 * b, 1, 1)), false},
@@ -105,61 +117,45 @@ TEST(BSphere, ContainmentShellAndEquality) {
         {"equal, centres 2b apart", a.geom_equal(S(P(0, 0, 2 * b), b)), false},
         {"equal, two empty", empty.geom_equal(S(P(5, 5, 5), -3.0)), true},
         {"equal, empty and other", empty.geom_equal(S(P(), 0.5 * b)), false},
+        {"touching", s.intersect(S(P(4, 0, 0), 2.0), nullptr), false},
+        {"just overlapping", s.intersect(S(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr), true},
+        {"small inside", big.intersect(small, &out), true},
+        {"empty other", s.intersect(S(), &out), false},
+        {"margin just enough", unit.intersect_extended(right, 0.5 + 1e-9), true},
+        {"margin exactly to touching", unit.intersect_extended(right, 0.5), false},
+        {"margin, empty", unit.intersect_extended(S(), 10.0), false},
+        {"face, 1.1 r", face.intersect(u), false},
+        {"face, r + tol/2", face_in.intersect(u), true},
+        {"edge, 1.1 r", edge.intersect(u), false},
+        {"corner, 0.9 r", corner_in.intersect(u), true},
+        {"corner, 0.9 r, from the box", u.intersect(corner_in), true},
+        {"corner, 1.1 r", corner_out.intersect(u), false},
+        {"empty sphere, box", empty.intersect(u), false},
+        {"box, empty sphere", Kv3dBBox().contains(S()), false},
+        {"box, extreme tol out", four.contains(S(P(3, 2, 2), 1 + kTol)), true},
+        {"box, extreme 1.5 tol out", four.contains(S(P(3, 2, 2), 1 + 1.5 * kTol)), false},
     });
 }
 
-TEST(BSphere, FarthestShellPointAndExtremes) {
-    const S s(P(10, 0, 0), 1.0);
-    P out;
-    s.compute_furthermost_point_on_shell(P(12, 0, 0), out);
+// The shells of two spheres meet in a circle (the result may be an operand);
+// the farthest shell point lies beyond the centre; the extremes come +x, -x,
+// +y, -y, +z, -z.
+TEST(BSphere, ConstructedPoints) {
+    S self(P(), 2.0);
+    ASSERT_TRUE(self.intersect(S(P(3, 0, 0), 2.0), &self));
+    EXPECT_EQ(xyz(self.center()), xyz(P(1.5, 0, 0))) << "case: two shells meeting";
+    EXPECT_EQ(self.radius(), std::sqrt(4 - 2.25)) << "case: two shells meeting";
+    P out, e[6];
+    S(P(10, 0, 0), 1.0).compute_furthermost_point_on_shell(P(12, 0, 0), out);
     EXPECT_EQ(xyz(out), xyz(P(9, 0, 0))) << "case: seen from (12, 0, 0)";
-    P e[6];
     ASSERT_EQ(S(P(1, 2, 3), 2.0).axis_extreme_points(e), 6);
     EXPECT_EQ(xyz(e[3]), xyz(P(1, 0, 3))) << "case: fourth extreme, -y";
     EXPECT_EQ(S().axis_extreme_points(e), 0) << "case: empty sphere";
 }
 
-TEST(BSphere, SphereIntersection) {
-    const S a(P(), 2.0), c(P(), 1.0), right(P(3, 0, 0), 1.0);
-    S r, self(P(), 2.0);
-    ASSERT_TRUE(self.intersect(S(P(3, 0, 0), 2.0), &self));  // the result may be an operand
-    EXPECT_EQ(xyz(self.center()), xyz(P(1.5, 0, 0))) << "case: two shells meeting";
-    EXPECT_EQ(self.radius(), std::sqrt(4 - 2.25)) << "case: two shells meeting";
-    expect_each<bool>({
-        {"touching", a.intersect(S(P(4, 0, 0), 2.0), nullptr), false},
-        {"just overlapping", a.intersect(S(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr), true},
-        {"small inside", S(P(), 3.0).intersect(S(P(1, 0, 0), 1.0), &r), true},
-        {"empty other", a.intersect(S(), &r), false},
-        {"margin just enough", c.intersect_extended(right, 0.5 + 1e-9), true},
-        {"margin exactly to touching", c.intersect_extended(right, 0.5), false},
-        {"margin, empty", c.intersect_extended(S(), 10.0), false},
-    });
-}
-
-// The box from (0, 0, 0) to (1, 1, 1) against a sphere of radius 0.1 beside
-// a face, over an edge, off a corner, inside and outside the radius.
-TEST(BSphere, BoxIntersection) {
-    const Kv3dBBox unit = box(P(0, 0, 0), P(1, 1, 1));
-    const double r = 0.1, e = r / std::sqrt(2.0), c = r / std::sqrt(3.0);
-    const struct {
-        const char* name;
-        P center;
-        bool meets;
-    } cases[] = {
-        {"face, 1.1 r", P(0.5, -1.1 * r, 0.5), false},
-        {"face, r + tol/2", P(0.5, 0.5, 1 + r + 0.5 * kTol), true},
-        {"edge, 1.1 r", P(1 + 1.1 * e, 0.5, -1.1 * e), false},
-        {"corner, 0.9 r", P(1 + 0.9 * c, -0.9 * c, 1 + 0.9 * c), true},
-        {"corner, 1.1 r", P(-1.1 * c, -1.1 * c, -1.1 * c), false},
-    };
-    for (const auto& k : cases) {
-        EXPECT_EQ(S(k.center, r).intersect(unit), k.meets) << "case: " << k.name;
-        EXPECT_EQ(unit.intersect(S(k.center, r)), k.meets) << "case: box side, " << k.name;
-    }
-    EXPECT_FALSE(S().intersect(unit)) << "case: empty sphere";
-}
-
-TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
+// A box grown by a sphere; a box whose corners the sphere holds becomes the
+// sphere's box.
+TEST(BSphere, BoxGrownByASphere) {
     const struct {
         const char* name;
         Kv3dBBox start;
@@ -168,9 +164,7 @@ TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
     } cases[] = {
         {"sphere inside", box(P(), P(4, 4, 4)), S(P(2, 2, 2), 1.0), P(), P(4, 4, 4)},
         {"sphere out of one face", box(P(), P(4, 4, 4)), S(P(3.5, 2, 2), 1.0), P(), P(4.5, 4, 4)},
-        // A box whose corners the sphere holds becomes the sphere's box.
-        {"box inside the sphere", box(P(), P(0.1, 0.1, 0.1)), S(P(), 1.0), P(-1, -1, -1),
-         P(1, 1, 1)},
+        {"box inside", box(P(), P(0.1, 0.1, 0.1)), S(P(), 1.0), P(-1, -1, -1), P(1, 1, 1)},
     };
     for (const auto& c : cases) {
         Kv3dBBox grown = c.start;
@@ -178,12 +172,6 @@ TEST(BSphere, BoxOfASphereAndBoxGrownByOne) {
         EXPECT_EQ(xyz(grown.bbmin()), xyz(c.lo)) << "case: " << c.name;
         EXPECT_EQ(xyz(grown.bbmax()), xyz(c.hi)) << "case: " << c.name;
     }
-    const Kv3dBBox cube = box(P(), P(4, 4, 4));
-    expect_each<bool>({
-        {"empty sphere, empty box", Kv3dBBox().contains(S()), false},
-        {"extreme tol out", cube.contains(S(P(3, 2, 2), 1 + kTol)), true},
-        {"extreme 1.5 tol out", cube.contains(S(P(3, 2, 2), 1 + 1.5 * kTol)), false},
-    });
 }
 
 // Rigid motions move the centre and keep the radius bit for bit; under any
@@ -194,8 +182,7 @@ TEST(BSphere, ApplyKeepsBounding) {
     s.apply(screw);
     EXPECT_EQ(xyz(s.center()), xyz(P(1, 2, 3).apply(screw))) << "case: screw motion";
     EXPECT_EQ(stored_radius(s), 0.75) << "case: screw motion";
-    empty.apply(Kv3dTransform(2.0, P()));
-    EXPECT_TRUE(empty.is_empty()) << "case: empty sphere";
+    EXPECT_TRUE(empty.apply(Kv3dTransform(2.0, P())).is_empty()) << "case: empty sphere";
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> u(-1.0, 1.0);
     for (int n = 0; n < 300; ++n) {
@@ -208,17 +195,6 @@ TEST(BSphere, ApplyKeepsBounding) {
         P q = t.center() + dir * (t.radius() * (1 - 1e-9) * std::fabs(u(rng)));
         ASSERT_TRUE(t.apply(T).contains(q.apply(T))) << "case: image of sample " << n;
     }
-}
-
-TEST(BSphere, JournalText) {
-    std::ostringstream out;
-    KvJournal j(out);
-    j << S(P(1, 2, 3));
-    EXPECT_EQ(out.str(), "Kv3dBSphere( Kv3dPoint( 1, 2, 3) , \n          0  ) \n")
-        << "case: point sphere";
-    out.str("");
-    S(P(1, 2, 3)).debug(j, static_cast<KvDebug>(1), false, 2);
-    EXPECT_EQ(out.str(), "") << "case: debug level 1";
 }
 
 }  // namespace

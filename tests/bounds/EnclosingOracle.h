@@ -19,6 +19,12 @@ namespace enclosing_oracle {
 // A point's coordinates, compared exactly and printed on failure.
 inline std::array<double, 3> xyz(const Kv3dPoint& p) { return {p.x(), p.y(), p.z()}; }
 
+inline Kv3dBBox box(const Kv3dPoint& lo, const Kv3dPoint& hi) {
+    Kv3dBBox r(lo);
+    r.update_bbox(hi);
+    return r;
+}
+
 struct Ball {
     Kv3dPoint c;
     double r = -1.0;
@@ -81,8 +87,7 @@ private:
         const double d = (p - s.c).length();
         const double k = (d - s.r) * 0.5;
         s.c = s.c + (p - s.c) * (k / d);
-        s.r = s.r + k;
-        s.r = s.r + b_;
+        s.r = s.r + k + b_;
     }
 
     void sort_and_thin(const Kv3dPoint& o) {
@@ -125,16 +130,13 @@ private:
             T = U;
             return;
         }
-        const double r1 = P1.distance(T.c);
-        const double r2 = P2.distance(T.c);
-        const double D = P1.distance(P2);
+        const double r1 = P1.distance(T.c), r2 = P2.distance(T.c), D = P1.distance(P2);
         const double h = (r2 + r1) * 0.5 * (r1 - r2) / D;
         const double t = h / (D * 0.5 + h);
         const Kv3dPoint Q = T.c + (P1 - T.c) * t;
         const Kv3dPoint M = U.c;
         U = Ball{Q, (1 - t) * r1 + b_};
-        Kv3dPoint A0 = Q;
-        Kv3dPoint A1 = T.c;
+        Kv3dPoint A0 = Q, A1 = T.c;
         if (encloses(U)) {
             T = U;
             const Kv3dBSphere u = U.sphere();
@@ -147,8 +149,7 @@ private:
         const Kv3dLine line(A0, A1);
         const double L = (A1 - A0).length();
         const int steps = L / b_ < 100 ? 8 : L / b_ < 1000 ? 16 : L / b_ < 10000 ? 32 : 64;
-        double lo = 0.0;
-        double hi = 1.0;
+        double lo = 0.0, hi = 1.0;
         for (int i = 0; i < steps; ++i) {
             const double mid = (hi + lo) * 0.5;
             const Kv3dPoint X = line.evaluate(mid);
