@@ -94,18 +94,30 @@ TEST(BBox, ToleranceBoundaries) {
     // part elsewhere, in either order and written over either operand.
     const Kv3dBBox b = box({1 + 0.5 * kTol, 0.5, 0.25}, {2, 1.5, 0.75});
     Kv3dBBox r1, r2, self = a, other = b;
-    const struct {
-        const char* name;
-        bool met;
-        const Kv3dBBox& result;
-    } cases[] = {{"a, b", a.intersect(b, &r1), r1},
-                 {"b, a", b.intersect(a, &r2), r2},
-                 {"over the first", self.intersect(b, &self), self},
-                 {"over the second", a.intersect(other, &other), other}};
-    for (const auto& c : cases) {
-        EXPECT_TRUE(c.met) << "case: " << c.name;
-        expect_corners(c.name, c.result, P(1, 0.5, 0.25), P(1 + 0.5 * kTol, 1, 0.75));
-    }
+    expect_each<bool>({{"a, b", a.intersect(b, &r1), true},
+                       {"b, a", b.intersect(a, &r2), true},
+                       {"over the first", self.intersect(b, &self), true},
+                       {"over the second", a.intersect(other, &other), true}});
+    const P lo(1, 0.5, 0.25), hi(1 + 0.5 * kTol, 1, 0.75);
+    expect_corners("a, b", r1, lo, hi);
+    expect_corners("b, a", r2, lo, hi);
+    expect_corners("over the first", self, lo, hi);
+    expect_corners("over the second", other, lo, hi);
+}
+
+// A box grown by a sphere takes its axis extremes; a box whose corners the
+// sphere holds becomes the sphere's box.
+TEST(BBox, GrowthByASphere) {
+    const auto grown = [](Kv3dBBox b, const Kv3dBSphere& s) {
+        b.update_bbox(s);
+        return b;
+    };
+    const Kv3dBBox four = box(P(), P(4, 4, 4));
+    expect_corners("sphere inside", grown(four, Kv3dBSphere(P(2, 2, 2), 1.0)), P(), P(4, 4, 4));
+    expect_corners("sphere out of one face", grown(four, Kv3dBSphere(P(3.5, 2, 2), 1.0)), P(),
+                   P(4.5, 4, 4));
+    expect_corners("box inside", grown(box(P(), P(0.1, 0.1, 0.1)), Kv3dBSphere(P(), 1.0)),
+                   P(-1, -1, -1), P(1, 1, 1));
 }
 
 // The box of the eight transformed corners; an empty box stays empty.

@@ -1,5 +1,6 @@
 #include <kv3d/kv3d.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -119,16 +120,15 @@ TEST(BSphereEnclosing, EqualsTheLiteralConstructionAndEnclosesEverything) {
 // and a pair just inside b (0.9995 b) is found only with the window's margin.
 TEST(BSphereEnclosing, SingleNearPair) {
     std::mt19937 rng(9);
-    const struct {
-        double scale, at, apart;
-    } clouds[] = {{400.0, 1000, 0.99 * b}, {1e-3, 2.5e-3, 0.9995 * b}};
-    for (const auto& c : clouds) {
+    // {scale, distance, pair spacing}
+    for (const auto& c :
+         {std::array<double, 3>{400.0, 1000, 0.99 * b}, {1e-3, 2.5e-3, 0.9995 * b}}) {
         for (int k = 0; k < 16; ++k) {
-            KvArray<P> pts = cloud(kCube, 999, c.scale, rng);
+            KvArray<P> pts = cloud(kCube, 999, c[0], rng);
+            const double x = c[1] * (1 + 3.7e-4 * k);
             pts[0] = P(0, 0, 0);
-            const double x = c.at * (1 + 3.7e-4 * k);
             pts.append(P(x, 0, 0));
-            pts.append(P(x + c.apart, 0, 0));
+            pts.append(P(x + c[2], 0, 0));
             check_update(pts, Ball(), "near pair at " + std::to_string(x));
         }
     }

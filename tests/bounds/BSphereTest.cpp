@@ -153,27 +153,6 @@ TEST(BSphere, ConstructedPoints) {
     EXPECT_EQ(S().axis_extreme_points(e), 0) << "case: empty sphere";
 }
 
-// A box grown by a sphere; a box whose corners the sphere holds becomes the
-// sphere's box.
-TEST(BSphere, BoxGrownByASphere) {
-    const struct {
-        const char* name;
-        Kv3dBBox start;
-        S sphere;
-        P lo, hi;
-    } cases[] = {
-        {"sphere inside", box(P(), P(4, 4, 4)), S(P(2, 2, 2), 1.0), P(), P(4, 4, 4)},
-        {"sphere out of one face", box(P(), P(4, 4, 4)), S(P(3.5, 2, 2), 1.0), P(), P(4.5, 4, 4)},
-        {"box inside", box(P(), P(0.1, 0.1, 0.1)), S(P(), 1.0), P(-1, -1, -1), P(1, 1, 1)},
-    };
-    for (const auto& c : cases) {
-        Kv3dBBox grown = c.start;
-        grown.update_bbox(c.sphere);
-        EXPECT_EQ(xyz(grown.bbmin()), xyz(c.lo)) << "case: " << c.name;
-        EXPECT_EQ(xyz(grown.bbmax()), xyz(c.hi)) << "case: " << c.name;
-    }
-}
-
 // Rigid motions move the centre and keep the radius bit for bit; under any
 // affine map the image of a sphere holds the images of its points.
 TEST(BSphere, ApplyKeepsBounding) {
