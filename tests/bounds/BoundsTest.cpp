@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <sstream>
 #include <string>
 
@@ -10,6 +9,7 @@
 
 #include "EnclosingOracle.h"
 #include "support/NamedCases.h"
+#include "support/RandomDraw.h"
 
 namespace {
 
@@ -51,13 +51,11 @@ TEST(BBox, EmptyStateAndGrowth) {
 // from one already grown; a NaN first point takes both corners of an empty
 // box, as one step would.
 TEST(BBox, ArrayGrowthEqualsThePointByPointGrowth) {
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> u(-100, 100);
-    std::uniform_int_distribution<int> pick(0, 24);
+    RandomDraw g(11);
     const double special[] = {std::nan(""), -0.0, 0.0, HUGE_VAL, -HUGE_VAL};  // now and then
     const auto coordinate = [&] {
-        const int k = pick(rng);
-        return k < 5 ? special[k] : u(rng);
+        const int k = g.pick(25);
+        return k < 5 ? special[k] : g.uniform(-100, 100);
     };
     const auto same_bits = [](const P& p, const P& q) { return !std::memcmp(&p, &q, sizeof p); };
     for (int trial = 0; trial < 300; ++trial) {
@@ -128,11 +126,10 @@ TEST(BBox, ApplyBoundsTheTransformedCorners) {
     Kv3dBBox empty;
     empty.apply(Kv3dTransform(P(1, 0, 0), Kv3dVector(0, 0, 1), 0.3, 5.0));
     EXPECT_TRUE(empty.is_empty()) << "case: empty box";
-    std::mt19937 rng(31);
-    std::uniform_real_distribution<double> u(-3, 3);
+    RandomDraw g(31);
     for (int n = 0; n < 200; ++n) {
-        const P p(u(rng), u(rng), u(rng)), q(u(rng), u(rng), u(rng));
-        const Kv3dTransform T(p, q - P(), u(rng), u(rng));
+        const P p = g.point(3.0), q = g.point(3.0);
+        const Kv3dTransform T(p, q - P(), g.uniform(-3, 3), g.uniform(-3, 3));
         Kv3dBBox moved = box(p, q), reference;
         for (int c = 0; c < 8; ++c)
             reference.update_bbox(
@@ -233,14 +230,11 @@ TEST(BSphere, Growth) {
 // against box: beside a face, over an edge, off a corner of the unit cube.
 TEST(BSphere, Predicates) {
     const S point(P(1, 1, 1)), s(P(), 2.0), a(P(), b), empty, unit(P(), 1.0);
-    const S right(P(3, 0, 0), 1.0), big(P(), 3.0), small(P(1, 0, 0), 1.0);
+    const S right(P(3, 0, 0), 1.0);
     const Kv3dBBox cube = box({-1, -1, -1}, {1, 1, 1}), four = box(P(), P(4, 4, 4));
     const Kv3dBBox u = box(P(0, 0, 0), P(1, 1, 1));
     const double r = 0.1, e = r / std::sqrt(2.0), c = r / std::sqrt(3.0);
-    const S face(P(0.5, -1.1 * r, 0.5), r), face_in(P(0.5, 0.5, 1 + r + 0.5 * kTol), r);
-    const S edge(P(1 + 1.1 * e, 0.5, -1.1 * e), r),
-        corner_in(P(1 + 0.9 * c, -0.9 * c, 1 + 0.9 * c), r);
-    const S corner_out(P(-1.1 * c, -1.1 * c, -1.1 * c), r);
+    const S corner_in(P(1 + 0.9 * c, -0.9 * c, 1 + 0.9 * c), r);
     Kv3dBSphere out;
     expect_each<bool>({
         {"point at b / 2", point.contains(P(1 + 0.5 * b, 1, 1)), true},
@@ -266,17 +260,17 @@ TEST(BSphere, Predicates) {
         {"equal, empty and other", empty.geom_equal(S(P(), 0.5 * b)), false},
         {"touching", s.intersect(S(P(4, 0, 0), 2.0), nullptr), false},
         {"just overlapping", s.intersect(S(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr), true},
-        {"small inside", big.intersect(small, &out), true},
+        {"small inside", S(P(), 3.0).intersect(S(P(1, 0, 0), 1.0), &out), true},
         {"empty other", s.intersect(S(), &out), false},
         {"margin just enough", unit.intersect_extended(right, 0.5 + 1e-9), true},
         {"margin exactly to touching", unit.intersect_extended(right, 0.5), false},
         {"margin, empty", unit.intersect_extended(S(), 10.0), false},
-        {"face, 1.1 r", face.intersect(u), false},
-        {"face, r + tol/2", face_in.intersect(u), true},
-        {"edge, 1.1 r", edge.intersect(u), false},
+        {"face, 1.1 r", S(P(0.5, -1.1 * r, 0.5), r).intersect(u), false},
+        {"face, r + tol/2", S(P(0.5, 0.5, 1 + r + 0.5 * kTol), r).intersect(u), true},
+        {"edge, 1.1 r", S(P(1 + 1.1 * e, 0.5, -1.1 * e), r).intersect(u), false},
         {"corner, 0.9 r", corner_in.intersect(u), true},
         {"corner, 0.9 r, from the box", u.intersect(corner_in), true},
-        {"corner, 1.1 r", corner_out.intersect(u), false},
+        {"corner, 1.1 r", S(P(-1.1 * c, -1.1 * c, -1.1 * c), r).intersect(u), false},
         {"empty sphere, box", empty.intersect(u), false},
         {"box, empty sphere", Kv3dBBox().contains(S()), false},
         {"box, extreme tol out", four.contains(S(P(3, 2, 2), 1 + kTol)), true},
@@ -309,16 +303,14 @@ TEST(BSphere, ApplyKeepsBounding) {
     EXPECT_EQ(xyz(s.center()), xyz(P(1, 2, 3).apply(screw))) << "case: screw motion";
     EXPECT_EQ(stored_radius(s), 0.75) << "case: screw motion";
     EXPECT_TRUE(empty.apply(Kv3dTransform(2.0, P())).is_empty()) << "case: empty sphere";
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    RandomDraw g(5);
     for (int n = 0; n < 300; ++n) {
         double m[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-        for (int i = 0; i < 12; ++i) m[i] = 3 * u(rng);
+        for (int i = 0; i < 12; ++i) m[i] = g.uniform(-3, 3);
         const Kv3dTransform T(m);
-        S t(P(u(rng), u(rng), u(rng)), 0.1 + std::fabs(u(rng)));
+        S t(g.point(1.0), g.uniform(0.1, 1.1));
         // A point strictly inside, by up to 1 - 1e-9 of the radius.
-        const Kv3dVector dir(Kv3dVector(u(rng), u(rng), u(rng)).direction(), 1.0);
-        P q = t.center() + dir * (t.radius() * (1 - 1e-9) * std::fabs(u(rng)));
+        P q = t.center() + g.unit() * (t.radius() * (1 - 1e-9) * g.uniform(0, 1));
         ASSERT_TRUE(t.apply(T).contains(q.apply(T))) << "case: image of sample " << n;
     }
 }
