@@ -8,6 +8,7 @@
 
 #include <kv3d/kv3d.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -174,12 +175,10 @@ private:
 // the radius, otherwise the construction, then point growth by each point
 // left outside when the thinning dropped some.
 inline Ball update(const Ball& S, const KvArray<Kv3dPoint>& points) {
-    if (!S.empty()) {
-        bool all = true;
-        for (std::size_t i = 0; i < points.size() && all; ++i)
-            all = Kv3d_distance_less_than_maximum_distance(points[i], S.c, S.r);
-        if (all) return S;
-    }
+    const auto within = [&](const Kv3dPoint& p) {
+        return Kv3d_distance_less_than_maximum_distance(p, S.c, S.r);
+    };
+    if (!S.empty() && std::all_of(points.begin(), points.end(), within)) return S;
     Construction construction(S, points);
     Kv3dBSphere result = construction.run().sphere();
     for (std::size_t i = 0; i < points.size() && construction.dropped(); ++i)
