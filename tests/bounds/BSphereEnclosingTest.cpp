@@ -40,27 +40,20 @@ KvArray<P> cloud(int shape, std::size_t n, double scale, std::mt19937& rng) {
     KvArray<P> pts;
     for (std::size_t i = 0; i < n; ++i) {
         double x = u(rng), y = u(rng), z = u(rng);
-        if (shape == kSurface) {
-            const double l = std::sqrt(x * x + y * y + z * z);
-            x /= l, y /= l, z /= l;
-        } else if (shape == kGauss) {
-            x = g(rng), y = g(rng), z = g(rng);
-        } else if (shape == kNearPairs && i % 2 == 1) {  // 0.4 b from the point before
-            const P& q = pts[i - 1];
+        const double l = shape == kSurface ? std::sqrt(x * x + y * y + z * z) : 1.0;
+        if (shape == kGauss) x = g(rng), y = g(rng), z = g(rng);
+        if (shape == kGrid) x = step(rng) / 6.0, y = step(rng) / 6.0, z = step(rng) / 6.0;
+        // The pair's first point, or the chain's.
+        const P q = i == 0 ? P() : pts[shape == kChains ? i - i % 4 : i - 1];
+        if (shape == kNearPairs && i % 2 == 1)  // 0.4 b away
             pts.append(P(q.x() + 0.4 * b, q.y(), q.z() - 0.1 * b));
-            continue;
-        } else if (shape == kChains && i % 4 != 0) {  // 0.6 b and 1.2 b away, then a copy
-            const P& q = pts[i - i % 4];
+        else if (shape == kChains && i % 4 != 0)  // 0.6 b and 1.2 b away, then a copy
             pts.append(i % 4 == 3 ? q : P(q.x() + 0.6 * b * (i % 4), q.y(), q.z()));
-            continue;
-        } else if (shape == kGrid) {
-            x = step(rng) / 6.0, y = step(rng) / 6.0, z = step(rng) / 6.0;
-        } else if (shape == kSwapped && i % 2 == 1) {
-            const P& q = pts[i - 1];
+        else if (shape == kSwapped && i % 2 == 1)
             pts.append(P(q.y(), q.x(), q.z()));
-            continue;
-        }
-        pts.append(P(centre.x() + x * scale, centre.y() + y * scale, centre.z() + z * scale));
+        else
+            pts.append(P(centre.x() + x / l * scale, centre.y() + y / l * scale,
+                         centre.z() + z / l * scale));
     }
     return pts;
 }
