@@ -183,41 +183,39 @@ TEST(KvLaHouseholder, TriangularisesThreeColumns) {
     }
 }
 
+// Refusals: a NaN or infinite entry, an empty or non-square matrix, a largest
+// singular value that overflows. Refused results write nothing (solutions,
+// decomposition) or the identity (eigenvectors); the rank of a is known even
+// when b holds a NaN.
 TEST(KvLa, NonFiniteEmptyAndDegenerateInputsAreRefused) {
-    KvLaDblMat nan = identity(3), keep(1, 1, 42.0), x, n, b(3, 1, 1.0);
-    nan(2, 1) = kNan;
-    b(1, 0) = kNan;
-    int rank = -1;
-    EXPECT_FALSE(kvla_inverse(KvLaDblMat(2, 3, 1.0), keep, 1e-15, &rank)) << "case: not square";
-    EXPECT_EQ(rank, 1) << "case: not square";
-    EXPECT_FALSE(kvla_linearsolve(nan, KvLaDblMat(3, 1, 1.0), keep, nullptr)) << "case: NaN";
-    EXPECT_EQ(keep(0, 0), 42.0) << "case: refused, nothing written";
-    EXPECT_FALSE(kvla_linearsolve(identity(3), b, x, 1e-12, &rank, nullptr)) << "case: NaN in b";
-    EXPECT_EQ(rank, 3) << "case: NaN in b, the rank of a still known";
-    nan(0, 0) = kInf;
-    EXPECT_FALSE(kvla_linearsolve(nan, KvLaDblMat(3, 1, 0.0), x, 1e-12, &rank, &n)) << "case: inf";
-    EXPECT_EQ(n.cols(), 0) << "case: inf";
-    EXPECT_FALSE(kvla_smallest_singular_vector(KvLaDblMat(2, 2, kNan), 1e-5, &rank, x))
-        << "case: NaN";
-    KvArray<double> lambda;
-    EXPECT_FALSE(kvla_eigenvector_basis(nan, lambda, x)) << "case: inf";
-    EXPECT_EQ(max_abs_diff(x, identity(3)), 0.0) << "case: inf, the identity";
-    KvLaDblMat empty;
-    EXPECT_FALSE(kvla_eigenvector_basis(empty, lambda, x)) << "case: empty";
-    // The decomposition refuses, writing nothing.
-    KvLaDblMat inf(2, 2, 1.0), u(1, 1, 42.0);
-    inf(0, 1) = -kInf;
-    KvArray<double> sigma{44.0};
-    const std::pair<const char*, KvLaDblMat> refused[] = {
-        {"no columns", KvLaDblMat(3, 0, 0.0)},
-        {"NaN", KvLaDblMat(2, 2, kNan)},
-        {"infinity", inf},
-        {"largest value overflows", KvLaDblMat(4, 4, 1.5e308)}};
-    for (const auto& c : refused) {
-        EXPECT_FALSE(kvla_svd(c.second, u, sigma, x)) << "case: svd, " << c.first;
-        EXPECT_EQ(u(0, 0), 42.0) << "case: svd, " << c.first;
-        EXPECT_EQ(sigma[0], 44.0) << "case: svd, " << c.first;
-    }
+    KvLaDblMat nan = identity(3), inf = identity(3), keep(1, 1, 42.0), u(1, 1, 42.0), b(3, 1, 1.0);
+    KvLaDblMat x, n, eig, empty;
+    nan(2, 1) = b(1, 0) = kNan;
+    inf(0, 0) = kInf;
+    KvArray<double> lambda, sigma{44.0};
+    int not_square = -1, nan_b = -1, rank = -1;
+    expect_each<bool>({
+        {"inverse, not square", kvla_inverse(KvLaDblMat(2, 3, 1.0), keep, 1e-15, &not_square),
+         false},
+        {"solve, NaN", kvla_linearsolve(nan, KvLaDblMat(3, 1, 1.0), keep, nullptr), false},
+        {"solve, NaN in b", kvla_linearsolve(identity(3), b, x, 1e-12, &nan_b, nullptr), false},
+        {"solve, inf", kvla_linearsolve(inf, KvLaDblMat(3, 1, 0.0), x, 1e-12, &rank, &n), false},
+        {"smallest, NaN", kvla_smallest_singular_vector(KvLaDblMat(2, 2, kNan), 1e-5, &rank, x),
+         false},
+        {"eigen, empty", kvla_eigenvector_basis(empty, lambda, x), false},
+        {"eigen, inf", kvla_eigenvector_basis(inf, lambda, eig), false},
+        {"svd, no columns", kvla_svd(KvLaDblMat(3, 0, 0.0), u, sigma, x), false},
+        {"svd, NaN", kvla_svd(nan, u, sigma, x), false},
+        {"svd, inf", kvla_svd(inf, u, sigma, x), false},
+        {"svd, largest value overflows", kvla_svd(KvLaDblMat(4, 4, 1.5e308), u, sigma, x), false},
+    });
+    expect_each<int>({{"not square, rank", not_square, 1},
+                      {"NaN in b, rank of a", nan_b, 3},
+                      {"solve, inf, null space", n.cols(), 0}});
+    expect_each<double>({{"solve, nothing written", keep(0, 0), 42.0},
+                         {"eigen, inf, the identity", max_abs_diff(eig, identity(3)), 0.0},
+                         {"svd, nothing written", u(0, 0), 42.0},
+                         {"svd, no value written", sigma[0], 44.0}});
     // Householder calls with nothing to do leave everything alone.
     double h[3] = {1, 2, 3}, c[3] = {1, 2, 3}, zero[3] = {0, 0, 0}, up = 77.0;
     kvla_h1(-1, 1, 3, h, 1, up);  // pivot out of range
