@@ -43,8 +43,9 @@ KvArray<P> cloud(int shape, std::size_t n, double scale, std::mt19937& rng) {
         const double l = shape == kSurface ? std::sqrt(x * x + y * y + z * z) : 1.0;
         if (shape == kGauss) x = g(rng), y = g(rng), z = g(rng);
         if (shape == kGrid) x = step(rng) / 6.0, y = step(rng) / 6.0, z = step(rng) / 6.0;
-        // The pair's first point, or the chain's.
-        const P q = i == 0 ? P() : pts[shape == kChains ? i - i % 4 : i - 1];
+        // The pair's first point, or the chain's (none for a point that starts one).
+        const std::size_t head = shape == kChains ? i - i % 4 : i - 1;
+        const P q = head < pts.size() ? pts[head] : P();
         if (shape == kNearPairs && i % 2 == 1)  // 0.4 b away
             pts.append(P(q.x() + 0.4 * b, q.y(), q.z() - 0.1 * b));
         else if (shape == kChains && i % 4 != 0)  // 0.6 b and 1.2 b away, then a copy
