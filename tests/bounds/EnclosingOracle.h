@@ -8,6 +8,7 @@
 
 #include <kv3d/kv3d.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -18,6 +19,12 @@ namespace enclosing_oracle {
 
 // A point's coordinates, compared exactly and printed on failure.
 inline std::array<double, 3> xyz(const Kv3dPoint& p) { return {p.x(), p.y(), p.z()}; }
+
+inline Kv3dBBox box(const Kv3dPoint& lo, const Kv3dPoint& hi) {
+    Kv3dBBox r(lo);
+    r.update_bbox(hi);
+    return r;
+}
 
 struct Ball {
     Kv3dPoint c;
@@ -81,8 +88,7 @@ private:
         const double d = (p - s.c).length();
         const double k = (d - s.r) * 0.5;
         s.c = s.c + (p - s.c) * (k / d);
-        s.r = s.r + k;
-        s.r = s.r + b_;
+        s.r = s.r + k + b_;
     }
 
     void sort_and_thin(const Kv3dPoint& o) {
@@ -125,16 +131,13 @@ private:
             T = U;
             return;
         }
-        const double r1 = P1.distance(T.c);
-        const double r2 = P2.distance(T.c);
-        const double D = P1.distance(P2);
+        const double r1 = P1.distance(T.c), r2 = P2.distance(T.c), D = P1.distance(P2);
         const double h = (r2 + r1) * 0.5 * (r1 - r2) / D;
         const double t = h / (D * 0.5 + h);
         const Kv3dPoint Q = T.c + (P1 - T.c) * t;
         const Kv3dPoint M = U.c;
         U = Ball{Q, (1 - t) * r1 + b_};
-        Kv3dPoint A0 = Q;
-        Kv3dPoint A1 = T.c;
+        Kv3dPoint A0 = Q, A1 = T.c;
         if (encloses(U)) {
             T = U;
             const Kv3dBSphere u = U.sphere();
@@ -147,8 +150,7 @@ private:
         const Kv3dLine line(A0, A1);
         const double L = (A1 - A0).length();
         const int steps = L / b_ < 100 ? 8 : L / b_ < 1000 ? 16 : L / b_ < 10000 ? 32 : 64;
-        double lo = 0.0;
-        double hi = 1.0;
+        double lo = 0.0, hi = 1.0;
         for (int i = 0; i < steps; ++i) {
             const double mid = (hi + lo) * 0.5;
             const Kv3dPoint X = line.evaluate(mid);
@@ -173,12 +175,10 @@ private:
 // the radius, otherwise the construction, then point growth by each point
 // left outside when the thinning dropped some.
 inline Ball update(const Ball& S, const KvArray<Kv3dPoint>& points) {
-    if (!S.empty()) {
-        bool all = true;
-        for (std::size_t i = 0; i < points.size() && all; ++i)
-            all = Kv3d_distance_less_than_maximum_distance(points[i], S.c, S.r);
-        if (all) return S;
-    }
+    const auto within = [&](const Kv3dPoint& p) {
+        return Kv3d_distance_less_than_maximum_distance(p, S.c, S.r);
+    };
+    if (!S.empty() && std::all_of(points.begin(), points.end(), within)) return S;
     Construction construction(S, points);
     Kv3dBSphere result = construction.run().sphere();
     for (std::size_t i = 0; i < points.size() && construction.dropped(); ++i)
