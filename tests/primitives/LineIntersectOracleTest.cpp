@@ -150,23 +150,17 @@ TEST(LineIntersectOracle, AgreesWithTheFrameTransform) {
 // The nearness threshold, strict: beside the x axis, z0 apart along z, a
 // line along y and one along x (the distance is exactly |z0|).
 TEST(LineIntersectOracle, NearnessThresholdIsStrict) {
-    const double tol = Kv3dResObj::same_point_tol();
     const Kv3dLine x(P(0, 0, 0), V(1, 0, 0));
-    for (const Neighbour& z0 : around(tol)) {
-        const bool near = z0.value < tol;
-        const struct {
-            const char* name;
-            Kv3dLine l;
-            Kv3d::IntersectionType want;
-        } cases[] = {{"crossing", Kv3dLine(P(0, 0, z0.value), V(0, 1, 0)),
-                      near ? Kv3d::INTERSECTING : Kv3d::SKEW},
-                     {"parallel", Kv3dLine(P(3, 0, z0.value), V(2, 0, 0)),
-                      near ? Kv3d::COINCIDENT : Kv3d::PARALLEL}};
-        for (const auto& c : cases) {
-            const std::string name = std::string(c.name) + ", " + z0.name;
-            EXPECT_EQ(x.intersect(c.l, nullptr, nullptr, nullptr), c.want) << "case: " << name;
-            expect_agreement(name, x, c.l);
-        }
+    for (const Neighbour& z0 : around(Kv3dResObj::same_point_tol())) {
+        const bool near = z0.value < Kv3dResObj::same_point_tol();
+        const Kv3dLine crossing(P(0, 0, z0.value), V(0, 1, 0)),
+            along(P(3, 0, z0.value), V(2, 0, 0));
+        EXPECT_EQ(x.intersect(crossing, nullptr, nullptr, nullptr),
+                  near ? Kv3d::INTERSECTING : Kv3d::SKEW)
+            << "case: crossing, " << z0.name;
+        EXPECT_EQ(x.intersect(along, nullptr, nullptr, nullptr),
+                  near ? Kv3d::COINCIDENT : Kv3d::PARALLEL)
+            << "case: parallel, " << z0.name;
     }
 }
 
