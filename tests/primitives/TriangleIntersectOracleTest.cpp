@@ -255,7 +255,8 @@ Pair random_pair(RandomDraw& d) {
 
 // The second triangle has a vertex (or a point on an edge) moved to about the
 // point tolerance from a point of the first (on its edge, a vertex, or
-// inside), in a random direction or along the normal.
+// inside), in a random direction or along the normal; the tip a vertex of b
+// or on one of its edges.
 Pair touching_pair(RandomDraw& d) {
     const P c = centre(d);
     const double r = std::pow(10.0, d.uniform(-2, 1));
@@ -267,14 +268,10 @@ Pair touching_pair(RandomDraw& d) {
     const P tip = target + offset;
     const P q = tip + d.unit() * (r * d.uniform(0.1, 1));
     const P s = tip + d.unit() * (r * d.uniform(0.1, 1));
-    switch (d.pick(3)) {
-        case 0:
-            return {a, Kv3dTriangle(tip, q, s)};
-        case 1:  // the touching point on an edge of b
-            return {a, Kv3dTriangle(tip + (tip - q) * d.uniform(0.1, 1), q, s)};
-        default:
-            return {Kv3dTriangle(q, tip, s), a};
-    }
+    const Pair kinds[] = {{a, Kv3dTriangle(tip, q, s)},
+                          {a, Kv3dTriangle(tip + (tip - q) * d.uniform(0.1, 1), q, s)},
+                          {Kv3dTriangle(q, tip, s), a}};
+    return kinds[d.pick(3)];
 }
 
 // The second triangle in the plane of the first, moved along the normal by
@@ -313,32 +310,21 @@ Pair grazing_pair(RandomDraw& d) {
     return {a, Kv3dTriangle(p, q, vertex())};
 }
 
-// Collinear vertices, coincident ones, slivers, tiny and huge triangles.
+// Collinear vertices, a repeated one, a sliver (the third vertex a hair off
+// the line), tiny and huge triangles (through the neighbourhood of a), an
+// edge of a reused with the third vertex anywhere.
 Pair degenerate_pair(RandomDraw& d) {
     const P c = centre(d);
     const Kv3dTriangle a = random_triangle(d, c, 1.0);
     const P p = c + d.point(1).as_vector(), q = c + d.point(1).as_vector();
-    Kv3dTriangle b;
-    switch (d.pick(6)) {
-        case 0:  // collinear
-            b = Kv3dTriangle(p, q, p + (q - p) * d.uniform(-1, 2));
-            break;
-        case 1:  // a repeated vertex
-            b = Kv3dTriangle(p, p, q);
-            break;
-        case 2:  // sliver: the third vertex a hair off the line
-            b = Kv3dTriangle(p, q,
-                             p + (q - p) * 0.5 + d.unit() * std::pow(10.0, d.uniform(-16, -6)));
-            break;
-        case 3:  // tiny
-            b = Kv3dTriangle(p, p + d.unit() * 1e-12, p + d.unit() * 1e-12);
-            break;
-        case 4:  // huge, through the neighbourhood of a
-            b = Kv3dTriangle(p + d.unit() * 1e6, p + d.unit() * 1e6, p);
-            break;
-        default:  // an edge of a reused, the third vertex anywhere
-            b = Kv3dTriangle(a.p0(), a.p1(), p);
-    }
+    const V s = d.unit(), t = d.unit(), hair = d.unit() * std::pow(10.0, d.uniform(-16, -6));
+    const Kv3dTriangle kinds[] = {Kv3dTriangle(p, q, p + (q - p) * d.uniform(-1, 2)),
+                                  Kv3dTriangle(p, p, q),
+                                  Kv3dTriangle(p, q, p + (q - p) * 0.5 + hair),
+                                  Kv3dTriangle(p, p + s * 1e-12, p + t * 1e-12),
+                                  Kv3dTriangle(p + s * 1e6, p + t * 1e6, p),
+                                  Kv3dTriangle(a.p0(), a.p1(), p)};
+    const Kv3dTriangle& b = kinds[d.pick(6)];
     return d.pick(2) == 0 ? Pair{a, b} : Pair{b, a};
 }
 
