@@ -101,12 +101,8 @@ TEST(Triangle, JournalText) {
 
 // A segment crossing the plane steeply meets the triangle only where the
 // crossing lies in it exactly: no tolerance band around the edges or at the
-// segment's ends. In the plane: crossing an edge within the tolerance.
-// Parallel to an edge, the start decides: within the point tolerance of the
-// plane. Collinear vertices span no plane: only a real crossing of an edge
-// counts.
+// segment's ends.
 TEST(TriangleIntersect, Segments) {
-    const Kv3dTriangle flat(O, X, P(2, 0, 0));
     expect_each<bool>({
         {"ends 1e-13 short", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, -1e-13}), false},
         {"ends on the triangle", meets(T, {0.25, 0.25, -1}, {0.25, 0.25, 0}), true},
@@ -115,11 +111,6 @@ TEST(TriangleIntersect, Segments) {
         {"crosses on an edge", meets(T, {0.5, 0, -1}, {0.5, 0, 1}), true},
         {"crosses 1e-13 inside an edge", meets(T, {0.5, 1e-13, -1}, {0.5, 1e-13, 1}), true},
         {"vanishing vector", T.intersect(Kv3dLine(P(0.25, 0.25, 0), V(0, 0, 1e-21))), false},
-        {"crossing an edge within tol", meets(T, {0.2, 0.3, 0.0004}, {2, 0.5, -0.0004}), true},
-        {"parallel, 0.5 tol", meets(T, {0.1, 0.1, 0.0005}, {0.3, 0.1, 0.0005}), true},
-        {"parallel, 2 tol", meets(T, {0.1, 0.1, 0.002}, {0.3, 0.1, 0.002}), false},
-        {"collinear, crossing", meets(flat, {0.5, -1, 0}, {0.5, 1, 0}), true},
-        {"collinear, near", meets(flat, {0.5, 0.0005, 0}, {0.6, 0.0005, 0.0001}), false},
     });
 }
 
@@ -129,15 +120,11 @@ TEST(TriangleIntersect, Segments) {
 // plane within rounding), the second with nearly collinear vertices (the
 // sine of its angle 1e-15).
 TEST(TriangleIntersect, TrianglePairs) {
-    const Kv3dTriangle up(P(0.1, 0.2, 1), P(0.9, 0.3, 1), P(0.2, 0.7, 1));
-    const double tol = Kv3dResObj::same_point_tol();
     const struct {
         const char* name;
         Kv3dTriangle a, b;
         bool meets;
     } cases[] = {
-        {"inside, within tolerance", T, up - V(0, 0, 1 - 0.5 * tol), true},
-        {"2 tol above", T, up - V(0, 0, 1 - 2 * tol), false},
         {"a shared vertex", T, tri({1, 0, 0, 2, 0, 0, 1, 1, 0}), true},
         {"one plane, 0.26 apart",
          tri({-1.678527300038235, -0.33534172013156294, 2.2610281666146377, -0.91540439675413587,
@@ -182,15 +169,13 @@ TEST(TriangleIntersect, CrossingsAtSmallAnglesStayTrue) {
             const Kv3dTriangle t(a, b, c);
             const V n = t.normal() * 1.0, along = (b - a) * (1.0 / (b - a).length());
             const P inner = a + (b - a) * 0.3 + (c - a) * 0.3;
-            for (double length : {1.0, 100.0}) {
-                for (int k = 4; k <= 18; ++k) {
-                    const double angle = std::pow(10.0, -k);
-                    const V half = (along * std::cos(angle) + n * std::sin(angle)) * (0.5 * length);
-                    for (double sign : {1.0, -1.0}) {
-                        EXPECT_TRUE(meets(t, inner - half * sign, inner + half * sign))
-                            << "case: tol " << tol << ", at " << at << ", length " << length
-                            << ", angle 1e-" << k << ", sign " << sign;
-                    }
+            for (int k = 4; k <= 18; ++k) {
+                const double angle = std::pow(10.0, -k);
+                const V unit = along * std::cos(angle) + n * std::sin(angle);
+                for (double half : {0.5, -0.5, 50.0, -50.0}) {  // lengths 1 and 100, both ways
+                    EXPECT_TRUE(meets(t, inner - unit * half, inner + unit * half))
+                        << "case: tol " << tol << ", at " << at << ", angle 1e-" << k
+                        << ", half length " << half;
                 }
             }
         }
