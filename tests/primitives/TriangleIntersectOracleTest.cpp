@@ -363,22 +363,19 @@ std::string describe(const Kv3dTriangle& t) {
     return out.str() + ")";
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KV3D_UNDER_ASAN 1
-#elif defined(__has_feature)
+// Fewer pairs by default under AddressSanitizer.
+#if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define KV3D_UNDER_ASAN 1
+#define KV3D_ORACLE_DEFAULT_PAIRS 20000
 #endif
 #endif
-#ifdef KV3D_UNDER_ASAN
-const long kDefaultPairs = 20000;
-#else
-const long kDefaultPairs = 200000;
+#ifndef KV3D_ORACLE_DEFAULT_PAIRS
+#define KV3D_ORACLE_DEFAULT_PAIRS 200000
 #endif
 
 long pair_count() {
     const char* n = std::getenv("KV3D_ORACLE_PAIRS");
-    return n != nullptr ? std::max(1L, std::atol(n)) : kDefaultPairs;
+    return n != nullptr ? std::max(1L, std::atol(n)) : KV3D_ORACLE_DEFAULT_PAIRS;
 }
 
 struct Kind {
