@@ -86,7 +86,6 @@ TEST(Allocation, CounterSeesTheHeap) {
     const Case once[] = {
         {"operator new", [] { double* volatile x = new double(1.0); delete x; }},
         {"malloc", [] { void* volatile x = std::malloc(16); std::free(x); }},
-        {"aligned operator new", [] { struct alignas(64) A { char c; }; A* volatile x = new A; delete x; }},
         {"a 7 x 7 KvLaDblMat", [] { KvLaDblMat m(7, 7, 0.0); sink(m(6, 6)); }},
     };
     // clang-format on

@@ -25,7 +25,6 @@ using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
 
 const double kTol = Kv3dResObj::same_point_tol();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kInf = std::numeric_limits<double>::infinity();
 
 struct Search {
     bool ok = false;
@@ -102,10 +101,9 @@ TEST(Interference, RandomSoupMatchesAllPairs) {
 }
 
 // Both sets hold coplanar triangles in an axis plane and in a tilted plane, one
-// triangle inside a bigger coplanar one, degenerate ones, one with a NaN
-// vertex (which has no box and is tested against all) and boxes reaching
-// infinity (they order poorly but still overlap what they should).
-TEST(Interference, CoplanarDegenerateAndInfiniteCasesMatchAllPairs) {
+// triangle inside a bigger coplanar one, degenerate ones and one with a NaN
+// vertex (which has no box and is tested against all).
+TEST(Interference, CoplanarAndDegenerateCasesMatchAllPairs) {
     RandomDraw g(99);
     std::mt19937 rng(7);
     Triangles a, b;
@@ -124,14 +122,12 @@ TEST(Interference, CoplanarDegenerateAndInfiniteCasesMatchAllPairs) {
     const P o(0, 0, 0), q(3, 3, 3), w(4, 4, 4);
     const T flat(o, P(2, 0, 0), P(0, 2, 0)), odd(P(kNaN, 0, 0), P(0.5, 0.5, -1), P(0.5, 0.5, 1)),
         vanishing(q, q, w);
-    for (const T& t : {flat, odd, vanishing, T(P(0, 0, 5), P(9, 0, 5), P(0, 9, 5)),
-                       T(o, w, P(8, 8, 8)), T(P(kInf, 0, 0), P(0, 1, 0), P(0, 0, 1))})
+    for (const T& t :
+         {flat, odd, vanishing, T(P(0, 0, 5), P(9, 0, 5), P(0, 9, 5)), T(o, w, P(8, 8, 8))})
         a.append(t);
-    for (const T& t : {flat, odd, vanishing, T(P(1, 1, 5), P(2, 1.5, 5), P(1.2, 3, 5)),
-                       T(P(-kInf, -kInf, -kInf), P(kInf, kInf, kInf), P(0, 1, 0)),
-                       T(P(1e308, 0, 0), P(-1e308, 1, 0), P(0, 0, 1e308))})
+    for (const T& t : {flat, odd, vanishing, T(P(1, 1, 5), P(2, 1.5, 5), P(1.2, 3, 5))})
         b.append(t);
-    expect_all_pairs("coplanar, degenerate, infinite", a, b, rng);
+    expect_all_pairs("coplanar, degenerate", a, b, rng);
     const Search s = search(a, b);
     EXPECT_EQ(s.counts.degenerate_a, 1u) << "case: a vanishing edge in A";
     EXPECT_EQ(s.counts.degenerate_b, 1u) << "case: a vanishing edge in B";

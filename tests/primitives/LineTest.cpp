@@ -129,10 +129,9 @@ TEST(LineIntersectOracle, AgreesWithTheFrameTransform) {
         // point tolerance.
         const double gap = kind == 1 ? 1e-3 * std::pow(10.0, d.uniform(-0.1, 0.1)) : 0.0;
         const V normal = (v * u).direction() * gap;
-        const Kv3dLine m =
-            kind == 0 ? Kv3dLine(d.point(1), v) : Kv3dLine(o + v * d.uniform(-2, 2), v);
-        const Kv3dLine l =
-            kind == 0 ? Kv3dLine(d.point(1), u) : Kv3dLine(o + normal + u * d.uniform(-2, 2), u);
+        const P q = kind == 0 ? d.point(1) : o + v * d.uniform(-2, 2);
+        const P p = kind == 0 ? d.point(1) : o + normal + u * d.uniform(-2, 2);
+        const Kv3dLine m(q, v), l(p, u);
         expect_agreement("random " + name, m, l);
         expect_agreement("swapped " + name, l, m);
     }
