@@ -10,9 +10,8 @@
 // a separation proves the answer false; the answers must be equal on every
 // pair.
 //
-// KV3D_ORACLE_PAIRS sets the number of random pairs (default 200000, 20000
-// under AddressSanitizer); README's development section gives the command
-// for a long run.
+// KV3D_ORACLE_PAIRS sets the number of random pairs (default 200000);
+// README's development section gives the command for a long run.
 
 #include <kv3d/kv3d.h>
 
@@ -365,19 +364,9 @@ std::string describe(const Kv3dTriangle& t) {
     return out.str() + ")";
 }
 
-// Fewer pairs by default under AddressSanitizer.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KV3D_ORACLE_DEFAULT_PAIRS 20000
-#endif
-#endif
-#ifndef KV3D_ORACLE_DEFAULT_PAIRS
-#define KV3D_ORACLE_DEFAULT_PAIRS 200000
-#endif
-
 long pair_count() {
     const char* n = std::getenv("KV3D_ORACLE_PAIRS");
-    return n != nullptr ? std::max(1L, std::atol(n)) : KV3D_ORACLE_DEFAULT_PAIRS;
+    return n != nullptr ? std::max(1L, std::atol(n)) : 200000;
 }
 
 struct Kind {
@@ -544,38 +533,32 @@ TEST(TriangleIntersect, Segments) {
         {"crosses 1e-13 outside an edge", meets(T, {0.5, -1e-13, -1}, {0.5, -1e-13, 1}), false},
         {"crosses on an edge", meets(T, {0.5, 0, -1}, {0.5, 0, 1}), true},
         {"crosses 1e-13 inside an edge", meets(T, {0.5, 1e-13, -1}, {0.5, 1e-13, 1}), true},
-        {"vanishing vector", T.intersect(Kv3dLine(P(0.25, 0.25, 0), V(0, 0, 1e-21))), false},
     });
 }
 
-// Triangle pairs, in every listing of either one's vertices and in either
-// order. The last two are far apart, but rounding noise in the crossing
-// solve once reported them as meeting: the first from the field (in one
-// plane within rounding), the second with nearly collinear vertices (the
-// sine of its angle 1e-15).
-TEST(TriangleIntersect, TrianglePairs) {
+// Triangle pairs far apart, in every listing of either one's vertices and in
+// either order: rounding noise in the crossing solve once reported them as
+// meeting. The first from the field (in one plane within rounding), the
+// second with nearly collinear vertices (the sine of its angle 1e-15).
+TEST(TriangleIntersect, PairsFarApartNeverMeet) {
     const struct {
         const char* name;
         Kv3dTriangle a, b;
-        bool meets;
     } cases[] = {
-        {"a shared vertex", T, tri({1, 0, 0, 2, 0, 0, 1, 1, 0}), true},
         {"one plane, 0.26 apart",
          tri({-1.678527300038235, -0.33534172013156294, 2.2610281666146377, -0.91540439675413587,
               2.7766064486510529, -2.5034512158351605, 3.1032641994503023, 2.7502055909716909,
               0.56672100617222254}),
          tri({1.0774203343234237, 2.9183739066216257, -1.2466563071319772, 1.76903006786415,
               4.1169276948205935, -2.7802033709017273, 0.6024499196699622, 3.0631217885565252,
-              -1.8525005134754626}),
-         false},
+              -1.8525005134754626})},
         {"nearly collinear vertices",
          tri({1.4566225038282752, 1.2373114938859202, -4.2868355168446044, 0.2421700873458868,
               0.10413475778559482, -0.62799376225620174, 0.18488925015835772, 0.050687367633202529,
               -0.45542090884910863}),
          tri({2.3936967529431863, -0.27256274580596696, -7.93094966594946, -2.4638003074883628,
               -2.7136395678724359, 1.5803763562787774, -0.023354113219425023, -0.14361957401749995,
-              0.17196432477697052}),
-         false},
+              0.17196432477697052})},
     };
     const int perm[6][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}};
     for (const auto& c : cases) {
@@ -583,8 +566,8 @@ TEST(TriangleIntersect, TrianglePairs) {
         for (int n = 0; n < 36; ++n) {
             const int *p = perm[n / 6], *q = perm[n % 6];
             const Kv3dTriangle a(va[p[0]], va[p[1]], va[p[2]]), b(vb[q[0]], vb[q[1]], vb[q[2]]);
-            EXPECT_EQ(a.intersect(b), c.meets) << "case: " << c.name << ", listing " << n;
-            EXPECT_EQ(b.intersect(a), c.meets) << "case: " << c.name << ", swapped, listing " << n;
+            EXPECT_FALSE(a.intersect(b)) << "case: " << c.name << ", listing " << n;
+            EXPECT_FALSE(b.intersect(a)) << "case: " << c.name << ", swapped, listing " << n;
         }
     }
 }
