@@ -194,8 +194,12 @@ double excess(const Kv3dLine& l, const Kv3dBBox& b, double t) {
                      p.y() - b.bbmax().y(), b.bbmin().z() - p.z(), p.z() - b.bbmax().z()});
 }
 
+// A ray measures behind its origin as a line does.
 TEST(Line, ProjectionContainmentAndApply) {
     const Kv3dLine l(P(1, 2, 3), P(4, 6, 8)), x(P(0, 0, 0), V(2, 0, 0)), zero(P(1, 1, 1), V());
+    const Kv3dRay r(P(0, 0, 0), Kv3dDirection(1, 0, 0));
+    EXPECT_EQ(r.distance(P(-5, 3, 0)), 3) << "case: ray, behind the origin";
+    EXPECT_EQ(r.find_parameter(P(-5, 3, 0)), -5) << "case: ray, behind the origin";
     EXPECT_EQ(l.find_parameter(P(2.5, 4, 5.5)), 0.5) << "case: through two points";
     EXPECT_EQ(x.find_parameter(P(1, 5, 0)), 0.5) << "case: the foot of an off-line point";
     EXPECT_FALSE(x.contains(P(0.3, kTol, 0))) << "case: at tol (strict)";
@@ -260,12 +264,6 @@ TEST(Line, JournalText) {
               "Kv3dRay( point        : Kv3dPoint( 0, 0, 0)\n"
               "         direction    : Kv3dDirection( 0, 0, 1)\n"
               "        )          \n");
-}
-
-TEST(Ray, DistanceBehindTheOrigin) {
-    const Kv3dRay r(P(0, 0, 0), Kv3dDirection(1, 0, 0));
-    EXPECT_EQ(r.distance(P(-5, 3, 0)), 3) << "case: behind the origin, as a line";
-    EXPECT_EQ(r.find_parameter(P(-5, 3, 0)), -5) << "case: behind the origin, as a line";
 }
 
 }  // namespace

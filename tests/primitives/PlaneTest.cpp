@@ -60,28 +60,28 @@ TEST(Plane, AxesFromTheNormal) {
     EXPECT_TRUE(same(Kv3dPlane(P(), D(0, 0, 1), &given).u_axis(), {1, 0, 0})) << "case: given u";
 }
 
-TEST(Plane, LineIntersection) {
+TEST(Plane, Intersections) {
     const Kv3dPlane p;
     P x;
     KvUVPar uv;
     double t = 7;
-    EXPECT_EQ(p.intersect(Kv3dLine(P(1, 1, 2 * kTol), V(1, 2, 0)), &x, &uv, &t), Kv3d::PARALLEL);
+    EXPECT_EQ(p.intersect(Kv3dLine(P(1, 1, 2 * kTol), V(1, 2, 0)), &x, &uv, &t), Kv3d::PARALLEL)
+        << "case: line 2 tol above";
     EXPECT_EQ(t, 7) << "case: parallel writes nothing";
     // Skewed, unequal axes: (3, 2, 0) = 0.5 u + 2 v.
     const Kv3dPlane q(P(1, 1, 1), V(2, 0, 0), V(1, 1, 0));
-    EXPECT_EQ(q.intersect(Kv3dLine(P(4, 3, 5), V(0, 0, 2)), &x, &uv, &t), Kv3d::INTERSECTING);
+    EXPECT_EQ(q.intersect(Kv3dLine(P(4, 3, 5), V(0, 0, 2)), &x, &uv, &t), Kv3d::INTERSECTING)
+        << "case: crossing line";
     EXPECT_TRUE(same(x, {4, 3, 1})) << "case: crossing point";
     EXPECT_EQ(t, -2) << "case: crossing parameter";
     EXPECT_EQ(uv.u, 0.5) << "case: crossing u";
     EXPECT_EQ(uv.v, 2) << "case: crossing v";
-}
-
-TEST(Plane, PlaneIntersection) {
-    const Kv3dPlane p;
     Kv3dLine line(P(7, 7, 7), V());
     const V ex(1, 0, 0), ey(0, 1, 0);
-    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 0.5 * kTol), ex, ey), &line), Kv3d::COINCIDENT);
-    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 2 * kTol), ey, ex), &line), Kv3d::PARALLEL);
+    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 0.5 * kTol), ex, ey), &line), Kv3d::COINCIDENT)
+        << "case: plane 0.5 tol above";
+    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 2 * kTol), ey, ex), &line), Kv3d::PARALLEL)
+        << "case: plane 2 tol above";
     EXPECT_TRUE(same(line.basepoint(), {7, 7, 7})) << "case: parallel writes nothing";
     // The basepoint solves with the largest component k of the common direction
     // c set to zero: c = (0, -1, 0) gives k = y, c = (-1, 0, 0) k = x, and
@@ -106,9 +106,9 @@ TEST(Plane, PlaneIntersection) {
         const Kv3dPlane a(P() + r(), r().direction(), nullptr), b(P() + r(), r(), r());
         Kv3dLine ab, ba;
         ASSERT_EQ(a.intersect(b, &ab), b.intersect(a, &ba)) << "case: draw " << n;
-        for (const P& x : {ab.basepoint(), ab.evaluate(-3)}) {
-            ASSERT_LT(std::fabs(a.distance(x)), 1e-9) << "case: on the first, draw " << n;
-            ASSERT_LT(std::fabs(b.distance(x)), 1e-9) << "case: on the second, draw " << n;
+        for (const P& on : {ab.basepoint(), ab.evaluate(-3)}) {
+            ASSERT_LT(std::fabs(a.distance(on)), 1e-9) << "case: on the first, draw " << n;
+            ASSERT_LT(std::fabs(b.distance(on)), 1e-9) << "case: on the second, draw " << n;
         }
         ASSERT_TRUE(ab.geom_equal(ba)) << "case: draw " << n;
         ASSERT_TRUE(ab.vector().geom_equal(-ba.vector())) << "case: draw " << n;
