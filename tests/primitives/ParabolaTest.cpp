@@ -34,11 +34,11 @@ TEST(Parabola, EvaluationAndFootPoints) {
     const double t[] = {0.5, 2, -1};
     const P at[] = {{1, 0.5, 0}, {4, -4, 0}, {-2, -4, 0}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(c.evaluate(t[i]), at[i])) << "case: t " << t[i];
-    EXPECT_DOUBLE_EQ(c.distance(P1), 0.5);  // the middle control point is off the curve
+    EXPECT_DOUBLE_EQ(c.distance(P1), 0.5) << "case: the middle control point, off the curve";
     // (1, -5, 0): f = 4 t^3 - 6 t^2 - 6 t + 4 has the roots 0.5, 2, -1, in this
     // order; 2 and -1 are both at sqrt(10), and the one reported first wins.
     const P q(1, -5, 0);
-    EXPECT_NEAR(c.find_parameter(q, nullptr), 2.0, 1e-9);
+    EXPECT_NEAR(c.find_parameter(q, nullptr), 2.0, 1e-9) << "case: a tie, the first wins";
     const double starts[] = {0.0, 1.2, 1.3, -0.4}, nearest[] = {0.5, 0.5, 2.0, -1.0};
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(c.find_parameter(q, &starts[i]), nearest[i], 1e-9)
