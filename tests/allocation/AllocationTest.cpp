@@ -9,8 +9,6 @@
 #include <kv3d/kv3d.h>
 #include <kvla/KvLaInverse.h>
 
-#include <cmath>
-#include <cstddef>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
