@@ -195,7 +195,7 @@ double excess(const Kv3dLine& l, const Kv3dBBox& b, double t) {
 }
 
 // A ray measures behind its origin as a line does.
-TEST(Line, ProjectionContainmentAndApply) {
+TEST(Line, ProjectionContainmentApplyAndJournalText) {
     const Kv3dLine l(P(1, 2, 3), P(4, 6, 8)), x(P(0, 0, 0), V(2, 0, 0)), zero(P(1, 1, 1), V());
     const Kv3dRay r(P(0, 0, 0), Kv3dDirection(1, 0, 0));
     EXPECT_EQ(r.distance(P(-5, 3, 0)), 3) << "case: ray, behind the origin";
@@ -210,6 +210,22 @@ TEST(Line, ProjectionContainmentAndApply) {
     moved.apply(Kv3dTransform(m));
     EXPECT_TRUE(moved.basepoint().geom_equal(P(3, 4, 5))) << "case: the basepoint moves";
     EXPECT_TRUE(moved.vector().geom_equal(V(0, 2, 0))) << "case: the vector takes no translation";
+    std::ostringstream out;
+    KvJournal j(out);
+    const Kv3dLine shown(P(1, 2, 3), V(0.5, 0, -1));
+    j << shown << Kv3dRay(P(1, 2, 3), Kv3dDirection(0, -1, 0));
+    shown.debug(j, static_cast<KvDebug>(1), false, 0);
+    shown.debug(j, static_cast<KvDebug>(2), false, 1);
+    Kv3dRay().debug(j, static_cast<KvDebug>(2), false, 0);
+    EXPECT_EQ(out.str(),
+              "Kv3dLine( Kv3dPoint( 1, 2, 3) , Kv3dVector( 0.5, 0, -1))"
+              "Kv3dRay( Kv3dPoint( 1, 2, 3) , Kv3dDirection( 0, -1, 0))"
+              " Kv3dLine( basepoint : Kv3dPoint( 1, 2, 3)\n"
+              "           vector    : Kv3dVector( 0.5, 0, -1)\n"
+              "         )          \n"
+              "Kv3dRay( point        : Kv3dPoint( 0, 0, 0)\n"
+              "         direction    : Kv3dDirection( 0, 0, 1)\n"
+              "        )          \n");
 }
 
 TEST(Line, BoxSlabTest) {
@@ -245,25 +261,6 @@ TEST(Line, BoxSlabTest) {
     }
     EXPECT_GT(inside, 50) << "case: lines meeting the box";
     EXPECT_GT(outside, 50) << "case: lines missing the box";
-}
-
-TEST(Line, JournalText) {
-    std::ostringstream out;
-    KvJournal j(out);
-    const Kv3dLine l(P(1, 2, 3), V(0.5, 0, -1));
-    j << l << Kv3dRay(P(1, 2, 3), Kv3dDirection(0, -1, 0));
-    l.debug(j, static_cast<KvDebug>(1), false, 0);
-    l.debug(j, static_cast<KvDebug>(2), false, 1);
-    Kv3dRay().debug(j, static_cast<KvDebug>(2), false, 0);
-    EXPECT_EQ(out.str(),
-              "Kv3dLine( Kv3dPoint( 1, 2, 3) , Kv3dVector( 0.5, 0, -1))"
-              "Kv3dRay( Kv3dPoint( 1, 2, 3) , Kv3dDirection( 0, -1, 0))"
-              " Kv3dLine( basepoint : Kv3dPoint( 1, 2, 3)\n"
-              "           vector    : Kv3dVector( 0.5, 0, -1)\n"
-              "         )          \n"
-              "Kv3dRay( point        : Kv3dPoint( 0, 0, 0)\n"
-              "         direction    : Kv3dDirection( 0, 0, 1)\n"
-              "        )          \n");
 }
 
 }  // namespace

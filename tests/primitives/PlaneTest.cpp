@@ -18,7 +18,7 @@ bool same(const P& a, const P& b) { return a.distance(b) == 0; }
 
 Kv3dBBox box(const P& a, const P& b) { return Kv3dBBox(KvArray<P>{a, b}); }
 
-TEST(Plane, QueriesAndDegeneratePlanes) {
+TEST(Plane, QueriesDegeneratePlanesAndJournalText) {
     const Kv3dPlane p;
     EXPECT_EQ(p.distance(P(1, 2, -3)), -3) << "case: signed distance";
     EXPECT_EQ(p.find_parameter(P(1, 2, 3)).v, 2) << "case: v of the foot";
@@ -35,6 +35,19 @@ TEST(Plane, QueriesAndDegeneratePlanes) {
     Kv3dLine line;
     Kv3dPlane(P(std::nan(""), 0, 0), D(std::nan(""), 1, 0), nullptr).intersect(p, &line);
     EXPECT_FALSE(std::isfinite(line.basepoint().x())) << "case: NaN plane";
+    std::ostringstream out;
+    KvJournal j(out);
+    j << Kv3dPlane();
+    // In the debug text the basepoint line comes before the one that opens the parenthesis.
+    Kv3dPlane().debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              "Kv3dPlane( Kv3dPoint( 0, 0, 0) , Kv3dDirection( 0, 0, 1) , Kv3dVector( 1, 0, 0) , "
+              "Kv3dVector( 0, 1, 0))"
+              "            basepoint: Kv3dPoint( 0, 0, 0)\n"
+              " Kv3dPlane( normal   : Kv3dDirection( 0, 0, 1)\n"
+              "            u_axis   : Kv3dVector( 1, 0, 0)\n"
+              "            v_axis   : Kv3dVector( 0, 1, 0)\n"
+              "          )\n");
 }
 
 // The axis normals, whose axes are exact; then the longest projection on xy,
@@ -144,22 +157,6 @@ TEST(Plane, BoxOverlapAndApply) {
     moved.apply(Kv3dTransform(m));
     EXPECT_TRUE(same(moved.basepoint(), {0, 0, 2})) << "case: mirrored";
     EXPECT_EQ(moved.normal().z(), 1) << "case: mirrored";
-}
-
-TEST(Plane, JournalText) {
-    std::ostringstream out;
-    KvJournal j(out);
-    j << Kv3dPlane();
-    // In the debug text the basepoint line comes before the one that opens the parenthesis.
-    Kv3dPlane().debug(j, static_cast<KvDebug>(2), false, 1);
-    EXPECT_EQ(out.str(),
-              "Kv3dPlane( Kv3dPoint( 0, 0, 0) , Kv3dDirection( 0, 0, 1) , Kv3dVector( 1, 0, 0) , "
-              "Kv3dVector( 0, 1, 0))"
-              "            basepoint: Kv3dPoint( 0, 0, 0)\n"
-              " Kv3dPlane( normal   : Kv3dDirection( 0, 0, 1)\n"
-              "            u_axis   : Kv3dVector( 1, 0, 0)\n"
-              "            v_axis   : Kv3dVector( 0, 1, 0)\n"
-              "          )\n");
 }
 
 }  // namespace

@@ -482,7 +482,7 @@ TEST(Triangle, ValidityFlagFollowsEveryWriter) {
     }
 }
 
-TEST(Triangle, GeometryWeightsAndDegenerateFallbacks) {
+TEST(Triangle, GeometryWeightsFallbacksAndJournalText) {
     const Kv3dTriangle line(O, X, P(3, 0, 0)), nearly(O, P(1e-4, 0, 0), Y);
     const Kv3dDirection n = line.normal();
     expect_each<double>({{"reversed normal", Kv3dTriangle(O, Y, X).normal().z(), -1},
@@ -509,9 +509,6 @@ TEST(Triangle, GeometryWeightsAndDegenerateFallbacks) {
     const Kv3dTriangle chain(O, P(0.0008, 0, 0), P(0.0016, 0, 0));
     expect_par(chain.find_parameter(P(0.0004, 1, 0)), 0.75, 0, 0.25, "chain");
     expect_par(Kv3dTriangle(X, X, X).find_parameter(Y), 1.0 / 3, 1.0 / 3, 1.0 / 3, "one point");
-}
-
-TEST(Triangle, JournalText) {
     std::ostringstream out;
     KvJournal j(out);
     // One indentation, the three lines, one empty expression.
