@@ -29,20 +29,33 @@ void expect_roots(std::initializer_list<double> coeffs, std::vector<double> expe
             << "case: coefficients " << name.str() << ", root " << i;
 }
 
-TEST(Parabola, EvaluationAndFootPoints) {
-    const Kv3dParabola c = parabola(O, P1, P2);
+// Points on the curve and foot points, then the journal text of the curve
+// moved by (1, 2, 3).
+TEST(Parabola, EvaluationFootPointsAndJournalText) {
+    Kv3dParabola c = parabola(O, P1, P2);
     const double t[] = {0.5, 2, -1};
     const P at[] = {{1, 0.5, 0}, {4, -4, 0}, {-2, -4, 0}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(same(c.evaluate(t[i]), at[i])) << "case: t " << t[i];
-    EXPECT_DOUBLE_EQ(c.distance(P1), 0.5);  // the middle control point is off the curve
+    EXPECT_DOUBLE_EQ(c.distance(P1), 0.5) << "case: the middle control point, off the curve";
     // (1, -5, 0): f = 4 t^3 - 6 t^2 - 6 t + 4 has the roots 0.5, 2, -1, in this
     // order; 2 and -1 are both at sqrt(10), and the one reported first wins.
     const P q(1, -5, 0);
-    EXPECT_NEAR(c.find_parameter(q, nullptr), 2.0, 1e-9);
+    EXPECT_NEAR(c.find_parameter(q, nullptr), 2.0, 1e-9) << "case: a tie, the first wins";
     const double starts[] = {0.0, 1.2, 1.3, -0.4}, nearest[] = {0.5, 0.5, 2.0, -1.0};
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(c.find_parameter(q, &starts[i]), nearest[i], 1e-9)
             << "case: from " << starts[i];
+    std::ostringstream out;
+    KvJournal j(out);
+    j << c.apply(Kv3dTransform(Kv3dVector(1, 2, 3)));
+    c.debug(j, static_cast<KvDebug>(1), false, 0);
+    c.debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              "Kv3dParabola( Kv3dPoint( 1, 2, 3) , Kv3dPoint( 2, 3, 3) , Kv3dPoint( 3, 2, 3) )"
+              " Kv3dParabola( pnt[0] : Kv3dPoint( 1, 2, 3)\n"
+              "               pnt[1] : Kv3dPoint( 2, 3, 3)\n"
+              "               pnt[2] : Kv3dPoint( 3, 2, 3)\n"
+              "             )          \n");
 }
 
 TEST(Parabola, DegenerateControlPointsAndShortArrays) {
@@ -63,21 +76,6 @@ TEST(Parabola, DegenerateControlPointsAndShortArrays) {
     EXPECT_TRUE(same(none[2], O)) << "case: empty";
     const P two_expected[] = {P1, P2, P2, O};
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(same(two[i], two_expected[i])) << "case: two, " << i;
-}
-
-TEST(Parabola, ApplyAndJournalText) {
-    Kv3dParabola c = parabola(O, P1, P2);
-    std::ostringstream out;
-    KvJournal j(out);
-    j << c.apply(Kv3dTransform(Kv3dVector(1, 2, 3)));
-    c.debug(j, static_cast<KvDebug>(1), false, 0);
-    c.debug(j, static_cast<KvDebug>(2), false, 1);
-    EXPECT_EQ(out.str(),
-              "Kv3dParabola( Kv3dPoint( 1, 2, 3) , Kv3dPoint( 2, 3, 3) , Kv3dPoint( 3, 2, 3) )"
-              " Kv3dParabola( pnt[0] : Kv3dPoint( 1, 2, 3)\n"
-              "               pnt[1] : Kv3dPoint( 2, 3, 3)\n"
-              "               pnt[2] : Kv3dPoint( 3, 2, 3)\n"
-              "             )          \n");
 }
 
 TEST(RealRoots, ClosedFormCases) {

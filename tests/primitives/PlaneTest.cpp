@@ -18,7 +18,7 @@ bool same(const P& a, const P& b) { return a.distance(b) == 0; }
 
 Kv3dBBox box(const P& a, const P& b) { return Kv3dBBox(KvArray<P>{a, b}); }
 
-TEST(Plane, QueriesAndDegeneratePlanes) {
+TEST(Plane, QueriesDegeneratePlanesAndJournalText) {
     const Kv3dPlane p;
     EXPECT_EQ(p.distance(P(1, 2, -3)), -3) << "case: signed distance";
     EXPECT_EQ(p.find_parameter(P(1, 2, 3)).v, 2) << "case: v of the foot";
@@ -35,6 +35,19 @@ TEST(Plane, QueriesAndDegeneratePlanes) {
     Kv3dLine line;
     Kv3dPlane(P(std::nan(""), 0, 0), D(std::nan(""), 1, 0), nullptr).intersect(p, &line);
     EXPECT_FALSE(std::isfinite(line.basepoint().x())) << "case: NaN plane";
+    std::ostringstream out;
+    KvJournal j(out);
+    j << Kv3dPlane();
+    // In the debug text the basepoint line comes before the one that opens the parenthesis.
+    Kv3dPlane().debug(j, static_cast<KvDebug>(2), false, 1);
+    EXPECT_EQ(out.str(),
+              "Kv3dPlane( Kv3dPoint( 0, 0, 0) , Kv3dDirection( 0, 0, 1) , Kv3dVector( 1, 0, 0) , "
+              "Kv3dVector( 0, 1, 0))"
+              "            basepoint: Kv3dPoint( 0, 0, 0)\n"
+              " Kv3dPlane( normal   : Kv3dDirection( 0, 0, 1)\n"
+              "            u_axis   : Kv3dVector( 1, 0, 0)\n"
+              "            v_axis   : Kv3dVector( 0, 1, 0)\n"
+              "          )\n");
 }
 
 // The axis normals, whose axes are exact; then the longest projection on xy,
@@ -60,28 +73,28 @@ TEST(Plane, AxesFromTheNormal) {
     EXPECT_TRUE(same(Kv3dPlane(P(), D(0, 0, 1), &given).u_axis(), {1, 0, 0})) << "case: given u";
 }
 
-TEST(Plane, LineIntersection) {
+TEST(Plane, Intersections) {
     const Kv3dPlane p;
     P x;
     KvUVPar uv;
     double t = 7;
-    EXPECT_EQ(p.intersect(Kv3dLine(P(1, 1, 2 * kTol), V(1, 2, 0)), &x, &uv, &t), Kv3d::PARALLEL);
+    EXPECT_EQ(p.intersect(Kv3dLine(P(1, 1, 2 * kTol), V(1, 2, 0)), &x, &uv, &t), Kv3d::PARALLEL)
+        << "case: line 2 tol above";
     EXPECT_EQ(t, 7) << "case: parallel writes nothing";
     // Skewed, unequal axes: (3, 2, 0) = 0.5 u + 2 v.
     const Kv3dPlane q(P(1, 1, 1), V(2, 0, 0), V(1, 1, 0));
-    EXPECT_EQ(q.intersect(Kv3dLine(P(4, 3, 5), V(0, 0, 2)), &x, &uv, &t), Kv3d::INTERSECTING);
+    EXPECT_EQ(q.intersect(Kv3dLine(P(4, 3, 5), V(0, 0, 2)), &x, &uv, &t), Kv3d::INTERSECTING)
+        << "case: crossing line";
     EXPECT_TRUE(same(x, {4, 3, 1})) << "case: crossing point";
     EXPECT_EQ(t, -2) << "case: crossing parameter";
     EXPECT_EQ(uv.u, 0.5) << "case: crossing u";
     EXPECT_EQ(uv.v, 2) << "case: crossing v";
-}
-
-TEST(Plane, PlaneIntersection) {
-    const Kv3dPlane p;
     Kv3dLine line(P(7, 7, 7), V());
     const V ex(1, 0, 0), ey(0, 1, 0);
-    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 0.5 * kTol), ex, ey), &line), Kv3d::COINCIDENT);
-    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 2 * kTol), ey, ex), &line), Kv3d::PARALLEL);
+    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 0.5 * kTol), ex, ey), &line), Kv3d::COINCIDENT)
+        << "case: plane 0.5 tol above";
+    EXPECT_EQ(p.intersect(Kv3dPlane(P(0, 0, 2 * kTol), ey, ex), &line), Kv3d::PARALLEL)
+        << "case: plane 2 tol above";
     EXPECT_TRUE(same(line.basepoint(), {7, 7, 7})) << "case: parallel writes nothing";
     // The basepoint solves with the largest component k of the common direction
     // c set to zero: c = (0, -1, 0) gives k = y, c = (-1, 0, 0) k = x, and
@@ -106,9 +119,9 @@ TEST(Plane, PlaneIntersection) {
         const Kv3dPlane a(P() + r(), r().direction(), nullptr), b(P() + r(), r(), r());
         Kv3dLine ab, ba;
         ASSERT_EQ(a.intersect(b, &ab), b.intersect(a, &ba)) << "case: draw " << n;
-        for (const P& x : {ab.basepoint(), ab.evaluate(-3)}) {
-            ASSERT_LT(std::fabs(a.distance(x)), 1e-9) << "case: on the first, draw " << n;
-            ASSERT_LT(std::fabs(b.distance(x)), 1e-9) << "case: on the second, draw " << n;
+        for (const P& on : {ab.basepoint(), ab.evaluate(-3)}) {
+            ASSERT_LT(std::fabs(a.distance(on)), 1e-9) << "case: on the first, draw " << n;
+            ASSERT_LT(std::fabs(b.distance(on)), 1e-9) << "case: on the second, draw " << n;
         }
         ASSERT_TRUE(ab.geom_equal(ba)) << "case: draw " << n;
         ASSERT_TRUE(ab.vector().geom_equal(-ba.vector())) << "case: draw " << n;
@@ -144,22 +157,6 @@ TEST(Plane, BoxOverlapAndApply) {
     moved.apply(Kv3dTransform(m));
     EXPECT_TRUE(same(moved.basepoint(), {0, 0, 2})) << "case: mirrored";
     EXPECT_EQ(moved.normal().z(), 1) << "case: mirrored";
-}
-
-TEST(Plane, JournalText) {
-    std::ostringstream out;
-    KvJournal j(out);
-    j << Kv3dPlane();
-    // In the debug text the basepoint line comes before the one that opens the parenthesis.
-    Kv3dPlane().debug(j, static_cast<KvDebug>(2), false, 1);
-    EXPECT_EQ(out.str(),
-              "Kv3dPlane( Kv3dPoint( 0, 0, 0) , Kv3dDirection( 0, 0, 1) , Kv3dVector( 1, 0, 0) , "
-              "Kv3dVector( 0, 1, 0))"
-              "            basepoint: Kv3dPoint( 0, 0, 0)\n"
-              " Kv3dPlane( normal   : Kv3dDirection( 0, 0, 1)\n"
-              "            u_axis   : Kv3dVector( 1, 0, 0)\n"
-              "            v_axis   : Kv3dVector( 0, 1, 0)\n"
-              "          )\n");
 }
 
 }  // namespace
