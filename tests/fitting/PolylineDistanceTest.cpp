@@ -145,71 +145,26 @@ TEST(PolylineDistance, Thresholds) {
         << "case: closest approach at t = 0";
 }
 
-// Polylines meant to break a faster scan where the fuzz target's arbitrary
-// doubles seldom go: ties on an integer grid, steps of exactly the threshold
-// lengths, zigzags of parallel segments, walks with repeated vertices near
-// the origin or far from it.
-class PolylineMaker : public RandomDraw {
-public:
-    enum Kind { kWalk, kGrid, kTiny, kZigzag, kFarOff, kKinds };
-    static constexpr const char* kNames[] = {"walk", "grid", "tiny", "zigzag", "far off"};
-    static constexpr double kScales[] = {3.0, 3.0, 1e-6, 3.0, 1e-3};
-    using RandomDraw::RandomDraw;
-
-    Poly make(int kind, int n) {
+// Long walks (the fuzz target's polylines have at most 47 vertices), near the
+// origin or far from it, each step along an axis: on the integer grid (ties
+// and parallel segments everywhere), none (a repeated vertex), or of a length
+// at a threshold. Queries near a vertex; rays from there in random
+// directions.
+TEST(PolylineDistanceScan, LongWalksMatchTheLiteralScans) {
+    RandomDraw g(11);
+    const double steps[] = {-2, -1, 0, 1, 2, 1e-21, 1e-20, 1e-6, 1.0000000000000002e-06};
+    const auto walk = [&](int n, const P& from) {
         Poly v;
-        P p = kind == kFarOff ? P(1e6 + uniform(0, 1), -3e5, 7e4) : point(kScales[kind]);
-        const double lengths[] = {0.0, 1e-21, 1e-20, 1e-7, 1e-6, 1.0000000000000002e-06, 1};
-        for (int i = 0; i < n; ++i) {
-            v.append(p);
-            V e;
-            if (kind == kGrid || kind == kTiny) {
-                e[pick(3)] = kind == kGrid ? pick(5) - 2.0 : lengths[pick(7)];
-            } else if (kind == kZigzag) {
-                e = i % 2 == 0 ? V(i % 4 == 0 ? 4.0 : -4.0, 0, 0) : V(0, 1, 0);
-            } else if (kind == kFarOff || pick(6) != 0) {
-                e = vector(kScales[kind]);
-            }
-            p = p + e;
-        }
+        for (P p = from; int(v.size()) < n; v.append(p)) p[g.pick(3)] += steps[g.pick(9)];
         return v;
-    }
-
-    // A vertex, a grid point near one, or a random point near one.
-    P query(int kind, const Poly& v) {
-        const P base = v.size() > 0 ? v[pick(int(v.size()))] : P();
-        const int how = pick(3);
-        if (how == 1) {
-            return P(std::round(base.x()) + 0.5 * pick(3), std::round(base.y()),
-                     std::round(base.z()) - 1.0);
-        }
-        return how == 0 ? base : base + vector(kScales[kind]);
-    }
-};
-
-// Every kind against every kind, empty to 60 vertices or long (sampling
-// steps above 1), some with the pair's polylines equal (every pair tied with
-// its twin), rays along x (parallel to many segments) or in random directions.
-TEST(PolylineDistanceScan, ScansMatchTheLiteralScans) {
-    PolylineMaker maker(11);
-    for (int round = 0; round < 100; ++round) {
-        const int kind_a = round % PolylineMaker::kKinds,
-                  kind_b = round / PolylineMaker::kKinds % PolylineMaker::kKinds;
-        const Poly a = maker.make(kind_a, round % 16 == 0 ? 300 : maker.pick(51));
-        const bool twins = round % 5 == 1 && a.size() > 0;
-        const int kind_q = twins ? kind_a : kind_b;
-        const Poly b =
-            twins ? a
-                  : maker.make(kind_b, round % 10 == 0 ? 700 + maker.pick(300) : maker.pick(61));
-        const std::string name = std::string(PolylineMaker::kNames[kind_a]) + " against " +
-                                 PolylineMaker::kNames[kind_b] + ", round " + std::to_string(round);
-        for (int k = 0; k < 4; ++k) {
-            const P q = maker.query(kind_q, b);
-            EXPECT_EQ(difference(library_point(q, b), point(q, b)), "")
-                << "case: point, " << name << ", query " << k;
-        }
-        const Kv3dRay r(maker.query(kind_q, b),
-                        round % 3 == 0 ? Kv3dDirection(1, 0, 0) : maker.vector(1.0).direction());
+    };
+    for (int round = 0; round < 12; ++round) {
+        const P from = round % 2 ? P(1e6, -3e5, 7e4) : P(0.5, 0, 0);
+        const Poly a = walk(300, from), b = walk(700 + g.pick(300), from + V(0, 0.5, 3));
+        const P q = b[g.pick(int(b.size()))] + g.vector(2.0);
+        const Kv3dRay r(q, g.vector(1.0).direction());
+        const std::string name = "round " + std::to_string(round);
+        EXPECT_EQ(difference(library_point(q, b), point(q, b)), "") << "case: point, " << name;
         EXPECT_EQ(difference(library_ray(r, b), ray(r, b)), "") << "case: ray, " << name;
         EXPECT_EQ(difference(library_pair(a, b), pair(a, b)), "") << "case: pair, " << name;
     }
