@@ -89,13 +89,11 @@ const Job kJobs[] = {
              weights.append(g.uniform(0.0, 2.0));
              pairs.append({p, Kv3dPoint(p).apply(motion) + g.vector(0.01)});
          }
-         Points ellipse;  // forty points near an ellipse in a tilted plane
+         Points ellipse;  // forty points near an ellipse
          for (int i = 0; i < 40; ++i) {
-             const double s = 0.157 * i;
-             ellipse.append(Kv3dPoint(3 * std::cos(s), std::sin(s), g.uniform(-1e-3, 1e-3)));
+             ellipse.append(Kv3dPoint(3 * std::cos(0.157 * i), seed + std::sin(0.157 * i),
+                                      g.uniform(-1e-3, 1e-3)));
          }
-         Kv3d_apply(Kv3dTransform(Kv3dPoint(seed, 1, -2), g.unit(), 0.3 + 0.1 * seed, 0.0),
-                    ellipse);
          int type = -9;
          double a = 0.0, b = 0.0, rms = -1.0;
          Kv3dTransform conic, fit;
