@@ -140,9 +140,8 @@ const Job kJobs[] = {
 TEST(BatchConcurrency, EightThreadsAtOnceMatchASerialRun) {
     constexpr std::size_t kThreads = 8, kJobCount = sizeof(kJobs) / sizeof(kJobs[0]);
     std::vector<std::vector<double>> serial(kThreads * kJobCount), concurrent(serial.size());
-    for (std::size_t k = 0; k < serial.size(); ++k) {
+    for (std::size_t k = 0; k < serial.size(); ++k)
         serial[k] = kJobs[k % kJobCount].run(unsigned(k / kJobCount)).n;
-    }
     // Each thread runs every job, starting at a different one, so that
     // different operations overlap as well as the same one.
     std::vector<std::thread> threads;

@@ -36,9 +36,7 @@ Kv3dPlane reference_fit(const Points& pts, const Weights* w) {
             }
         }
     }
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < i; ++j) M(i, j) = M(j, i);
-    }
+    M(1, 0) = M(0, 1), M(2, 0) = M(0, 2), M(2, 1) = M(1, 2);
     KvArray<double> values;
     KvLaDblMat E;
     kvla_eigenvector_basis(M, values, E);

@@ -201,9 +201,8 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         {"empty weights", five, 0, &empty},
         {"two pairs of positive weight", five, 0, &two_left},
     };
-    for (const auto& k : cases) {
+    for (const auto& k : cases)
         EXPECT_FALSE(fit(k.pairs, kTypes[k.type], k.weights).ok) << "case: " << k.name;
-    }
 }
 
 // Targets that do not vary with the sources: everything goes to their
