@@ -1,5 +1,3 @@
-#include <Eigen/Dense>
-
 #include <cmath>
 #include <string>
 #include <utility>
@@ -38,9 +36,7 @@ Kv3dPlane reference_fit(const Points& pts, const Weights* w) {
             }
         }
     }
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < i; ++j) M(i, j) = M(j, i);
-    }
+    M(1, 0) = M(0, 1), M(2, 0) = M(0, 2), M(2, 1) = M(1, 2);
     KvArray<double> values;
     KvLaDblMat E;
     kvla_eigenvector_basis(M, values, E);
@@ -74,9 +70,7 @@ TEST(CenterOfGravity, DividesEveryTermBeforeAdding) {
 // regimes: of either sign (they enter squared), one short or one too many (a
 // point without a weight has weight 0; an extra weight is never read), some
 // 0, and squares that sum to 0 (none, all 0, or so small that they
-// underflow: the default plane). The unweighted axes also against the right
-// singular vectors of the centred points: u, v and the normal in the order
-// of falling spread.
+// underflow: the default plane).
 TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
     RandomDraw g(11);
     for (std::size_t n : {1u, 2u, 3u, 7u, 50u, 50u, 1000u}) {
@@ -87,8 +81,8 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
             const double x = g.uniform(-40, 40), y = g.uniform(-7, 7), h = n == 50 ? 0.0 : 0.1;
             pts.append(moved(P(x, y, g.uniform(-h, h)), T));
         }
-        const Kv3dPlane plane = Kv3d_fit_plane_to_points(pts);
-        EXPECT_TRUE(same_plane(plane, reference_fit(pts, nullptr))) << "case: unweighted, " << name;
+        EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(pts), reference_fit(pts, nullptr)))
+            << "case: unweighted, " << name;
         Weights either(n), alternate(n);
         for (std::size_t k = 0; k < n; ++k) either[k] = g.uniform(-2, 2), alternate[k] = k % 2;
         const std::pair<const char*, Weights> regimes[] = {
@@ -103,18 +97,6 @@ TEST(PlaneFit, EqualsTheWrittenAlgorithmBitForBit) {
             EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(pts, KvArray<double>(w)),
                                    reference_fit(pts, &w)))
                 << "case: " << regime << ", " << name;
-        }
-        if (n < 7) continue;
-        Eigen::MatrixXd A(n, 3);
-        for (std::size_t k = 0; k < n; ++k) {
-            for (int j = 0; j < 3; ++j) A(Eigen::Index(k), j) = pts[k][j] - plane.basepoint()[j];
-        }
-        const Eigen::MatrixXd R =
-            Eigen::JacobiSVD<Eigen::MatrixXd>(A, Eigen::ComputeThinV).matrixV();
-        const V axes[] = {plane.u_axis(), plane.v_axis(), V(plane.normal(), 1.0)};
-        for (int j = 0; j < 3; ++j) {
-            EXPECT_NEAR(std::fabs(axes[j] % V(R(0, j), R(1, j), R(2, j))), 1.0, 1e-12)
-                << "case: SVD axis " << j << ", " << name;
         }
     }
     EXPECT_TRUE(same_plane(Kv3d_fit_plane_to_points(Points()), Kv3dPlane())) << "case: no points";

