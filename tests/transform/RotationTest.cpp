@@ -25,8 +25,6 @@ TEST(Rotation, VectorsAndMatrices) {
     // From one direction to another, exactly; any previous shape of R becomes 3 x 3.
     KvMatrix<double> R(2, 5);
     const Kv3dDirection x(1, 0, 0);
-    Kv3d_get_rotation_matrix(x, Kv3dDirection(0, 1, 0), R, false);
-    expect_near("x to y", times(R, V(1, 3, 2)), V(-3, 1, 2), 0.0);
     Kv3d_get_rotation_matrix(x, -x, R, true);
     expect_near("x to -x, flip allowed", times(R, V(1, 3, 2)), V(1, 3, 2), 0.0);
     // Rodrigues against the axis-angle matrix; two directions, with and without allow_flip.
@@ -49,11 +47,10 @@ TEST(Rotation, VectorsAndMatrices) {
     // Applying reads only the upper-left 3 x 3 block; a smaller matrix changes nothing.
     KvMatrix<double> small(2, 2), big(4, 4);
     small(0, 0) = big(0, 1) = big(3, 3) = 1.0;
-    KvArray<V> vs{V(0, 0, 1), V(1, 2, 3)};
-    expect_near("2 x 2", times(small, V(1, 2, 3)), V(1, 2, 3), 0.0);
+    KvArray<V> vs{V(1, 2, 3)};
     Kv3d_apply(small, vs);
     Kv3d_apply(big, vs);
-    expect_near("array, 2 x 2 then 4 x 4", vs[1], V(2, 0, 0), 0.0);
+    expect_near("array, 2 x 2 then 4 x 4", vs[0], V(2, 0, 0), 0.0);
 }
 
 // Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below

@@ -84,13 +84,9 @@ TEST(TransformInverse, ConjugatedConstructors) {
         const std::string name = "#" + std::to_string(trial);
         const P p = d.point(trial % 3 == 0 ? 8000.0 : 10.0), q = p + d.vector(10);
         const double sx = d.uniform(-5, 5), sy = d.uniform(-5, 5), sz = d.uniform(-5, 5);
-        const M16 F = scaling(1, 1, 1, p);
-        EXPECT_TRUE(same_matrix(Kv3dTransform(sx, sy, sz, p),
-                                literal_conjugation(scaling(sx, sy, sz), F.data()).data()))
-            << "case: per axis " << name;
-        EXPECT_TRUE(same_matrix(Kv3dTransform(sx, p),
-                                literal_conjugation(scaling(sx, sx, sx), F.data()).data()))
-            << "case: uniform " << name;
+        const M16 S = literal_conjugation(scaling(sx, sy, sz), scaling(1, 1, 1, p).data());
+        EXPECT_TRUE(same_matrix(Kv3dTransform(sx, sy, sz, p), S.data()))
+            << "case: scaling " << name;
         const V axis = d.vector(1), k(axis.direction(), 1.0), v = q - p;
         const double angle = d.uniform(-7, 7), shift = d.uniform(-100, 100), f = d.uniform(-3, 3);
         const double c = std::cos(angle), s = std::sin(angle);
