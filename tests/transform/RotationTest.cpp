@@ -76,28 +76,23 @@ TEST(Rotation, NearlyParallelBoundIsStrict) {
 TEST(Rotation, CylindricalRoundTripsAndStrictTolerances) {
     RandomDraw d(17);
     for (int i = 0; i < 100; ++i) {
-        const std::string draw = "draw " + std::to_string(i);
         P p = d.point(10), p0 = p;
         V v = d.vector(10), v0 = v;
         Kv3d_trafo_cartesian_to_cylindrical(p, v);
         Kv3d_trafo_cylindrical_to_cartesian(p, v);
-        expect_near("point, " + draw, p, p0, 1e-12);
-        expect_near("vector, " + draw, v, v0, 1e-9);
+        expect_near("point, draw " + std::to_string(i), p, p0, 1e-12);
+        expect_near("vector, draw " + std::to_string(i), v, v0, 1e-9);
     }
     const double tol = 0.001, below = std::nextafter(tol, 0.0);
-    const struct {
-        const char* name;
-        P p, expected;
-    } cases[] = {{"on the x axis", P(-1, 0, 3), P(1, M_PI, 3)},
-                 {"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
-                 {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
-                 {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
-                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -M_PI / 2, 4)}};
-    for (const auto& c : cases) {
-        P p = c.p;
+    const auto cyl = [](P p) {
         Kv3d_trafo_cartesian_to_cylindrical(p);
-        expect_near(c.name, p, c.expected, 0.0);
-    }
+        return p;
+    };
+    expect_near("on the x axis", cyl(P(-1, 0, 3)), P(1, M_PI, 3), 0.0);
+    expect_near("r at tol", cyl(P(tol, 0, 4)), P(tol, 0, 4), 0.0);
+    expect_near("r just below tol", cyl(P(below, 0, 4)), P(0, 0, 4), 0.0);
+    expect_near("|x| at tol", cyl(P(-tol, 2, 4)), P(std::hypot(tol, 2), std::atan2(2, -tol), 4), 0);
+    expect_near("|x| below tol", cyl(P(-below, -2, 4)), P(std::hypot(below, 2), -M_PI / 2, 4), 0);
     P p(tol, 0, 4), q(below, 0, 4);
     V v(1, 2, 3), w(1, 2, 3);
     Kv3d_trafo_cartesian_to_cylindrical(p, v);

@@ -111,17 +111,14 @@ TEST(TransformInverse, FarFramesAndZeroAxesKeepTheLocalMatrix) {
     }
     const double c = std::cos(0.5), s = std::sin(0.5);
     const M16 turn = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    const struct {
-        const char* name;
-        P p;
-        V axis;
-    } cases[] = {{"at 1e20", P(1e20, 0, 0), V(1, 2, 3)}, {"zero axis", P(1, 2, 3), V()}};
-    for (const auto& k : cases) {
-        const Kv3dPlane plane(k.p, Kv3dDirection(k.axis.x(), k.axis.y(), k.axis.z()), nullptr);
-        EXPECT_TRUE(same_matrix(Kv3dTransform(k.p, k.axis, 0.5, 0.0), turn.data()))
-            << "case: screw " << k.name;
+    for (const auto& k : {std::make_pair(P(1e20, 0, 0), V(1, 2, 3)), std::make_pair(P(-1, 2, 3), V())}) {
+        const std::string name = k.first.x() > 0 ? "at 1e20" : "zero axis";
+        const Kv3dPlane plane(k.first, Kv3dDirection(k.second.x(), k.second.y(), k.second.z()),
+                              nullptr);
+        EXPECT_TRUE(same_matrix(Kv3dTransform(k.first, k.second, 0.5, 0.0), turn.data()))
+            << "case: screw " << name;
         EXPECT_TRUE(same_matrix(Kv3dTransform(plane, 2.0), scaling(1, 1, 2).data()))
-            << "case: plane scaling " << k.name;
+            << "case: plane scaling " << name;
     }
 }
 

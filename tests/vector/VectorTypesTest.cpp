@@ -187,17 +187,13 @@ TEST(Journal, TextsToTheCharacter) {
 // copy compares from the same origin.
 TEST(PointCompare, SignsFollowTheDistanceFromTheOrigin) {
     const Kv3dPointCompare at_zero, at_five(P(5, 0, 0));
-    const struct {
-        const char* name;
-        const Kv3dPointCompare& compare;
-        P a, b;
-        int sign;
-    } cases[] = {{"nearer", at_zero, P(1, 0, 0), P(0, 2, 0), -1},
-                 {"farther", at_zero, P(0, 2, 0), P(1, 0, 0), 1},
-                 {"equally far", at_zero, P(1, 0, 0), P(0, -1, 0), 0},
-                 {"NaN", at_zero, P(kNaN, 0, 0), P(), 0},
-                 {"last bit", at_five, P(5, 0, 1), P(5, 0, std::nextafter(1.0, 2.0)), -1}};
-    for (const auto& c : cases) EXPECT_EQ(c.compare(c.a, c.b), c.sign) << "case: " << c.name;
+    expect_each<int>({
+        {"nearer", at_zero(P(1, 0, 0), P(0, 2, 0)), -1},
+        {"farther", at_zero(P(0, 2, 0), P(1, 0, 0)), 1},
+        {"equally far", at_zero(P(1, 0, 0), P(0, -1, 0)), 0},
+        {"NaN", at_zero(P(kNaN, 0, 0), P()), 0},
+        {"last bit", at_five(P(5, 0, 1), P(5, 0, std::nextafter(1.0, 2.0))), -1},
+    });
     EXPECT_EQ(at_five.key(P(6, 2, 0)), 5.0) << "case: key";
     const std::unique_ptr<KvCompare<P>> copy(Kv3dPointCompare(P(1, 2, 3)).clone());
     EXPECT_EQ((*copy)(P(1, 2, 4), P(1, 2, 5)), -1) << "case: clone compares from the origin";
