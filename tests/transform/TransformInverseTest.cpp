@@ -111,7 +111,8 @@ TEST(TransformInverse, FarFramesAndZeroAxesKeepTheLocalMatrix) {
     }
     const double c = std::cos(0.5), s = std::sin(0.5);
     const M16 turn = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    for (const auto& k : {std::make_pair(P(1e20, 0, 0), V(1, 2, 3)), std::make_pair(P(-1, 2, 3), V())}) {
+    for (const auto& k :
+         {std::make_pair(P(1e20, 0, 0), V(1, 2, 3)), std::make_pair(P(-1, 2, 3), V())}) {
         const std::string name = k.first.x() > 0 ? "at 1e20" : "zero axis";
         const Kv3dPlane plane(k.first, Kv3dDirection(k.second.x(), k.second.y(), k.second.z()),
                               nullptr);
