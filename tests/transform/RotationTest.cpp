@@ -12,6 +12,9 @@ V times(const KvMatrix<double>& R, V v) {
 
 }  // namespace
 
+// Rotations against Rodrigues and the axis-angle matrix. Between two
+// directions, |cos| >= 0.999999 leaves R = cos I; one step below
+// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
 TEST(Rotation, VectorsAndMatrices) {
     expect_near("orthogonal to z", Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
     expect_near("orthogonal to zero", Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
@@ -51,22 +54,16 @@ TEST(Rotation, VectorsAndMatrices) {
     Kv3d_apply(small, vs);
     Kv3d_apply(big, vs);
     expect_near("array, 2 x 2 then 4 x 4", vs[0], V(2, 0, 0), 0.0);
-}
-
-// Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
-// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
-TEST(Rotation, NearlyParallelBoundIsStrict) {
     const bool turns[] = {true, false, false};  // below, at, above
     const auto c = around(0.999999);
-    KvMatrix<double> R(3, 3);
     for (int k = 0; k < 3; ++k) {
         for (double sign : {1.0, -1.0}) {
-            const double x = sign * c[k].value;
-            const Kv3dDirection to(x, std::sqrt(1 - x * x), 0);
-            ASSERT_EQ(to.x(), x) << "case: " << c[k].name;
-            Kv3d_get_rotation_matrix(Kv3dDirection(1, 0, 0), to, R, false);
+            const double cx = sign * c[k].value;
+            const Kv3dDirection to(cx, std::sqrt(1 - cx * cx), 0);
+            ASSERT_EQ(to.x(), cx) << "case: " << c[k].name;
+            Kv3d_get_rotation_matrix(x, to, R, false);
             EXPECT_EQ(R(0, 1) != 0.0, turns[k]) << "case: " << c[k].name << ", sign " << sign;
-            EXPECT_EQ(R(0, 0), x) << "case: " << c[k].name << ", sign " << sign;
+            EXPECT_EQ(R(0, 0), cx) << "case: " << c[k].name << ", sign " << sign;
         }
     }
 }

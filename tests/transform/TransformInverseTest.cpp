@@ -77,6 +77,11 @@ TEST(TransformInverse, GeneralInversionIsTheLiteralOne) {
 // and the scaling perpendicular to a plane against their geometry: Rodrigues'
 // turn about the axis plus the shift along it, and the distance from the
 // plane times f.
+// Frames at base points up to 1e12 are inverted by transposition, farther
+// ones the general way, which finds rank 4 up to about 5e14: a point on the
+// axis stays put on both sides of 1e12. Far beyond, where the general
+// inversion finds the frame singular, and about a zero axis, the local
+// matrix stays.
 TEST(TransformInverse, ConjugatedConstructors) {
     RandomDraw d(17);
     for (int trial = 0; trial < 300; ++trial) {
@@ -95,21 +100,13 @@ TEST(TransformInverse, ConjugatedConstructors) {
         expect_near("plane scaling " + name, moved(Kv3dTransform(plane, f), q),
                     q + k * ((k % v) * (f - 1)), 1e-9);
     }
-}
-
-// Frames at base points up to 1e12 are inverted by transposition, farther
-// ones the general way, which finds rank 4 up to about 5e14: a point on the
-// axis stays put on both sides of 1e12. Far beyond, where the general
-// inversion finds the frame singular, and about a zero axis, the local
-// matrix stays.
-TEST(TransformInverse, FarFramesAndZeroAxesKeepTheLocalMatrix) {
     for (const double x : {1e12, std::nextafter(1e12, 2e12), 1e13}) {
         const P p(x, 0, 0), on_axis = p + V(1, 2, 3);
         EXPECT_LT(moved(Kv3dTransform(p, V(1, 2, 3), 0.5, 0.0), on_axis).distance(on_axis), 1.0)
             << "case: axis through x = " << x;
     }
-    const double c = std::cos(0.5), s = std::sin(0.5);
-    const M16 turn = {c, -s, 0, 0, s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const double c5 = std::cos(0.5), s5 = std::sin(0.5);
+    const M16 turn = {c5, -s5, 0, 0, s5, c5, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (const auto& k :
          {std::make_pair(P(1e20, 0, 0), V(1, 2, 3)), std::make_pair(P(-1, 2, 3), V())}) {
         const std::string name = k.first.x() > 0 ? "at 1e20" : "zero axis";

@@ -105,7 +105,8 @@ TEST(Vector, Predicates) {
 
 // Directions are normalised when x^2 + y^2 + z^2 > 1e-40, by multiplying
 // with the reciprocal; a vector becomes zero when it is a numerical zero.
-TEST(Vector, ProductsAndNormalisation) {
+// A difference or sum below 1e-12 of the first operand's magnitude is 0.
+TEST(Vector, ArithmeticAndNormalisation) {
     const V a(1, 2, 3), b(4, 5, 6);
     const double r = 1.0 / std::sqrt(1.0 + 4.0 + 9.0);
     V c = a, unit(0, 0, -7), tiny(1e-21, 0, 0);
@@ -125,6 +126,16 @@ TEST(Vector, ProductsAndNormalisation) {
     });
     EXPECT_NEAR(D(-1e-20, -1e-20, 0).x(), -std::sqrt(0.5), 1e-15) << "case: 2e-40";
     EXPECT_TRUE(std::isnan(D(kNaN, 0, 0).x())) << "case: NaN";
+    expect_each<double>({
+        {"points 1e-7 apart at 1e6", Kv3d_difference(P(1e6, 0, 0), P(1e6 - 1e-7, 0, 0)).x(), 0.0},
+        {"first operand 0", Kv3d_difference(V(0, 0, 0), V(1e6, 0, 0)).x(), -1e6},
+        {"tiny, no cancellation", Kv3d_difference(V(0, 1e-20, 0), V()).y(), 1e-20},
+        {"0.9e-12 of the first operand", Kv3d_difference(V(1, 0, 0), V(1 - 0.9e-12, 0, 0)).x(),
+         0.0},
+        {"sum cancelling", Kv3d_sum(V(1e6, 3, 0), V(-1e6 + 1e-7, 4, 0)).x(), 0.0},
+    });
+    EXPECT_NE(Kv3d_difference(V(1, 0, 0), V(1 - 1.1e-12, 0, 0)).x(), 0.0)
+        << "case: 1.1e-12 of the first operand";
 }
 
 // Angles agree with the textbook formula and are symmetric; a zero operand
@@ -154,20 +165,6 @@ TEST(Vector, Angles) {
             EXPECT_EQ(x.angle(d), expected) << "case: " << c[k].name << ", sign " << sign;
         }
     }
-}
-
-// A difference or sum below 1e-12 of the first operand's magnitude is 0.
-TEST(Arithmetic, CancellationSnapping) {
-    expect_each<double>({
-        {"points 1e-7 apart at 1e6", Kv3d_difference(P(1e6, 0, 0), P(1e6 - 1e-7, 0, 0)).x(), 0.0},
-        {"first operand 0", Kv3d_difference(V(0, 0, 0), V(1e6, 0, 0)).x(), -1e6},
-        {"tiny, no cancellation", Kv3d_difference(V(0, 1e-20, 0), V()).y(), 1e-20},
-        {"0.9e-12 of the first operand", Kv3d_difference(V(1, 0, 0), V(1 - 0.9e-12, 0, 0)).x(),
-         0.0},
-        {"sum cancelling", Kv3d_sum(V(1e6, 3, 0), V(-1e6 + 1e-7, 4, 0)).x(), 0.0},
-    });
-    EXPECT_NE(Kv3d_difference(V(1, 0, 0), V(1 - 1.1e-12, 0, 0)).x(), 0.0)
-        << "case: 1.1e-12 of the first operand";
 }
 
 // The journal text; the debug form indents (not below 0) and ends the line.
