@@ -29,6 +29,11 @@ void expect_frame(const std::string& name, const Kv3dCoordSys& c, const P& p) {
 // included; other parameters are checked beside the change of system).
 // Valid when the axes' lengths multiply to at least tol and the volume to at
 // least tol times that. The debug text lists the base point and the axes.
+// A nearly flat system with unequal axes: x = (2, 0, 0), y = (999999, 2000, 0)
+// (length 1000001 exactly), z = (0, 0, 3) give l = |x| |y| |z| = 6000006 and
+// V = |(x × y) · z| = 12000, both exact. With the point tolerance set where
+// tol l rounds to V, the system is valid exactly at the bound (V >= tol l),
+// valid just below it and invalid one step above.
 TEST(CoordSys, GeneralSystem) {
     const Kv3dCoordSys d, s(P(1, 2, 3), V(2, 0, 0), V(0, 3, 0), V(0, 0, 4));
     EXPECT_EQ(&d.axis(id(7)), &d.axis(kX)) << "case: an id outside 0..2 is x";
@@ -63,6 +68,21 @@ TEST(CoordSys, GeneralSystem) {
               "   zt_axis   : Kv3dVector( 0, 0, -8000)\n");
     EXPECT_EQ(debug_text(Kv3dCartesCoordSys(P()), 2, 0).substr(0, 20), "Kv3dCartesCoordSys \n")
         << "case: cartesian, the name only differs";
+    const Kv3dCoordSys nearly_flat = general(V(2, 0, 0), V(999999, 2000, 0), V(0, 0, 3));
+    const double l = 6000006, volume = 12000;
+    ASSERT_EQ(nearly_flat.axis(kX).length() * nearly_flat.axis(kY).length() *
+                  nearly_flat.axis(kZ).length(),
+              l);
+    double at = volume / l;
+    while (at * l > volume) at = std::nextafter(at, 0.0);
+    while (std::nextafter(at, 1.0) * l <= volume) at = std::nextafter(at, 1.0);
+    ASSERT_EQ(at * l, volume);
+    const bool valid[] = {true, true, false};  // below, at, above
+    const auto tol = around(at);
+    for (int k = 0; k < 3; ++k) {
+        ResolutionGuard guard(tol[k].value, 1e-7, 8000);
+        EXPECT_EQ(nearly_flat.geom_valid(), valid[k]) << "case: " << tol[k].name;
+    }
 }
 
 // u on axis a, w's side for axis b, the third axis normal to both; an id
@@ -95,26 +115,5 @@ TEST(CoordSys, CartesianAxes) {
                 EXPECT_NEAR(s.axis(id(3 - a - b)) % w, 0.0, 1e-12) << "case: " << name;
             }
         }
-    }
-}
-
-// A nearly flat system with unequal axes: x = (2, 0, 0), y = (999999, 2000, 0)
-// (length 1000001 exactly), z = (0, 0, 3) give l = |x| |y| |z| = 6000006 and
-// V = |(x × y) · z| = 12000, both exact. With the point tolerance set where
-// tol l rounds to V, the system is valid exactly at the bound (V >= tol l),
-// valid just below it and invalid one step above.
-TEST(CoordSys, FlatnessBoundWithUnequalAxes) {
-    const Kv3dCoordSys flat = general(V(2, 0, 0), V(999999, 2000, 0), V(0, 0, 3));
-    const double l = 6000006, volume = 12000;
-    ASSERT_EQ(flat.axis(kX).length() * flat.axis(kY).length() * flat.axis(kZ).length(), l);
-    double at = volume / l;
-    while (at * l > volume) at = std::nextafter(at, 0.0);
-    while (std::nextafter(at, 1.0) * l <= volume) at = std::nextafter(at, 1.0);
-    ASSERT_EQ(at * l, volume);
-    const bool valid[] = {true, true, false};  // below, at, above
-    const auto tol = around(at);
-    for (int k = 0; k < 3; ++k) {
-        ResolutionGuard guard(tol[k].value, 1e-7, 8000);
-        EXPECT_EQ(flat.geom_valid(), valid[k]) << "case: " << tol[k].name;
     }
 }
