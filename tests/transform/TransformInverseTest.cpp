@@ -68,6 +68,7 @@ TEST(TransformInverse, GeneralInversionIsTheLiteralOne) {
             EXPECT_TRUE(same_matrix(to_local, ok ? T.as_matrix() : kZero))
                 << "case: to local " << name;
             EXPECT_NE(same_matrix(change, kZero), ok) << "case: frame change " << name;
+            EXPECT_FALSE(change.is_orthonormal()) << "case: frame change " << name;
         }
     }
 }

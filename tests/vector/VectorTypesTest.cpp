@@ -56,7 +56,6 @@ TEST(Point, ArrayReadsAndGeomEqualAtTheWidenedSquare) {
         {"shrunk", xyz(P(shrunk, 2)), {3, 4, 0}},
     });
     ResolutionGuard guard(0.5, 1e-7, 8000);
-    ASSERT_EQ(Kv3dResObj::same_point_sqr(), 0.25 + 0x1p-51);
     const double at = 0.5 + 0x1p-51;
     ASSERT_EQ(at * at, Kv3dResObj::same_point_sqr());
     const bool equal[] = {true, true, false};  // below, at, above
@@ -79,6 +78,7 @@ TEST(Vector, Predicates) {
     const double eps = 0.9e-7, s = std::sin(0.99e-7), c = std::cos(0.99e-7);
     expect_each<bool>({
         {"zero, x parallel", zero.parallel(x), true},
+        {"x, zero parallel", x.parallel(zero), true},
         {"zero, direction parallel", zero.parallel(dz), true},
         {"zero, x orthogonal", zero.orthogonal(x), true},
         {"direction, zero parallel", dx.parallel(zero), false},
@@ -86,9 +86,11 @@ TEST(Vector, Predicates) {
         {"opposite", V(1, 2, 3).parallel(V(-2, -4, -6)), true},
         {"0.01 off", V(1, 2, 3).parallel(V(1, 2, 3.01)), false},
         {"vectors 0.9e-7 off", x.orthogonal(V(std::sin(eps), std::cos(eps), 0)), true},
+        {"vectors 1e-3 off", x.orthogonal(V(1e-3, 1, 0)), false},
         {"directions 0.9e-7 off", dx.orthogonal(D(std::sin(eps), std::cos(eps), 0)), true},
         {"directions 2e-7 off", dx.orthogonal(D(2e-7, 1, 0)), false},
         {"direction opposite vector", dz.opposite(V(0, 0, -3)), true},
+        {"direction parallel vector", dz.parallel(V(0, 0, 2)), true},
         {"directions 0.99e-7 rad apart", dz.geom_equal(D(s, 0, c)), true},
         {"directions 1.5e-7 rad apart", dz.geom_equal(D(std::sin(1.5e-7), 0, std::cos(1.5e-7))),
          false},
@@ -136,8 +138,8 @@ TEST(Vector, ArithmeticAndNormalisation) {
 // +-1: exactly at the bound the angle is acos of it, one step beyond it is 0
 // (or pi).
 TEST(Vector, Angles) {
-    const D x(1, 0, 0);
     EXPECT_EQ(V().angle(V(1, 0, 0)), 0.0) << "case: zero, x";
+    EXPECT_EQ(V(1, 0, 0).angle(V()), 0.0) << "case: x, zero";
     EXPECT_EQ(D(0, 0, 0).angle(D()), 0.0) << "case: zero direction";
     EXPECT_DOUBLE_EQ(V(1, 0, 1).angle(D()), M_PI / 4) << "case: vector, direction";
     RandomDraw g(11);
@@ -155,7 +157,7 @@ TEST(Vector, Angles) {
             const D d(sign * c[k].value, std::sqrt(1 - c[k].value * c[k].value), 0);
             ASSERT_EQ(d.x(), sign * c[k].value) << "case: " << c[k].name;
             const double expected = !snapped[k] ? std::acos(d.x()) : sign > 0 ? 0.0 : M_PI;
-            EXPECT_EQ(x.angle(d), expected) << "case: " << c[k].name << ", sign " << sign;
+            EXPECT_EQ(D(1, 0, 0).angle(d), expected) << "case: " << c[k].name << ", sign " << sign;
         }
     }
 }
