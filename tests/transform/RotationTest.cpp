@@ -3,16 +3,14 @@
 
 using namespace xf_test;
 
-namespace {
-
-V times(const KvMatrix<double>& R, V v) {
-    Kv3d_apply(R, v);
-    return v;
-}
-
-}  // namespace
-
+// Rotations against Rodrigues and the axis-angle matrix. Between two
+// directions, |cos| >= 0.999999 leaves R = cos I; one step below
+// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
 TEST(Rotation, VectorsAndMatrices) {
+    const auto times = [](const KvMatrix<double>& M, V v) {
+        Kv3d_apply(M, v);
+        return v;
+    };
     expect_near("orthogonal to z", Kv3d_orthogonal_vector(V(0, 0, 5)), V(5, 0, 0), 0.0);
     expect_near("orthogonal to zero", Kv3d_orthogonal_vector(V(0, 0, 0)), V(0, 0, 0), 0.0);
     EXPECT_EQ(Kv3d_orthogonal_direction(Kv3dDirection(0, 0, 0)).x(), 1.0) << "case: zero direction";
@@ -25,8 +23,6 @@ TEST(Rotation, VectorsAndMatrices) {
     // From one direction to another, exactly; any previous shape of R becomes 3 x 3.
     KvMatrix<double> R(2, 5);
     const Kv3dDirection x(1, 0, 0);
-    Kv3d_get_rotation_matrix(x, Kv3dDirection(0, 1, 0), R, false);
-    expect_near("x to y", times(R, V(1, 3, 2)), V(-3, 1, 2), 0.0);
     Kv3d_get_rotation_matrix(x, -x, R, true);
     expect_near("x to -x, flip allowed", times(R, V(1, 3, 2)), V(1, 3, 2), 0.0);
     // Rodrigues against the axis-angle matrix; two directions, with and without allow_flip.
@@ -35,7 +31,6 @@ TEST(Rotation, VectorsAndMatrices) {
         const std::string draw = "draw " + std::to_string(i);
         const V v = d.vector(10), axis = d.vector(10), w = Kv3d_orthogonal_vector(v);
         EXPECT_NEAR(w % v, 0, 1e-12) << "case: " << draw;
-        EXPECT_NEAR(w.length(), v.length(), 1e-12) << "case: " << draw;
         const double t = d.uniform(-M_PI, M_PI);
         Kv3d_get_rotation_matrix(axis.direction(), t, R);
         expect_near("rotate, " + draw, Kv3d_rotate_vector(v, axis, t), times(R, v), 1e-12);
@@ -49,27 +44,20 @@ TEST(Rotation, VectorsAndMatrices) {
     // Applying reads only the upper-left 3 x 3 block; a smaller matrix changes nothing.
     KvMatrix<double> small(2, 2), big(4, 4);
     small(0, 0) = big(0, 1) = big(3, 3) = 1.0;
-    KvArray<V> vs{V(0, 0, 1), V(1, 2, 3)};
-    expect_near("2 x 2", times(small, V(1, 2, 3)), V(1, 2, 3), 0.0);
+    KvArray<V> vs{V(1, 2, 3)};
     Kv3d_apply(small, vs);
     Kv3d_apply(big, vs);
-    expect_near("array, 2 x 2 then 4 x 4", vs[1], V(2, 0, 0), 0.0);
-}
-
-// Between two directions, |cos| >= 0.999999 leaves R = cos I; one step below
-// it R turns. The target (c, s, 0) keeps c exactly, so from % to = c.
-TEST(Rotation, NearlyParallelBoundIsStrict) {
+    expect_near("array, 2 x 2 then 4 x 4", vs[0], V(2, 0, 0), 0.0);
     const bool turns[] = {true, false, false};  // below, at, above
     const auto c = around(0.999999);
-    KvMatrix<double> R(3, 3);
     for (int k = 0; k < 3; ++k) {
         for (double sign : {1.0, -1.0}) {
-            const double x = sign * c[k].value;
-            const Kv3dDirection to(x, std::sqrt(1 - x * x), 0);
-            ASSERT_EQ(to.x(), x) << "case: " << c[k].name;
-            Kv3d_get_rotation_matrix(Kv3dDirection(1, 0, 0), to, R, false);
+            const double cx = sign * c[k].value;
+            const Kv3dDirection to(cx, std::sqrt(1 - cx * cx), 0);
+            ASSERT_EQ(to.x(), cx) << "case: " << c[k].name;
+            Kv3d_get_rotation_matrix(x, to, R, false);
             EXPECT_EQ(R(0, 1) != 0.0, turns[k]) << "case: " << c[k].name << ", sign " << sign;
-            EXPECT_EQ(R(0, 0), x) << "case: " << c[k].name << ", sign " << sign;
+            EXPECT_EQ(R(0, 0), cx) << "case: " << c[k].name << ", sign " << sign;
         }
     }
 }
@@ -79,28 +67,23 @@ TEST(Rotation, NearlyParallelBoundIsStrict) {
 TEST(Rotation, CylindricalRoundTripsAndStrictTolerances) {
     RandomDraw d(17);
     for (int i = 0; i < 100; ++i) {
-        const std::string draw = "draw " + std::to_string(i);
         P p = d.point(10), p0 = p;
         V v = d.vector(10), v0 = v;
         Kv3d_trafo_cartesian_to_cylindrical(p, v);
         Kv3d_trafo_cylindrical_to_cartesian(p, v);
-        expect_near("point, " + draw, p, p0, 1e-12);
-        expect_near("vector, " + draw, v, v0, 1e-9);
+        expect_near("point, draw " + std::to_string(i), p, p0, 1e-12);
+        expect_near("vector, draw " + std::to_string(i), v, v0, 1e-9);
     }
     const double tol = 0.001, below = std::nextafter(tol, 0.0);
-    const struct {
-        const char* name;
-        P p, expected;
-    } cases[] = {{"on the x axis", P(-1, 0, 3), P(1, M_PI, 3)},
-                 {"r at tol", P(tol, 0, 4), P(tol, 0, 4)},
-                 {"r just below tol", P(below, 0, 4), P(0, 0, 4)},
-                 {"|x| at tol", P(-tol, 2, 4), P(std::hypot(tol, 2), std::atan2(2, -tol), 4)},
-                 {"|x| just below tol", P(-below, -2, 4), P(std::hypot(below, 2), -M_PI / 2, 4)}};
-    for (const auto& c : cases) {
-        P p = c.p;
+    const auto cyl = [](P p) {
         Kv3d_trafo_cartesian_to_cylindrical(p);
-        expect_near(c.name, p, c.expected, 0.0);
-    }
+        return p;
+    };
+    expect_near("on the x axis", cyl(P(-1, 0, 3)), P(1, M_PI, 3), 0.0);
+    expect_near("r at tol", cyl(P(tol, 0, 4)), P(tol, 0, 4), 0.0);
+    expect_near("r just below tol", cyl(P(below, 0, 4)), P(0, 0, 4), 0.0);
+    expect_near("|x| at tol", cyl(P(-tol, 2, 4)), P(std::hypot(tol, 2), std::atan2(2, -tol), 4), 0);
+    expect_near("|x| below tol", cyl(P(-below, -2, 4)), P(std::hypot(below, 2), -M_PI / 2, 4), 0);
     P p(tol, 0, 4), q(below, 0, 4);
     V v(1, 2, 3), w(1, 2, 3);
     Kv3d_trafo_cartesian_to_cylindrical(p, v);
