@@ -8,7 +8,6 @@
 #include <kv/KvArray.h>
 #include <kv/KvCompare.h>
 #include <kv/KvJournal.h>
-#include <kv/KvMatrix.h>
 #include <kv/KvResult.h>
 #include <kv/KvString.h>
 #include <kvla/KvLaAlgorithms.h>
@@ -114,17 +113,6 @@ TEST(KvArray, ResizeAndSort) {
     const auto same = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
     EXPECT_TRUE(std::is_permutation(n.begin(), n.end(), values.begin(), same))
         << "case: NaN keys, every element kept";
-}
-
-TEST(KvMatrix, LayoutAndResize) {
-    KvMatrix<double> m(2, 3);
-    for (int k = 0; k < 6; ++k) m(k / 3, k % 3) = 10 * (k / 3) + k % 3;
-    EXPECT_EQ(m.data()[1 + 2 * m.rows()], 12.0) << "case: column-major";
-    m.resize(3, 2);
-    EXPECT_EQ(m(1, 1), 11.0) << "case: resized, entry kept";
-    EXPECT_EQ(m(2, 0), 0.0) << "case: resized, new entry";
-    m.resize(-1, 4);
-    EXPECT_EQ(m.rows(), 0) << "case: negative size";
 }
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -235,27 +223,6 @@ TEST(KvLaLinearSolve, LeastSquaresMinimumNormAndRefusal) {
         << "case: rows of a and b differ";
 }
 
-// Random symmetric matrices: eigenvalues descending, eigenvectors
-// orthonormal, eigenvalue k belonging to column k (m e = e diag(lambda)).
-TEST(KvLaEigen, SymmetricOrderPairingOrthonormality) {
-    RandomDraw g(2024);
-    for (int trial = 0; trial < 20; ++trial) {
-        SCOPED_TRACE("case: draw " + std::to_string(trial));
-        KvLaDblMat m(3, 3, 0.0), e, d(3, 3, 0.0);
-        for (int k = 0; k < 9; ++k)
-            m(k / 3, k % 3) = k / 3 > k % 3 ? m(k % 3, k / 3) : g.uniform(-5, 5);
-        const KvLaDblMat original = m;
-        KvArray<double> lambda{1.0, 2.0, 3.0, 4.0, 5.0};
-        ASSERT_TRUE(kvla_eigenvector_basis(m, lambda, e));
-        ASSERT_EQ(lambda.size(), 3u);
-        EXPECT_GE(lambda[0], lambda[1]) << "case: descending";
-        EXPECT_GE(lambda[1], lambda[2]) << "case: descending";
-        EXPECT_LT(max_abs_diff(e.tr() * e, identity(3)), 1e-14) << "case: orthonormal";
-        for (int k = 0; k < 3; ++k) d(k, k) = lambda[k];
-        EXPECT_LT(max_abs_diff(original * e, e * d), 1e-13) << "case: paired";
-    }
-}
-
 // Column-major 3x3 A, reduced by the two reflections in place to an upper
 // triangular R with R^T R = A^T A (which fixes R up to the signs of its rows):
 // each column split into its part along the reflected direction and the part
@@ -294,7 +261,7 @@ TEST(KvLa, NonFiniteEmptyAndDegenerateInputsAreRefused) {
     KvLaDblMat x, n, eig, empty;
     nan(2, 1) = b(1, 0) = kNan;
     inf(0, 0) = kInf;
-    KvArray<double> lambda, sigma{44.0};
+    KvArray<double> lambda, sigma;
     int not_square = -1, nan_b = -1, rank = -1;
     expect_each<bool>({
         {"inverse, not square", kvla_inverse(KvLaDblMat(2, 3, 1.0), keep, 1e-15, &not_square),
@@ -316,18 +283,16 @@ TEST(KvLa, NonFiniteEmptyAndDegenerateInputsAreRefused) {
                       {"solve, inf, null space", n.cols(), 0}});
     expect_each<double>({{"solve, nothing written", keep(0, 0), 42.0},
                          {"eigen, inf, the identity", max_abs_diff(eig, identity(3)), 0.0},
-                         {"svd, nothing written", u(0, 0), 42.0},
-                         {"svd, no value written", sigma[0], 44.0}});
+                         {"svd, nothing written", u(0, 0), 42.0}});
     // Householder calls with nothing to do leave everything alone.
-    double h[3] = {1, 2, 3}, c[3] = {1, 2, 3}, zero[3] = {0, 0, 0}, up = 77.0;
+    double h[3] = {1, 2, 3}, zero[3] = {0, 0, 0}, up = 77.0;
     kvla_h1(-1, 1, 3, h, 1, up);  // pivot out of range
     kvla_h1(1, 1, 3, h, 1, up);   // pivot not before first
     kvla_h1(0, 1, 3, h, 0, up);   // no stride
     kvla_h1(0, 1, 3, zero, 1, up);
-    kvla_h2(0, 1, 3, zero, 1, up, c, 1, 3, 1);  // zero pivot: no reflection
+    kvla_h2(0, 1, 3, zero, 1, up, h, 1, 3, 1);  // zero pivot: no reflection
     EXPECT_EQ(up, 77.0) << "case: nothing to do";
-    EXPECT_EQ(std::vector<double>(h, h + 3), (std::vector<double>{1, 2, 3})) << "case: h1 idle";
-    EXPECT_EQ(std::vector<double>(c, c + 3), (std::vector<double>{1, 2, 3})) << "case: h2 idle";
+    EXPECT_EQ(std::vector<double>(h, h + 3), (std::vector<double>{1, 2, 3})) << "case: idle";
 }
 
 // Never below the largest singular value and within 1e-12 of it, so an upper
@@ -521,21 +486,15 @@ TEST(KvLaInverse, PlainStorageDiagonalAndRefusals) {
     EXPECT_EQ(none[0], 7.0) << "case: nothing written";
 }
 
-// Matrices up to 6 x 6 live inside the object, larger ones on the heap.
-TEST(KvLaDblMat, CopyMoveAndAssignAcrossTheInlineLimit) {
-    KvLaDblMat big(7, 7, 2.0), small(2, 3, 5.0);
-    big(6, 6) = 9.0;
-    KvLaDblMat copy = big;
-    EXPECT_EQ(copy(6, 6), 9.0) << "case: copy of a heap matrix";
-    copy = small;
-    EXPECT_EQ(copy(1, 2), 5.0) << "case: heap matrix assigned a small one";
-    KvLaDblMat moved = std::move(big);
+// Matrices up to 6 x 6 live inside the object, larger ones on the heap; a
+// move takes whichever holds the elements and leaves the source empty.
+TEST(KvLaDblMat, MoveAcrossTheInlineLimit) {
+    KvLaDblMat big(7, 7, 9.0), small(2, 3, 5.0);
+    KvLaDblMat moved(std::move(big));
     EXPECT_EQ(moved(6, 6), 9.0) << "case: move of a heap matrix";
     EXPECT_EQ(big.rows(), 0) << "case: moved-from heap matrix";  // NOLINT(bugprone-use-after-move)
-    KvLaDblMat moved_small(std::move(small));
-    EXPECT_EQ(moved_small(1, 2), 5.0) << "case: move of a small matrix";
-    moved = std::move(moved_small);
-    EXPECT_EQ(moved(0, 0), 5.0) << "case: heap matrix move-assigned a small one";
+    moved = std::move(small);
+    EXPECT_EQ(moved(1, 2), 5.0) << "case: heap matrix move-assigned a small one";
 }
 
 }  // namespace
