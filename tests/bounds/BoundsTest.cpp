@@ -197,11 +197,9 @@ TEST(BBox, ToleranceBoundaries) {
         {"tol beyond max x", a.contains(P(1 + kTol, 0.5, 0.5)), true},
         {"1.5 tol beyond max x", a.contains(P(1 + 1.5 * kTol, 0.5, 0.5)), false},
         {"maximum outside", a.contains(box({0.2, 0.2, 0.2}, {1.5, 0.5, 0.5})), false},
-        {"minimum outside", a.contains(box({-0.5, 0.2, 0.2}, {0.5, 0.5, 0.5})), false},
         {"2 tol apart", a.intersect(far, nullptr), false},
         {"extended by 0.9 tol", a.intersect_extended(far, 0.9 * kTol), false},
         {"extended by 1.1 tol", a.intersect_extended(far, 1.1 * kTol), true},
-        {"extended by 1.1 tol, swapped", far.intersect_extended(a, 1.1 * kTol), true},
         {"touching, margin 0", a.intersect_extended(touching, 0.0), true},
         {"touching, margin 0, swapped", touching.intersect_extended(a, 0.0), true},
     });
@@ -221,10 +219,7 @@ TEST(BBox, ToleranceBoundaries) {
 // A box grown by a sphere takes its axis extremes; a box whose corners the
 // sphere holds becomes the sphere's box.
 TEST(BBox, GrowthByASphere) {
-    const auto grown = [](Kv3dBBox x, const Kv3dBSphere& s) {
-        x.update_bbox(s);
-        return x;
-    };
+    const auto grown = [](Kv3dBBox x, const S& s) { return x.update_bbox(s), x; };
     const Kv3dBBox four = box(P(), P(4, 4, 4));
     expect_corners("sphere inside", grown(four, Kv3dBSphere(P(2, 2, 2), 1.0)), P(), P(4, 4, 4));
     expect_corners("sphere out of one face", grown(four, Kv3dBSphere(P(3.5, 2, 2), 1.0)), P(),
@@ -275,8 +270,7 @@ TEST(Bounds, JournalText) {
 
 template <class T>
 S grown(S s, T&& by) {
-    s.update_bsphere(by);
-    return s;
+    return s.update_bsphere(by), s;
 }
 
 // radius() is the stored radius above b, otherwise a zero that never changes.
@@ -356,7 +350,6 @@ TEST(BSphere, Predicates) {
         {"one point outside", s.contains(KvArray<P>{P(1, 0, 0), P(0, 2.5, 0)}), false},
         {"box corners outside", S(P(), 1.7).contains(cube), false},
         {"empty box", s.contains(Kv3dBBox()), true},
-        {"empty sphere, point", empty.contains(P()), false},
         {"empty sphere, empty box", empty.contains(Kv3dBBox()), false},
         {"empty sphere, empty sphere", empty.contains(S()), false},
         {"shell, empty", empty.on_shell(P(0, 0, -1)), false},
@@ -367,7 +360,6 @@ TEST(BSphere, Predicates) {
         {"equal, radii b apart (strict)", a.geom_equal(S(P(), 2 * b)), false},
         {"equal, centres 2b apart", a.geom_equal(S(P(0, 0, 2 * b), b)), false},
         {"equal, two empty", empty.geom_equal(S(P(5, 5, 5), -3.0)), true},
-        {"equal, empty and other", empty.geom_equal(S(P(), 0.5 * b)), false},
         {"touching", s.intersect(S(P(4, 0, 0), 2.0), nullptr), false},
         {"just overlapping", s.intersect(S(P(std::nextafter(4.0, 0.0), 0, 0), 2.0), nullptr), true},
         {"small inside", S(P(), 3.0).intersect(S(P(1, 0, 0), 1.0), &out), true},

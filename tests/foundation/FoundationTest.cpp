@@ -76,7 +76,6 @@ TEST(Tolerance, ThresholdsAndStrictness) {
         {"same: negative tolerance", Kv3d_same_location(p, p, -1.0), false},
         {"same: NaN", Kv3d_same_location(p, Kv3dPoint(kNaN, 2, 3), 1.0), false},
         {"same: x far out", Kv3d_same_location(p, Kv3dPoint(1e300, 2, 3), 1e200), false},
-        {"same: z far out", Kv3d_same_location(p, Kv3dPoint(1, 2, -1e300), 1e200), false},
         {"less: same object, 0", less(p, p, 0.0), true},
         {"less: equal copy, 0", less(p, q, 0.0), false},
         {"less: same object, -1", less(p, p, -1.0), false},
