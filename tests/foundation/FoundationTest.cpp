@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "support/NamedCases.h"
-#include "support/RandomDraw.h"
 #include "support/ResolutionGuard.h"
 
 namespace {
@@ -77,7 +76,6 @@ TEST(Tolerance, ThresholdsAndStrictness) {
         {"same: negative tolerance", Kv3d_same_location(p, p, -1.0), false},
         {"same: NaN", Kv3d_same_location(p, Kv3dPoint(kNaN, 2, 3), 1.0), false},
         {"same: x far out", Kv3d_same_location(p, Kv3dPoint(1e300, 2, 3), 1e200), false},
-        {"same: z far out", Kv3d_same_location(p, Kv3dPoint(1, 2, -1e300), 1e200), false},
         {"less: same object, 0", less(p, p, 0.0), true},
         {"less: equal copy, 0", less(p, q, 0.0), false},
         {"less: same object, -1", less(p, p, -1.0), false},
@@ -90,19 +88,6 @@ TEST(Tolerance, ThresholdsAndStrictness) {
         {"beyond: above 5", beyond(p, far, 4.999999), true},
         {"beyond: by one axis", beyond(p, Kv3dPoint(100, 2, 3), 5.0), true},
     });
-}
-
-// The distance comparisons against their plain definition on random pairs.
-TEST(Tolerance, MaximumDistanceAgreesWithTheDefinition) {
-    RandomDraw g(7);
-    for (int i = 0; i < 2000; ++i) {
-        const Kv3dPoint a = g.point(10.0), b = g.point(10.0);
-        const double m = g.uniform(0.0, 10.0), d2 = a.square_distance(b);
-        EXPECT_EQ(Kv3d_distance_succeeds_maximum_distance(a, b, m), d2 > m * m)
-            << "case: draw " << i;
-        EXPECT_EQ(Kv3d_distance_less_than_maximum_distance(a, b, m), d2 < m * m)
-            << "case: draw " << i;
-    }
 }
 
 // Reaches the protected translation function.
