@@ -1,5 +1,4 @@
 #include <CLI/CLI.hpp>
-#include <regex>
 
 #include "CliTestSupport.h"
 #include "CommandTable.h"
