@@ -13,15 +13,13 @@ TEST(ConicCanonical, DistanceAgreesWithSampling) {
     std::mt19937 rng(13);
     std::uniform_real_distribution<double> u(-1, 1);
     for (int trial = 0; trial < 600; ++trial) {
-        const int type = trial % 6;
+        const int type = trial % 6, n = 4000;
         const double a = type == 3 ? 1 + 3 * std::fabs(u(rng)) : 0.5 + 10 * std::fabs(u(rng));
-        const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng)));
-        const double ea = type == 5 ? 1 : a, scale = 2 * ea;
+        const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng))), scale = 2 * a;
         const double x = trial % 7 ? scale * u(rng) : 0, y = trial % 11 ? scale * u(rng) : 0;
         const double range = type == 0 ? M_PI : type == 1 ? 4 : 4 * scale;
-        const int n = 4000;
         const auto dist = [&](int branch, double k) {  // k in samples from -range
-            const Kv3dPoint c = fit_test::canonical(type, ea, b, range * (2 * k / n - 1), branch);
+            const Kv3dPoint c = fit_test::canonical(type, a, b, range * (2 * k / n - 1), branch);
             return std::hypot(c.x() - x, c.y() - y);
         };
         double best = INFINITY;
@@ -39,9 +37,8 @@ TEST(ConicCanonical, DistanceAgreesWithSampling) {
                 best = std::min(best, dist(branch, lo));
             }
         }
-        EXPECT_NEAR(conic_distance_2d(type, ea, b, x, y), best, 1e-9 * scale)
-            << "case: type " << type << ", a " << ea << ", b " << b << ", at (" << x << ", " << y
-            << ")";
+        EXPECT_NEAR(conic_distance_2d(type, a, b, x, y), best, 1e-9 * scale)
+            << "case: type " << type << " a " << a << " b " << b << " at " << x << ", " << y;
     }
     EXPECT_TRUE(std::isnan(conic_distance_2d(7, 1, 1, 0, 0))) << "case: unknown type";
     EXPECT_TRUE(std::isnan(conic_distance_2d(0, 1, 0, 0, 0))) << "case: ellipse with b = 0";
