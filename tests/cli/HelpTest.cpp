@@ -31,9 +31,8 @@ TEST(Help, EverySubcommandAndOptionIsExplainedByHelpAndTheManPage) {
             const std::string what = name + " " + option->get_name();
             EXPECT_NE(option->get_description(), "") << "case: " << what;
             EXPECT_TRUE(contains(help.out, option->get_name())) << "case: --help shows " << what;
-            if (!option->get_lnames().empty()) {
-                EXPECT_TRUE(contains(man, "--" + option->get_lnames()[0]))
-                    << "case: man page explains " << what;
+            for (const std::string& long_name : option->get_lnames()) {
+                EXPECT_TRUE(contains(man, "--" + long_name)) << "case: man page explains " << what;
             }
         }
     }
