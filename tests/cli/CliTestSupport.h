@@ -31,11 +31,9 @@ inline const std::filesystem::path& scratch_dir() {
     static const struct Dir {
         std::filesystem::path path = std::filesystem::temp_directory_path() /
                                      ("kv3d-cli-test-" + std::to_string(::getpid()));
+        std::error_code ignored;
         Dir() { std::filesystem::create_directories(path); }
-        ~Dir() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
+        ~Dir() { std::filesystem::remove_all(path, ignored); }
     } dir;
     return dir.path;
 }
@@ -86,8 +84,7 @@ inline ::testing::AssertionResult contains(const std::string& text, const std::s
 
 struct CliResult {
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs the tool in-process with the given arguments (program name added).

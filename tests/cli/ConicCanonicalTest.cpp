@@ -1,6 +1,3 @@
-#include <cmath>
-#include <random>
-
 #include "CliTestSupport.h"
 #include "ConicCanonical.h"
 #include "fitting/FittingTestUtil.h"
@@ -16,37 +13,32 @@ TEST(ConicCanonical, DistanceAgreesWithSampling) {
     std::mt19937 rng(13);
     std::uniform_real_distribution<double> u(-1, 1);
     for (int trial = 0; trial < 600; ++trial) {
-        const int type = trial % 6;
+        const int type = trial % 6, n = 4000;
         const double a = type == 3 ? 1 + 3 * std::fabs(u(rng)) : 0.5 + 10 * std::fabs(u(rng));
-        const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng)));
-        const double ea = type == 5 ? 1 : a, scale = 2 * ea;
+        const double b = type > 1 ? 0 : a * (0.1 + 0.9 * std::fabs(u(rng))), scale = 2 * a;
         const double x = trial % 7 ? scale * u(rng) : 0, y = trial % 11 ? scale * u(rng) : 0;
         const double range = type == 0 ? M_PI : type == 1 ? 4 : 4 * scale;
-        const int n = 4000;
-        const auto dist = [&](int k, int branch, double t = 0) {
-            const double s = -range + 2 * range * (k + t) / n;
-            const Kv3dPoint c = fit_test::canonical(type, ea, b, s, branch);
+        const auto dist = [&](int branch, double k) {  // k in samples from -range
+            const Kv3dPoint c = fit_test::canonical(type, a, b, range * (2 * k / n - 1), branch);
             return std::hypot(c.x() - x, c.y() - y);
         };
         double best = INFINITY;
         for (int branch : {-1, 1}) {
             for (int k = 0; k <= n; ++k) {
-                const double d = dist(k, branch);
-                if ((k > 0 && dist(k - 1, branch) < d) || (k < n && dist(k + 1, branch) < d)) {
+                double lo = std::max(k - 1, 0), hi = std::min(k + 1, n);
+                if (dist(branch, k) > std::min(dist(branch, lo), dist(branch, hi))) {
                     continue;
                 }
-                double lo = k > 0 ? -1 : 0, hi = k < n ? 1 : 0;  // in samples from k
                 for (int it = 0; it < 100; ++it) {
                     const double m1 = lo + (hi - lo) * 0.382, m2 = hi - (hi - lo) * 0.382;
-                    const bool left = dist(k, branch, m1) < dist(k, branch, m2);
+                    const bool left = dist(branch, m1) < dist(branch, m2);
                     (left ? hi : lo) = left ? m2 : m1;
                 }
-                best = std::min(best, dist(k, branch, lo));
+                best = std::min(best, dist(branch, lo));
             }
         }
-        EXPECT_NEAR(conic_distance_2d(type, ea, b, x, y), best, 1e-9 * scale)
-            << "case: type " << type << ", a " << ea << ", b " << b << ", at (" << x << ", " << y
-            << ")";
+        EXPECT_NEAR(conic_distance_2d(type, a, b, x, y), best, 1e-9 * scale)
+            << "case: type " << type << " a " << a << " b " << b << " at " << x << ", " << y;
     }
     EXPECT_TRUE(std::isnan(conic_distance_2d(7, 1, 1, 0, 0))) << "case: unknown type";
     EXPECT_TRUE(std::isnan(conic_distance_2d(0, 1, 0, 0, 0))) << "case: ellipse with b = 0";

@@ -10,10 +10,8 @@
 namespace {
 
 using kv3dcli::format_number;
-using kv3dcli::PlaneRect;
 using kv3dcli::SvgBox;
 using kv3dcli::SvgDocument;
-using kv3dcli::SvgPanel;
 
 // The indices an even sample of n items at most limit visits.
 std::string visits(std::size_t n, std::size_t limit) {
@@ -26,14 +24,24 @@ std::string note(std::size_t n, std::size_t limit) {
     return kv3dcli::EvenSample(n, limit).note("points");
 }
 
+// The scale that fits the points (u, v) into 80 % of a 200 by 100 region.
+std::string fit_scale(std::initializer_list<std::array<double, 2>> points) {
+    kv3dcli::PlaneRect shown;
+    for (const auto& p : points) {
+        shown.include(p[0], p[1]);
+    }
+    return format_number(kv3dcli::SvgPanel::fit_scale(SvgBox{0, 0, 200, 100}, shown), 15);
+}
+
 std::string round_below(double length) {
     return format_number(kv3dcli::round_length_below(length), 15);
 }
 
 // Report numbers are rounded to the digits asked for, trailing zeros dropped.
 // Picture numbers have at most two decimals and stay on the page; text is
-// escaped and always UTF-8; scale bars have round lengths; large inputs are
-// drawn in part.
+// escaped and always UTF-8; a panel's scale fits the finite points shown (a
+// unit square for a single one); scale bars have round lengths; large inputs
+// are drawn in part.
 TEST(Format, NumbersTextLengthsAndSamples) {
     using kv3dcli::svg_escape;
     using kv3dcli::svg_number;
@@ -44,7 +52,6 @@ TEST(Format, NumbersTextLengthsAndSamples) {
     } cases[] = {
         {"size just below 1000", format_number(999.9979840000001, 10), "999.997984"},
         {"rounds into the next power of ten", format_number(9.96, 2), "10"},
-        {"integer with fewer digits than asked", format_number(100, 10), "100"},
         {"a million at 7", format_number(1e6, 7), "1000000"},
         {"a million at 6", format_number(1e6, 6), "1e+06"},
         {"large integer at 17", format_number(305106314845305472.0, 17), "3.051063148453055e+17"},
@@ -60,28 +67,25 @@ TEST(Format, NumbersTextLengthsAndSamples) {
         {"digits above 17 act as 17", format_number(0.1, 40), "0.1"},
         {"svg number, integer", svg_number(3.0), "3"},
         {"svg number, rounded to two decimals", svg_number(1.23456), "1.23"},
-        {"svg number, negative", svg_number(-7.125), "-7.12"},
         {"svg number, tiny negative is zero", svg_number(-0.001), "0"},
-        {"svg number, negative zero", svg_number(-0.0), "0"},
         {"svg number, far off the page", svg_number(1e300), "10000000"},
         {"svg number, far off the other way", svg_number(-1e300), "-10000000"},
         {"svg number, nan", svg_number(std::nan("")), "0"},
-        {"svg number, infinity", svg_number(INFINITY), "0"},
         {"svg text, markup", svg_escape("a<b & c>\"d'"), "a&lt;b &amp; c&gt;&quot;d&apos;"},
         {"svg text, control characters", svg_escape("a\tb\nc\x01"), "a b c "},
         {"svg text, two-byte character", svg_escape("\xc2\xb5m"), "\xc2\xb5m"},
         {"svg text, three-byte character", svg_escape("\xe2\x82\xac"), "\xe2\x82\xac"},
-        {"svg text, four-byte character", svg_escape("\xf0\x9f\x98\x80"), "\xf0\x9f\x98\x80"},
         {"svg text, stray continuation byte", svg_escape("a\x80z"), "a" + u + "z"},
-        {"svg text, latin-1 byte", svg_escape("caf\xe9.txt"), "caf" + u + ".txt"},
         {"svg text, overlong form", svg_escape("\xc0\xaf"), u + u},
         {"svg text, surrogate", svg_escape("\xed\xa0\x80"), u + u + u},
         {"svg text, beyond U+10FFFF", svg_escape("\xf4\x90\x80\x80"), u + u + u + u},
         {"svg text, cut off at the end", svg_escape("ab\xe2\x82"), "ab\xef\xbf\xbd\xef\xbf\xbd"},
+        {"fit scale, taller than wide", fit_scale({{0, 0}, {1, 4}}), "20"},
+        {"fit scale, one point and one not finite", fit_scale({{3, 4}, {NAN, 1e9}}), "80"},
+        {"fit scale, no height", fit_scale({{0, 1}, {4, 1}}), "40"},
         {"round length below 7", round_below(7), "5"},
         {"round length below 1", round_below(1), "1"},
         {"round length below 0.3", round_below(0.3), "0.2"},
-        {"round length below 999", round_below(999), "500"},
         {"round length below 1.99", round_below(1.99), "1"},
         {"round length below 2e-7", round_below(2e-7), "2e-07"},
         {"round length below 0", round_below(0), "0"},
@@ -94,8 +98,7 @@ TEST(Format, NumbersTextLengthsAndSamples) {
         {"every eleventh", note(101, 10), "every 11th of 101 points drawn (10)"},
         {"every twenty-first", note(201, 10), "every 21st of 201 points drawn (10)"},
         {"every hundred-twelfth", visits(1120, 10), " 0 112 224 336 448 560 672 784 896 1008"},
-        {"every hundred-twelfth, stride", std::to_string(kv3dcli::EvenSample(1120, 10).stride()),
-         "112"},
+        {"stride, 1120 in 10", std::to_string(kv3dcli::EvenSample(1120, 10).stride()), "112"},
         {"every hundred-twelfth, note", note(1120, 10), "every 112th of 1120 points drawn (10)"},
     };
     for (const auto& c : cases) {
@@ -117,37 +120,13 @@ TEST(Format, SvgDocumentClosesWhatItOpens) {
     EXPECT_EQ(cli_test::count(svg, "<polygon"), 2u) << "case: a corner left over";
 }
 
-// 10 model units across 80 % of 200 pixels, centred, v up; a single point
-// shows a unit square; a rectangle of no height is fitted by its width.
-TEST(Format, SvgPanelMapsModelToPictureAtOneScale) {
-    PlaneRect shown, point, flat;
-    shown.include(0, 0);
-    shown.include(10, 5);
-    shown.include(NAN, 1e9);  // left out
-    point.include(3, 4);
-    flat.include(0, 1);
-    flat.include(4, 1);
-    const SvgBox region{100, 50, 200, 200};
-    SvgDocument doc(400, 300);
-    const SvgPanel panel(doc, region, shown), single(doc, region, point);
-    EXPECT_DOUBLE_EQ(panel.scale(), 16.0) << "case: fitted scale";
-    EXPECT_DOUBLE_EQ(panel.map(5, 2.5).x, 200.0) << "case: centre x";
-    EXPECT_DOUBLE_EQ(panel.map(5, 2.5).y, 150.0) << "case: centre y";
-    EXPECT_DOUBLE_EQ(panel.map(5, 3).y, 142.0) << "case: v points up";
-    EXPECT_DOUBLE_EQ(panel.unmap(panel.map(7.25, -1.5)).u, 7.25) << "case: unmap u";
-    EXPECT_DOUBLE_EQ(panel.unmap(panel.map(7.25, -1.5)).v, -1.5) << "case: unmap v";
-    EXPECT_DOUBLE_EQ(single.map(3, 4).x, 200.0) << "case: a single point in the centre";
-    EXPECT_DOUBLE_EQ(single.scale(), 160.0) << "case: a single point shows a unit square";
-    EXPECT_DOUBLE_EQ(SvgPanel::fit_scale(region, flat), 40.0) << "case: no height";
-    EXPECT_DOUBLE_EQ(SvgPanel(doc, region, flat, 2.0).scale(), 2.0) << "case: a given scale";
-}
-
 // Random doubles of every magnitude: at most the digits asked for (from the
 // first to the last non-zero digit of the mantissa), within half a unit of the
 // last digit plus half a unit of the last bit; at 17 digits the same double.
 TEST(Format, RandomValuesKeepTheirDigitsAndReadBackClose) {
     std::mt19937_64 rng(4242);
     std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    const std::regex outside(R"(^-?[0.]*|\.|0+$)");  // sign, dots, leading and trailing zeros
     for (int i = 0; i < 20000; ++i) {
         const double value = std::ldexp(mantissa(rng), static_cast<int>(rng() % 2001) - 1000);
         const int digits = 1 + static_cast<int>(rng() % 17);
@@ -157,12 +136,8 @@ TEST(Format, RandomValuesKeepTheirDigitsAndReadBackClose) {
         double back = 0.0;
         const auto read = std::from_chars(text.data(), text.data() + text.size(), back);
         ASSERT_EQ(read.ptr, text.data() + text.size()) << "case: " << name;
-        std::string m = text.substr(0, text.find('e'));
-        m.erase(std::remove(m.begin(), m.end(), '.'), m.end());
-        const std::size_t first = m.find_first_of("123456789");
-        const std::size_t used =
-            first == std::string::npos ? 0 : m.find_last_of("123456789") - first + 1;
-        EXPECT_LE(used, static_cast<std::size_t>(digits)) << "case: " << name;
+        const std::string used = std::regex_replace(text.substr(0, text.find('e')), outside, "");
+        EXPECT_LE(used.size(), static_cast<std::size_t>(digits)) << "case: " << name;
         const double bound = (0.5 * std::pow(10.0, 1 - digits) + DBL_EPSILON) * std::fabs(value);
         EXPECT_LE(std::fabs(back - value), bound) << "case: " << name;
         if (digits == 17) {

@@ -102,7 +102,6 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         // Pictures of special cases: beyond the double range, a plane fitted to
         // points on a line, a hyperbola, a line, a point on the polyline, no
         // clash (and a legend of two rows), residuals all 0.
-        {"bounds huge.txt"},
         {"fit-plane huge.txt"},
         {"distance --point 1e308,0,0 huge.txt"},
         {"fit-plane -", "0 0 0\n1 1 0\n2 2 0\n3 3 0\n4 4 0\n"},
@@ -110,16 +109,14 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         {"fit-conic -", "1 1 1\n2 3 1\n3 5 1\n5 9 1\n8 15 1\n"},
         {"distance --point 2,0,0 elbow.txt"},
         {"clash a.txt a-far-triangle-that-meets-nothing-and-whose-name-is-long.txt"},
+        {"transform --type affine -", "0 0 0 1 2 3\n1 0 0 2 2 3\n0 1 0 1 3 3\n0 0 1 1 2 4.01\n"},
         // Large inputs are drawn in part and say so.
         {"fit-plane many.txt", "", "", "", "", 0, "every 50th of 200000 points drawn (4000)"},
-        {"transform --type affine -", "0 0 0 1 2 3\n1 0 0 2 2 3\n0 1 0 1 3 3\n0 0 1 1 2 4.01\n"},
         {"bounds -", "1 2 3\n-1 5 0\n0 0 9000\n", "(-0.4999999999, 2.5, 4500.000001)",
          "points:i box.min:p box.max:p box.size:p box.center:p sphere.center:p sphere.radius:n "
          "sphere.box_sphere_radius:n out_of_range:i",
-         R"({"points": 3, "box": {"min": [-1, 0, 0], "max": [1, 5, 9000], "size": [2, 5, 9000],
-             "center": [0, 2.5, 4500]}, "sphere": {"center": [-0.49999999994444444,
-             2.499999999722222, 4500.0000005], "radius": 4500.000723722164,
-             "box_sphere_radius": 4500.000807055484}, "out_of_range": 1})",
+         R"({"points": 3, "box": {"min": [-1, 0, 0], "max": [1, 5, 9000]}, "out_of_range": 1,
+             "sphere": {"radius": 4500.000723722164, "box_sphere_radius": 4500.000807055484}})",
          0},
         {"bounds - --digits 3", kWide, "(1e+03, 0.1, 3)", "",
          R"({"box": {"max": [999.9979840000001, 0.1, 3]}})", 0},
@@ -127,15 +124,13 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         {"fit-plane - --weights w.txt", "0 0 5\n4 0 7\n4 3 7\n0 3 5\n2 1.5 6\n-2 1 4\n0 0 100\n",
          "base point (centre of gravity)",
          "points:i weights:s base_point:p normal:p u_axis:p v_axis:p rms_distance:n max_distance:n",
-         R"({"points": 7, "base_point": [2.2222222222222223, 1.9444444444444444, 6.111111111111111],
-             "normal": [-0.4472135954999579, 0, 0.8944271909999159],
+         R"({"points": 7, "normal": [-0.4472135954999579, 0, 0.8944271909999159],
              "rms_distance": 32.11586167968363})"},
         {"fit-conic -", "2 0 3\n0 1 3\n-2 0 3\n0 -1 3\n1.4142135623730951 0.7071067811865476 3\n",
          "",
          "points:i tangents:i type:s equation:s a:n b:n placement.origin:p placement.x_axis:p "
          "placement.y_axis:p placement.normal:p placement.matrix:m max_distance:n",
-         R"({"type": "ellipse", "a": 2, "b": 1, "placement": {"origin": [0, 0, 3]},
-             "max_distance": 0})"},
+         R"({"type": "ellipse", "a": 2, "b": 1, "placement": {"origin": [0, 0, 3]}})"},
         // Blanks around the numbers of an option are skipped.
         {"fit-conic - --first-tangent 1,-2,0 --last-tangent \t1,\t2\t,0", "-1 1 0\n0 0 0\n1 1 0\n",
          "", "", R"({"tangents": 2, "type": "parabola", "placement": {"origin": [0, 0, 0]}})"},
@@ -144,34 +139,28 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
         {"distance --point 1,0.5,0 elbow.txt", "", "point to elbow.txt",
          "point:p distance:n nearest.vertices:i nearest.point:p nearest.segment:i "
          "nearest.parameter:n",
-         R"({"point": [1, 0.5, 0], "distance": 0.5,
-             "nearest": {"vertices": 3, "point": [1, 0, 0], "segment": 0, "parameter": 0.5}})"},
+         R"({"distance": 0.5, "nearest": {"point": [1, 0, 0], "segment": 0, "parameter": 0.5}})"},
         // The line y = -1 runs parallel to segment 0: measured at its midpoint.
         {"distance --ray 7,-1,0,-2,0,0 -", kElbow, "parameter (distance from the origin)    6",
          "ray_point:p ray_direction:p distance:n nearest.vertices:i nearest.point:p "
          "nearest.segment:i nearest.parameter:n on_ray.point:p on_ray.parameter:n",
-         R"({"ray_point": [7, -1, 0], "ray_direction": [-1, 0, 0], "distance": 1,
-             "nearest": {"parameter": 0.5}, "on_ray": {"point": [1, -1, 0], "parameter": 6}})"},
+         R"({"distance": 1, "nearest": {"parameter": 0.5}, "on_ray": {"point": [1, -1, 0]}})"},
         {"distance - elbow.txt", "1 1 -1\n1 1 1\n", "",
          "distance:n first.vertices:i first.point:p first.segment:i first.parameter:n "
          "second.vertices:i second.point:p second.segment:i second.parameter:n",
-         R"({"distance": 1,
-             "first": {"vertices": 2, "point": [1, 1, 0], "segment": 0, "parameter": 0.5},
-             "second": {"vertices": 3, "point": [1, 0, 0], "segment": 0, "parameter": 0.5}})"},
+         R"({"distance": 1, "first": {"point": [1, 1, 0], "parameter": 0.5},
+             "second": {"point": [1, 0, 0], "segment": 0, "parameter": 0.5}})"},
         {"clash a.txt - --threads 3", stl_b, "\n  0  1\n  1  2\n",
          "a.file:s a.format:s a.triangles:i a.degenerate:i b.file:s b.format:s b.triangles:i "
          "b.degenerate:i tolerance:n candidates:i count:i pairs:l",
-         R"({"a": {"format": "binary STL", "triangles": 2}, "b": {"file": "<stdin>",
-             "format": "binary STL", "triangles": 3}, "count": 2, "pairs": [[0, 1], [1, 2]]})"},
+         R"({"a": {"format": "binary STL", "triangles": 2}, "b": {"triangles": 3}, "count": 2})"},
         {"transform p.txt --apply -", "1 0 0\n", "[  0  -1  0  1 ]",
          "type:s pairs:i pairs_used:i" + fitted + "residuals:l max_residual:n apply:s points:l",
-         R"({"type": "rigid", "pairs": 2, "orthonormal": true, "residuals": [0, 1],
-             "points": [[1, 2, 1]]})"},
+         R"({"type": "rigid", "residuals": [0, 1], "points": [[1, 2, 1]]})"},
         // Four pairs fix an affine map; a fifth is only measured.
         {"transform --type affine -",
          "0 0 0 0 0 0\n1 0 0 1 0 0\n0 1 0 0 3 0\n0 0 1 1 0 1\n9 9 9 0 0 0\n", "", "",
-         R"({"pairs_used": 4, "orthonormal": false,
-             "matrix": [[1, 0, 1, 0], [0, 3, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1]],
+         R"({"pairs_used": 4, "matrix": [[1, 0, 1, 0], [0, 3, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1]],
              "residuals": [0, 0, 0, 0, 33.67491648096547]})"},
         {"register -", kTurned + "1 1 1 4 1 3\n", "\nRMS residual ",
          "type:s pairs:i" + fitted + "rms:n residuals:l max_residual:n",
@@ -184,10 +173,7 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
          "0 0 0 10 0 4\n2 0 0 10 4 4\n0 1 0 8 0 4\n0 0 3 10 0 10\n", "",
          "type:s pairs:i" + fitted + "scale:n rms:n residuals:l max_residual:n apply:s points:l",
          R"({"scale": 2, "points": [[10, 2, 4]]})"},
-        {"demo", "", "Kv3dPoint( 1.5, -2, 8000)", "",
-         R"({"resolution": {"same_point_tol": 0.001}, "triangle": {"coplanar_inside": true},
-             "clash": {"pairs": [[0, 4], [3, 0], [3, 1], [3, 2]]},
-             "polyline_distance": {"ray_parameter": 0.5}})"},
+        {"demo", "", "Kv3dPoint( 1.5, -2, 8000)", "", R"({"clash": {"count": 4}})"},
     };
     for (const auto& c : cases) {
         const bool binary = c.std_in.find('\0') != std::string::npos;
@@ -225,8 +211,7 @@ TEST(Reports, TextJsonAndPictureOfEachSubcommand) {
             flatten(report, "", keys);
             EXPECT_EQ(keys, cli_test::words("command:s version:s " + c.keys)) << "case: " << name;
         }
-        EXPECT_EQ(report.value("command", ""), args[0]) << "case: " << name;
-        EXPECT_EQ(report.value("version", ""), KV3D_VERSION) << "case: " << name;
+        expect_within(report, Json{{"command", args[0]}, {"version", KV3D_VERSION}}, 0, name);
         expect_within(report, Json::parse(c.values), c.tol, name);
     }
     // The demo draws one picture of each command that draws.
